@@ -1,0 +1,8 @@
+# Settings shared by both mingw-w64 toolchain files; VYK_TRIPLE names the target.
+set(CMAKE_C_COMPILER ${VYK_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VYK_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${VYK_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VYK_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

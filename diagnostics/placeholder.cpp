@@ -1,0 +1,3 @@
+// Temporary stand-ins for diagnostics until they are written.
+#include "diagnostics/diagnostics.h"
+void LogError(const char*, ...) {}

@@ -1,0 +1,44 @@
+# Shared by the scripts: the Debian packages the project needs, and installing them.
+vyk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+  googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip)
+
+vyk_say() { printf '==> %s\n' "$*" >&2; }
+vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Installs whatever of vyk_packages is missing; as non-root, prints the line and stops.
+vyk_install_packages() {
+  local missing=() p
+  for p in "${vyk_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages. Run as root:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  vyk_say "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >&2 || vyk_die "apt-get update failed"
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2 || vyk_die "apt-get install failed"
+}
+
+# Configures and builds one preset, quietly unless it fails.
+vyk_build() {
+  local preset=$1 log
+  log=$(mktemp)
+  vyk_say "configuring and building $preset"
+  if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then
+    cat "$log" >&2; rm -f "$log"; vyk_die "build of $preset failed"
+  fi
+  rm -f "$log"
+}
+
+# Ends the Wine server and the Xvfb that the harness started for a build folder.
+vyk_stop_session() {
+  local build=$1
+  WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+  if [ -f "$build/xvfb.pid" ]; then kill "$(cat "$build/xvfb.pid")" 2>/dev/null || true; rm -f "$build/xvfb.pid"; fi
+}

@@ -1,0 +1,28 @@
+// The saver's four settings, their profile store, and the configuration dialogs.
+#ifndef VYK_SETTINGS_SETTINGS_H
+#define VYK_SETTINGS_SETTINGS_H
+
+#include <windows.h>
+
+// The four settings, one copy for the process; all 0 until the first LoadSettings.
+struct SettingsRecord {
+  LONG redrawSpeed;  // 1 (fast) to 10 (slow) in the dialog; timer period multiplier; loaded unchecked
+  LONG logos;        // nonzero: the logo strip is drawn
+  LONG linear;       // nonzero: linear texture magnification on the hardware device
+  LONG hardware;     // nonzero: the hardware device is tried first
+};
+extern SettingsRecord Settings;
+
+// Where the settings live; both reloaded from the string table by every LoadSettings.
+struct ProfileLocation {
+  char file[13];     // "control.ini", found by the profile functions in the Windows directory
+  char section[40];  // "Screen Saver.Vyk"
+};
+extern ProfileLocation profile;
+
+void LoadSettings();
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

@@ -1,0 +1,32 @@
+// The platform seam: the few system calls whose outcome tests must control.
+#ifndef VYK_SHELL_PLATFORM_H
+#define VYK_SHELL_PLATFORM_H
+
+#include <windows.h>
+#include <ddraw.h>
+
+// Every field defaults to the real function (see ResetPlatform). Tests replace
+// single fields and call ResetPlatform afterwards. Nothing else is routed here.
+struct PlatformCalls {
+  BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info);          // OS version; decides the Windows 95 family paths
+  HMODULE(WINAPI* LoadLibraryA)(LPCSTR name);                  // PASSWORD.CPL, MPR.DLL, DDRAW.DLL, DINPUT.DLL
+  FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR name);  // exports of the libraries above
+  BOOL(WINAPI* FreeLibrary)(HMODULE module);                    // pairs with LoadLibraryA
+  HRESULT(WINAPI* DirectDrawCreate)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);  // bring-up's DirectDraw object
+  int(WINAPI* GetDeviceCaps)(HDC dc, int index);               // display depth (BITSPIXEL)
+  void(WINAPI* OutputDebugStringA)(LPCSTR text);               // runtime probe's notes
+};
+
+extern PlatformCalls platform;
+
+// Puts the real functions back into every field.
+void ResetPlatform();
+
+// Default of platform.DirectDrawCreate: resolves DirectDrawCreate from DDRAW.DLL on
+// first use, so the saver starts on a system without DirectDraw. The library then
+// stays loaded for the life of the process, because the objects it made may outlive
+// any caller. Without the library or its export it returns DDERR_GENERIC and leaves
+// *out null.
+HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
+
+#endif

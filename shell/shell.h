@@ -1,0 +1,69 @@
+// The screen-saver shell: start-up modes, the saver window and its message filtering.
+#ifndef VYK_SHELL_SHELL_H
+#define VYK_SHELL_SHELL_H
+
+#include <windows.h>
+
+// Signature of VerifyScreenSavePwd in PASSWORD.CPL: nonzero when the close may proceed.
+typedef BOOL(WINAPI* VerifyPasswordFn)(HWND window);
+// Signature of ImmAssociateContext in IMM32.DLL: returns the context attached before.
+typedef HANDLE(WINAPI* AssociateContextFn)(HWND window, HANDLE context);
+
+// Shell-wide state, one copy for the process. Owned by the shell; other parts only read.
+struct ShellState {
+  HINSTANCE instance;                    // module instance; set by DispatchStartMode, used for every resource load
+  LONG win95Platform;                    // 1 on the Windows 95 family; set by DispatchStartMode
+  LONG previewMode;                      // 1 when the saver window is a preview child; set by RunSaverWindow
+  HWND saverWindow;                      // the created saver window; set by RunSaverWindow
+  LONG closeAllowed;                     // nonzero once a close has been allowed; never cleared
+  LONG verifying;                        // 1 while the verify message is being sent (ConfirmClose)
+  HMODULE passwordModule;                // PASSWORD.CPL while loaded; owned by Load/UnloadPasswordVerifier
+  VerifyPasswordFn verifyPasswordFn;     // its VerifyScreenSavePwd, null when no password is in force
+  DWORD lastVerifyTick;                  // GetTickCount() when the last password dialog ended; 0xFFFFFFFF never
+  POINT savedCursorPos;                  // reference point for cursor travel, screen coordinates
+  HMODULE imeModule;                     // IMM32.DLL when already loaded by someone else; never loaded here
+  AssociateContextFn associateContextFn; // its ImmAssociateContext, or null
+  HANDLE savedImeContext;                // input context detached from the saver window at creation
+};
+extern ShellState shell;
+
+// State of SaverProc, one copy for the process; all 0 at start.
+struct SaverProcState {
+  UINT_PTR timerId;        // SetTimer's result at creation; 0 when no timer was made
+  LONG awaitingFirstTick;  // 1 from WM_CREATE to the first WM_TIMER; closes are refused meanwhile
+  LONG inFrame;            // 1 while PresentFrame runs; a nested tick draws nothing
+};
+extern SaverProcState saverProcState;
+
+// Largest cursor travel (|dx| + |dy|, pixels) that does not close the saver.
+constexpr DWORD cursorTravelLimit = 4;
+
+// Puts the shell records back to their process-start values (tests only).
+void ResetShellState();
+
+// Entry and start-up modes.
+[[noreturn]] void ShellEntry();
+int DispatchStartMode(HINSTANCE moduleInstance, const char* arguments);
+HWND ParseWindowHandle(const char* text);
+int StartPreview(const char* text);
+int ShowConfigDialog(HWND owner);
+int PrepareConfigDialog(HINSTANCE moduleInstance);
+int StartPasswordChange(const char* text);
+void ChangePassword(HWND owner);
+
+// Saver window, message loop and dismissal.
+int RunSaverWindow(HWND parent);
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL ConfirmClose(HWND window);
+void LoadPasswordVerifier();
+void UnloadPasswordVerifier();
+void SetSaverRunning(UINT on);
+DWORD ElapsedTicks(DWORD earlier, DWORD later);
+
+// The program's saver procedure: lifecycle and frame timer.
+LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Timer period in milliseconds for a stored redrawSpeed.
+UINT TimerPeriod(LONG redrawSpeed);
+
+#endif
