@@ -2,3 +2,6 @@
 #include "animation/animation.h"
 SceneGeometry scene;
 AnimationState animation;
+void BuildSceneGeometry() {}
+void AnimateFrame() {}
+void DrawFrame(IDirect3DDevice2*) {}

@@ -4,3 +4,4 @@ DeviceStateRecord DeviceState;
 int BringUpDisplay(HWND) { return 0; }
 int TearDownDisplay(HWND) { return 1; }
 int PresentFrame(HWND) { return 0; }
+void ResetDeviceState() {}

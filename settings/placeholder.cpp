@@ -3,3 +3,5 @@
 SettingsRecord Settings;
 ProfileLocation profile;
 void LoadSettings() {}
+INT_PTR CALLBACK ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK AboutDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
