@@ -1,4 +1,4 @@
-// The scene texture: bitmap 108 turned into a Direct3D texture for the device.
+// The scene texture: its holder record, loading from a bitmap and releasing.
 #ifndef VYK_DISPLAY_TEXTURE_H
 #define VYK_DISPLAY_TEXTURE_H
 
@@ -6,36 +6,43 @@
 #include <ddraw.h>
 #include <d3d.h>
 
-// The texture's surfaces, palette and handle. Each interface field owns one counted
-// reference; only ReleaseTexture empties the holder (there is no destructor action).
+// The scene texture's surfaces, palette and device handle. Each interface field owns
+// one counted reference; only ReleaseTexture empties the holder.
 class TextureHolder {
  public:
   TextureHolder();
 
-  // Loads bitmap name (resource id or file name) as the device's texture; 1 when ready.
+  // Loads bitmap name (resource of the executable, else a file) as a texture of
+  // device. 1 when the texture and its handle are ready, 0 on failure.
   int LoadTexture(IDirect3DDevice2* device, LPCSTR name);
-  // Draws bitmap into sourceSurface with GDI, then uploads; 1 or 0.
+  // Draws bitmap into sourceSurface with GDI, then uploads: 1 or 0.
   int CopyBitmapToTexture(HBITMAP bitmap);
-  // Loads textureSurface from sourceSurface (nothing to do when they are one object); 1 or 0.
+  // Loads sourceSurface into textureSurface when they differ: 1 or 0.
   int UploadTexture();
-  // Releases both surfaces and the palette, sets textureHandle to 0.
+  // Releases sourceSurface, textureSurface and texturePalette, clears the handle.
   void ReleaseTexture();
 
-  IDirectDrawSurface* sourceSurface;   // drawn into with GDI; on a non-hardware device the same object as textureSurface
-  IDirectDrawSurface* textureSurface;  // the texture the device samples; carries the source colour key
-  IDirectDrawPalette* texturePalette;  // from the bitmap's colour table; null for RGB formats
-  D3DTEXTUREHANDLE textureHandle;      // handle of textureSurface for the device; 0 while none is loaded
+  IDirectDrawSurface* sourceSurface;   // surface GDI draws into; on a non-hardware device textureSurface again (second reference)
+  IDirectDrawSurface* textureSurface;  // surface the device samples; carries the black/index-0 source colour key
+  IDirectDrawPalette* texturePalette;  // palette from the bitmap's colour table, on palettised formats only; else null
+  D3DTEXTUREHANDLE textureHandle;      // textureSurface's handle for the device; 0 while nothing is loaded
 };
 
-// The one texture of the scene, kept beside DeviceState with the same lifetime.
+// The one texture of the scene; filled by SetUpSceneState, emptied by TearDownDisplay.
 extern TextureHolder sceneTexture;
 
-// DirectDraw object owning the device's render target, or null; carries no reference.
+// DirectDraw object behind the device's render target, or null. The caller gets no
+// reference: the object lives on through those DeviceState holds.
 IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device);
-// Fills pixelFormat with the offered format closest to wantedBitCount (all zero when none
-// qualifies); returns EnumTextureFormats' result.
+
+// Fills pixelFormat with the device texture format nearest to wantedBitCount (an 8-bit
+// palettised or an RGB format without alpha), all zero when none qualifies. Returns the
+// result of EnumTextureFormats.
 HRESULT ChooseTextureFormat(IDirect3DDevice2* device, DWORD wantedBitCount, DDPIXELFORMAT* pixelFormat);
-// Palette from the bitmap's colour table, or null; table is room for 256 entries.
+
+// Palette from the colour table of the DIB section bitmap, built in table (room for 256
+// entries; those past the colour count are zeroed). Null when the bitmap has no colour
+// table or DirectDraw made no palette.
 IDirectDrawPalette* CreateBitmapPalette(IDirectDraw* directDraw, HBITMAP bitmap, PALETTEENTRY* table);
 
 #endif
