@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/animation.h"
 #include "display/display.h"
 #include "display/texture.h"
 #include "fakes/fake_directx.h"
@@ -87,6 +88,10 @@ class SceneState : public ::testing::Test {
     DeviceState.material = nullptr;
     DeviceState.textureFilter = D3DFILTER_LINEAR;
     DeviceState.textureBlend = D3DTBLEND_MODULATE;
+    // A 640 x 480 client area: the geometry, once built, has an 800-pixel diagonal.
+    DeviceState.clientWidth = 640;
+    DeviceState.clientHeight = 480;
+    scene = SceneGeometry();
   }
   // Releases what the set-up made, then the chain; every fake reference must be back.
   void CloseScene() {
@@ -95,6 +100,9 @@ class SceneState : public ::testing::Test {
     DeviceState.material = nullptr;
     DeviceState.direct3D2 = nullptr;
     DeviceState.device = nullptr;
+    DeviceState.clientWidth = 0;
+    DeviceState.clientHeight = 0;
+    scene = SceneGeometry();
     CloseChain(chain);
     EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
     EXPECT_THAT(fake::Problems(), ElementsAreArray(std::vector<std::string>{}));
@@ -116,6 +124,7 @@ TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
   EXPECT_EQ(1, device->scenes);
   EXPECT_EQ("M1", fake::NameOf(DeviceState.material));
   EXPECT_EQ(2u, sceneTexture.textureHandle);
+  EXPECT_EQ(800.0, scene.sceneDiagonal);
 
   fake::MaterialInfo* material = fake::Material("M1");
   ASSERT_NE(nullptr, material);
@@ -147,6 +156,8 @@ TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
   EXPECT_EQ(nullptr, DeviceState.material);
   EXPECT_EQ(2u, sceneTexture.textureHandle);
   EXPECT_EQ(0, fake::Device("Dev1")->scenes);
+  EXPECT_EQ(0.0, scene.sceneDiagonal);
+  EXPECT_EQ(0.0f, scene.logoWidth);
 }
 
 TEST_F(SceneState, FailedTextureLeavesHandleZeroInMaterialAndRenderState) {
@@ -155,6 +166,7 @@ TEST_F(SceneState, FailedTextureLeavesHandleZeroInMaterialAndRenderState) {
   EXPECT_EQ(nullptr, sceneTexture.textureSurface);
   ASSERT_NE(nullptr, fake::Material("M1"));
   EXPECT_EQ(0u, fake::Material("M1")->data.hTexture);
+  EXPECT_EQ(800.0, scene.sceneDiagonal);
   const std::vector<std::string>& log = fake::Log();
   ASSERT_GE(log.size(), 4u);
   EXPECT_THAT(std::vector<std::string>(log.end() - 4, log.end()),
