@@ -1,0 +1,189 @@
+// Scene-state set-up against the fake DirectX: the fixed order of calls and a refused material.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "display/texture.h"
+#include "fakes/fake_directx.h"
+#include "texture_test_support.h"
+
+using ::testing::ElementsAreArray;
+using texture_test::CloseChain;
+using texture_test::FakeChain;
+using texture_test::OpenChain;
+
+namespace {
+
+const char* const statesBeforeTexture[] = {
+    "Device::SetRenderState(Dev1,7,0)",
+    "Device::SetRenderState(Dev1,14,0)",
+    "Device::SetRenderState(Dev1,9,1)",
+    "Device::SetRenderState(Dev1,17,2)",
+};
+
+// The texture load on the HAL device with Wine's formats (5-6-5 offered first).
+const char* const textureLoad[] = {
+    "Device::GetRenderTarget(Dev1)",
+    "Surface::QueryInterface(S1,IID_IDirectDrawSurface2)",
+    "Surface::Release(S1)",
+    "Surface2::GetDDInterface(S1)",
+    "Surface2::Release(S1)",
+    "DD::Release()",
+    "Device::EnumTextureFormats(Dev1)",
+    "Device::GetCaps(Dev1,204,204)",
+    "DD::CreateSurface({flags=0x1007,caps=0x4005000,w=256,h=256,pf={32,0x40,16}})",
+    "Surface::SetColorKey(S2,0x8,{0x0,0x0})",
+    "DD::CreateSurface({flags=0x1007,caps=0x1800,w=256,h=256,pf={32,0x40,16}})",
+    "Surface::GetDC(S3)",
+    "Surface::ReleaseDC(S3,dc)",
+    "Surface::Restore(S2)",
+    "Surface::QueryInterface(S2,IID_IDirect3DTexture2)",
+    "Surface::QueryInterface(S3,IID_IDirect3DTexture2)",
+    "Texture::Load(S2,S3)",
+    "Texture::Release(S2)",
+    "Texture::Release(S3)",
+    "Surface::QueryInterface(S2,IID_IDirect3DTexture2)",
+    "Texture::GetHandle(S2,Dev1)",
+    "Texture::Release(S2)",
+};
+
+const char* const materialAndScene[] = {
+    "D3D2::CreateMaterial(null)",
+    "Material::SetMaterial(M1,{size=80,tex=2})",
+    "Material::GetHandle(M1,Dev1)",
+    "Device::BeginScene(Dev1)",
+    "Device::SetLightState(Dev1,1,0x101)",
+    "Device::SetRenderState(Dev1,22,1)",
+    "Device::SetRenderState(Dev1,26,0)",
+    "Device::SetRenderState(Dev1,4,0)",
+    "Device::SetRenderState(Dev1,21,2)",
+    "Device::SetRenderState(Dev1,1,2)",
+    "Device::SetRenderState(Dev1,29,0)",
+    "Device::EndScene(Dev1)",
+};
+
+template <size_t N>
+void Append(std::vector<std::string>& lines, const char* const (&table)[N]) {
+  lines.insert(lines.end(), table, table + N);
+}
+
+class SceneState : public ::testing::Test {
+ protected:
+  void SetUp() override { OpenScene(); }
+  void TearDown() override { CloseScene(); }
+
+  // A fresh HAL device whose DeviceState fields the set-up reads.
+  void OpenScene() {
+    OpenChain(chain, IID_IDirect3DHALDevice);
+    DeviceState.direct3D2 = chain.direct3D2;
+    DeviceState.device = chain.device;
+    DeviceState.material = nullptr;
+    DeviceState.textureFilter = D3DFILTER_LINEAR;
+    DeviceState.textureBlend = D3DTBLEND_MODULATE;
+  }
+  // Releases what the set-up made, then the chain; every fake reference must be back.
+  void CloseScene() {
+    if (DeviceState.material) DeviceState.material->Release();
+    sceneTexture.ReleaseTexture();
+    DeviceState.material = nullptr;
+    DeviceState.direct3D2 = nullptr;
+    DeviceState.device = nullptr;
+    CloseChain(chain);
+    EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
+    EXPECT_THAT(fake::Problems(), ElementsAreArray(std::vector<std::string>{}));
+  }
+  FakeChain chain;
+};
+
+TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
+  SetUpSceneState(chain.device);
+  std::vector<std::string> expected;
+  Append(expected, statesBeforeTexture);
+  Append(expected, textureLoad);
+  Append(expected, materialAndScene);
+  EXPECT_THAT(fake::Log(), ElementsAreArray(expected));
+
+  fake::DeviceInfo* device = fake::Device("Dev1");
+  ASSERT_NE(nullptr, device);
+  EXPECT_EQ(0, device->sceneDepth);
+  EXPECT_EQ(1, device->scenes);
+  EXPECT_EQ("M1", fake::NameOf(DeviceState.material));
+  EXPECT_EQ(2u, sceneTexture.textureHandle);
+
+  fake::MaterialInfo* material = fake::Material("M1");
+  ASSERT_NE(nullptr, material);
+  const D3DMATERIAL& data = material->data;
+  EXPECT_EQ(80u, data.dwSize);
+  for (const D3DCOLORVALUE* colour : {&data.diffuse, &data.ambient, &data.specular}) {
+    EXPECT_EQ(1.0f, colour->r);
+    EXPECT_EQ(1.0f, colour->g);
+    EXPECT_EQ(1.0f, colour->b);
+    EXPECT_EQ(0.0f, colour->a);  // not 1: the material's alpha is zero
+  }
+  EXPECT_EQ(0.0f, data.emissive.r);
+  EXPECT_EQ(0.0f, data.emissive.g);
+  EXPECT_EQ(0.0f, data.emissive.b);
+  EXPECT_EQ(0.0f, data.emissive.a);
+  EXPECT_EQ(40.0f, data.power);
+  EXPECT_EQ(2u, data.hTexture);
+  EXPECT_EQ(1u, data.dwRampSize);
+}
+
+TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
+  fake::FailCall("CreateMaterial", 1, DDERR_OUTOFMEMORY);
+  SetUpSceneState(chain.device);
+  std::vector<std::string> expected;
+  Append(expected, statesBeforeTexture);
+  Append(expected, textureLoad);
+  expected.push_back("D3D2::CreateMaterial(null)");
+  EXPECT_THAT(fake::Log(), ElementsAreArray(expected));
+  EXPECT_EQ(nullptr, DeviceState.material);
+  EXPECT_EQ(2u, sceneTexture.textureHandle);
+  EXPECT_EQ(0, fake::Device("Dev1")->scenes);
+}
+
+TEST_F(SceneState, FailedTextureLeavesHandleZeroInMaterialAndRenderState) {
+  fake::FailCall("DD::CreateSurface", 1, DDERR_OUTOFVIDEOMEMORY);
+  SetUpSceneState(chain.device);
+  EXPECT_EQ(nullptr, sceneTexture.textureSurface);
+  ASSERT_NE(nullptr, fake::Material("M1"));
+  EXPECT_EQ(0u, fake::Material("M1")->data.hTexture);
+  const std::vector<std::string>& log = fake::Log();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_THAT(std::vector<std::string>(log.end() - 4, log.end()),
+              ElementsAreArray({"Device::SetRenderState(Dev1,21,2)", "Device::SetRenderState(Dev1,1,0)",
+                                "Device::SetRenderState(Dev1,29,0)", "Device::EndScene(Dev1)"}));
+}
+
+TEST_F(SceneState, MagnificationAndBlendComeFromTheDeviceState) {
+  const struct {
+    DWORD filter;
+    DWORD blend;
+  } cases[] = {{D3DFILTER_NEAREST, D3DTBLEND_MODULATE}, {D3DFILTER_LINEAR, D3DTBLEND_MODULATE},
+               {D3DFILTER_NEAREST, D3DTBLEND_DECAL}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE("filter " + std::to_string(test.filter) + ", blend " + std::to_string(test.blend));
+    CloseScene();
+    OpenScene();
+    DeviceState.textureFilter = test.filter;
+    DeviceState.textureBlend = test.blend;
+    SetUpSceneState(chain.device);
+    const fake::DeviceInfo* device = fake::Device("Dev1");
+    ASSERT_NE(nullptr, device);
+    ASSERT_EQ(1u, device->renderStates.count(D3DRENDERSTATE_TEXTUREMAG));
+    EXPECT_EQ(test.filter, device->renderStates.at(D3DRENDERSTATE_TEXTUREMAG));
+    EXPECT_EQ(test.blend, device->renderStates.at(D3DRENDERSTATE_TEXTUREMAPBLEND));
+    const std::vector<std::string>& log = fake::Log();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ("Device::SetRenderState(Dev1,17," + std::to_string(test.filter) + ")", log[3]);
+  }
+}
+
+}  // namespace

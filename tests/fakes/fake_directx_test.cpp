@@ -1,0 +1,121 @@
+// Checks of the fake DirectX itself: logging, scripted failures and reference counts.
+#include <gtest/gtest.h>
+
+#include "fakes/fake_directx.h"
+
+namespace {
+
+class FakeDirectXTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake::Reset(); }
+};
+
+TEST_F(FakeDirectXTest, FlippingChainIsLoggedAndReleasedThroughItsFront) {
+  IDirectDraw* directDraw = nullptr;
+  ASSERT_EQ(DD_OK, fake::DirectDrawCreate(nullptr, &directDraw, nullptr));
+  IDirectDraw2* directDraw2 = nullptr;
+  ASSERT_EQ(S_OK, directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&directDraw2)));
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.dwBackBufferCount = 1;
+  desc.ddsCaps.dwCaps = 0x6218;
+  IDirectDrawSurface* front = nullptr;
+  ASSERT_EQ(DD_OK, directDraw2->CreateSurface(&desc, &front, nullptr));
+  DDSCAPS caps = {DDSCAPS_BACKBUFFER};
+  IDirectDrawSurface* back = nullptr;
+  ASSERT_EQ(DD_OK, front->GetAttachedSurface(&caps, &back));
+  EXPECT_EQ("S2", fake::NameOf(back));
+  EXPECT_EQ(1u, back->Release());
+  EXPECT_EQ(0u, front->Release());
+  EXPECT_EQ(0u, directDraw2->Release());
+  EXPECT_EQ(0u, directDraw->Release());
+  static const std::vector<std::string> expected = {
+      "DirectDrawCreate(null,null)",
+      "DD::QueryInterface(IID_IDirectDraw2)",
+      "DD2::CreateSurface({flags=0x21,caps=0x6218,back=1})",
+      "Surface::GetAttachedSurface(S1,0x4)",
+      "Surface::Release(S2)",
+      "Surface::Release(S1)",
+      "DD2::Release()",
+      "DD::Release()",
+  };
+  EXPECT_EQ(expected, fake::Log());
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+}
+
+TEST_F(FakeDirectXTest, ScriptedFailureHitsOnlyTheChosenOccurrence) {
+  fake::FailCall("DD::QueryInterface(IID_IDirectDraw2)", 2, DDERR_GENERIC);
+  IDirectDraw* directDraw = nullptr;
+  ASSERT_EQ(DD_OK, fake::DirectDrawCreate(nullptr, &directDraw, nullptr));
+  IDirectDraw2* first = nullptr;
+  IDirectDraw2* second = reinterpret_cast<IDirectDraw2*>(1);
+  EXPECT_EQ(S_OK, directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&first)));
+  EXPECT_EQ(DDERR_GENERIC, directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&second)));
+  EXPECT_EQ(nullptr, second);
+  first->Release();
+  directDraw->Release();
+  std::vector<fake::InjectionPoint> points = fake::InjectionPoints();
+  ASSERT_EQ(3u, points.size());
+  EXPECT_EQ("DD::QueryInterface(IID_IDirectDraw2)", points[2].pattern);
+  EXPECT_EQ(2, points[2].occurrence);
+  EXPECT_TRUE(fake::Leaks().empty());
+}
+
+TEST_F(FakeDirectXTest, OverReleaseAndLeaksAreReported) {
+  IDirectDraw* directDraw = nullptr;
+  fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+  IDirectDrawClipper* clipper = nullptr;
+  directDraw->CreateClipper(0, &clipper, nullptr);
+  clipper->Release();
+  clipper->Release();
+  EXPECT_EQ(std::vector<std::string>{"over-release of C1"}, fake::Problems());
+  EXPECT_EQ(std::vector<std::string>{"ddraw1 (DD) refs=1"}, fake::Leaks());
+}
+
+TEST_F(FakeDirectXTest, DeviceHoldsItsTargetAndViewports) {
+  IDirectDraw* directDraw = nullptr;
+  fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+  IDirect3D2* direct3D = nullptr;
+  directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.dwWidth = 64;
+  desc.dwHeight = 32;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+  IDirectDrawSurface* surface = nullptr;
+  directDraw->CreateSurface(&desc, &surface, nullptr);
+  fake::FailCall("CreateDevice(IID_IDirect3DHALDevice", 0, DDERR_GENERIC);
+  IDirect3DDevice2* device = nullptr;
+  EXPECT_EQ(DDERR_GENERIC, direct3D->CreateDevice(IID_IDirect3DHALDevice, surface, &device));
+  ASSERT_EQ(D3D_OK, direct3D->CreateDevice(IID_IDirect3DRampDevice, surface, &device));
+  IDirect3DViewport2* viewport = nullptr;
+  direct3D->CreateViewport(&viewport, nullptr);
+  device->AddViewport(viewport);
+  EXPECT_EQ(D3D_OK, device->SetCurrentViewport(viewport));
+  EXPECT_EQ("Ramp", fake::Device("Dev1")->type);
+  EXPECT_EQ(2, fake::Surface("S1")->refs);
+  surface->Release();
+  viewport->Release();
+  EXPECT_EQ(0u, device->Release());
+  direct3D->Release();
+  directDraw->Release();
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+}
+
+TEST_F(FakeDirectXTest, LibrariesComeFromTheConfig) {
+  fake::config.libraries.erase("DINPUT.DLL");
+  EXPECT_EQ(nullptr, fake::LoadLibraryA("dinput.dll"));
+  HMODULE ddraw = fake::LoadLibraryA("ddraw.dll");
+  ASSERT_NE(nullptr, ddraw);
+  EXPECT_NE(nullptr, fake::GetProcAddress(ddraw, "DirectDrawCreate"));
+  EXPECT_EQ(nullptr, fake::GetProcAddress(ddraw, "DirectDrawCreateEx"));
+  EXPECT_EQ(std::vector<std::string>{"DDRAW.DLL"}, fake::LoadedLibraries());
+  EXPECT_TRUE(fake::FreeLibrary(ddraw));
+  EXPECT_TRUE(fake::LoadedLibraries().empty());
+}
+
+}  // namespace
