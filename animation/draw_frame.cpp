@@ -1,0 +1,45 @@
+// Frame drawing: animates one frame and draws the centre square, the rings and the logo in one scene.
+//
+// There is no depth buffer, so the order of the draws decides what covers what: the
+// centre square, then the rings from the inside out (ring 0 covers the square's
+// corners), then the logo over the tunnel. Colour keying is off for the tunnel, whose
+// black texels are drawn like any other, and on for the logo only, so that the logo's
+// black surround is left out and the tunnel shows between the letters.
+#include "animation/animation.h"
+
+#include <ddraw.h>
+
+#include "display/device_state.h"
+#include "settings/settings.h"
+
+namespace {
+
+void DrawStrip(IDirect3DDevice2* device, TLVertex* vertices, DWORD count) {
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, vertices, count, D3DDP_WAIT);
+}
+
+}  // namespace
+
+void DrawFrame(IDirect3DDevice2* device) {
+  if (device == nullptr) return;
+  IDirectDrawSurface* front = DeviceState.frontSurface;
+  if (front == nullptr) return;
+
+  // Only the front surface is checked; one Restore a frame, and the frame is drawn whatever it gives.
+  if (front->IsLost() == DDERR_SURFACELOST) front->Restore();
+
+  AnimateFrame();
+
+  // Every call goes to the device passed in, which is DeviceState.device; a caller
+  // holding a device while the record's field is already null still draws safely.
+  device->BeginScene();
+  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
+  DrawStrip(device, quadA(), quadVertexCount);
+  DrawStrip(device, quadB(), quadVertexCount);
+  for (int k = 0; k < ringCount; ++k) DrawStrip(device, scene.ringStrips[k], ringVertexCount);
+  if (Settings.logos != 0) {
+    device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
+    DrawStrip(device, scene.logoStrip, logoVertexCount);
+  }
+  device->EndScene();
+}
