@@ -164,7 +164,8 @@ def panel_rows(segment):
 
 
 def wall_sample(x, y):
-    """Height (0..1), material and emissive glow (0..1) of wall texel column x (0..127), row y."""
+    """Height (0..1), material, emissive glow (0..1) and tone (brightness factor) of
+    wall texel column x (0..127), row y."""
     segment = x // SEGMENT
     sx = x % SEGMENT + 0.5
     yy = y + 0.5
@@ -178,50 +179,58 @@ def wall_sample(x, y):
         d = math.hypot(rx, ry)
         if d < 2.2:
             dome = math.sqrt(max(0.0, 2.2 * 2.2 - d * d)) / 2.2
-            return 0.9 + 0.3 * dome, "rivet", 0.0
-        return height, "rib", 0.0
+            return 0.9 + 0.3 * dome, "rivet", 0.0, 1.0
+        return height, "rib", 0.0, 1.0
     if sx < 9:
-        return 0.0, "seam", 0.0
+        return 0.0, "seam", 0.0, 1.0
     # Panel field, columns 9..31, split into panels by seams along the rows.
     height_rows, offset = panel_rows(segment)
     py = (yy + offset) % height_rows
-    if py < 1.6:
-        return 0.05, "seam", 0.0
-    if sx > 30.4:
-        return 0.05, "seam", 0.0
+    panel = int((yy + offset) // height_rows)
+    if py < 1.6 or sx > 30.4:
+        return 0.05, "seam", 0.0, 1.0
+    # Each panel has its own tone, and one in four is a vent grille instead of a light.
+    tone = 0.86 + 0.24 * hash01(segment * 31 + 7, panel)
+    vent = hash01(panel * 13 + 5, segment) < 0.25
     # Bevelled raised panel
     edge = min(py - 1.6, height_rows - py, sx - 9, 30.4 - sx)
     bevel = smoothstep(0.0, 2.5, edge)
     height = 0.25 + 0.3 * bevel
-    # Light strip: a recessed glowing slot along the rows in the panel's middle,
-    # cyan in even segments and amber in odd ones.
-    light = "cyan" if segment % 2 == 0 else "amber"
-    centre = 19.5 if segment % 2 == 0 else 20.5
-    half = 3.2 if segment % 2 == 0 else 2.4
-    distance = abs(sx - centre)
-    if distance < half and 3.0 < py < height_rows - 1.5:
-        glow = 1.0 - (distance / half) ** 2
-        along = smoothstep(3.0, 5.0, py) * smoothstep(height_rows - 1.5, height_rows - 3.5, py)
-        return 0.2, light, glow * (0.35 + 0.65 * along)
+    inner = 3.0 < py < height_rows - 1.5
+    if vent:
+        if inner and 11.5 < sx < 28.5 and (sx - 11.5) % 3.4 < 1.7:
+            return 0.1, "seam", 0.0, 1.0
+    else:
+        # Light strip: a recessed glowing slot along the rows in the panel's middle,
+        # cyan in even segments and amber in odd ones.
+        light = "cyan" if segment % 2 == 0 else "amber"
+        centre = 19.5 if segment % 2 == 0 else 20.5
+        half = 3.2 if segment % 2 == 0 else 2.4
+        distance = abs(sx - centre)
+        if distance < half and inner:
+            glow = 1.0 - (distance / half) ** 2
+            along = smoothstep(3.0, 5.0, py) * smoothstep(height_rows - 1.5, height_rows - 3.5, py)
+            return 0.2, light, glow * (0.35 + 0.65 * along), 1.0
     # Fine brushed texture on the panels so they are not flat
     grain = (hash01(x, y) - 0.5) * 0.04
-    return height + grain, "panel", 0.0
+    return height + grain, "panel", 0.0, tone
 
 
 def build_wall():
     heights = [[0.0] * PERIOD for _ in range(WALL_ROWS)]
     materials = [[None] * PERIOD for _ in range(WALL_ROWS)]
     glows = [[0.0] * PERIOD for _ in range(WALL_ROWS)]
+    tones = [[1.0] * PERIOD for _ in range(WALL_ROWS)]
     for y in range(WALL_ROWS):
         for x in range(PERIOD):
-            h, m, g = wall_sample(x, y)
-            heights[y][x], materials[y][x], glows[y][x] = h, m, g
-    return heights, materials, glows
+            h, m, g, t = wall_sample(x, y)
+            heights[y][x], materials[y][x], glows[y][x], tones[y][x] = h, m, g, t
+    return heights, materials, glows, tones
 
 
 def shade_wall():
     """(ramp, shade) of every texel of one 128-column period of the wall."""
-    heights, materials, glows = build_wall()
+    heights, materials, glows, tones = build_wall()
     # Light from larger u (the tunnel's far end) and from lower v, slightly raised.
     lx, ly, lz = 0.55, -0.35, 0.76
     rows = []
@@ -243,7 +252,7 @@ def shade_wall():
             else:
                 # height darkens the recesses a little: ambient occlusion of sorts
                 shade = 0.12 + 0.88 * (lambert - 0.35) / 0.65
-                shade = shade * (0.75 + 0.25 * h)
+                shade = shade * (0.75 + 0.25 * h) * tones[y][x]
                 if material == "rivet":
                     shade = min(1.0, shade * 1.15)
             row.append((material, min(1.0, max(0.0, shade))))
