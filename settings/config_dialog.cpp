@@ -1,0 +1,134 @@
+// The configuration dialog (2003), which shows and writes the settings, and the About box (3000).
+#include "settings/settings.h"
+
+#include "resources/resource_ids.h"
+#include "shell/shell.h"
+
+namespace {
+
+// Controls of the open configuration dialog, found once at WM_INITDIALOG.
+struct ConfigDialogControls {
+  HWND speedScrollBar;  // scroll bar 1000: redrawSpeed, 1 at the "Fast" end to 10 at "Slow"
+  HWND logosCheck;      // check box 1002: logos
+  HWND linearCheck;     // check box 1003: linear
+  HWND hardwareCheck;   // check box 1004: hardware
+};
+ConfigDialogControls configControls;
+
+constexpr LONG slowestSpeed = 10;
+constexpr LONG fastestSpeed = 1;
+
+// Stores one setting under its key as plain decimal text ("1", "10", "0"); the
+// result of the write is not examined.
+void WriteSetting(const char* key, LONG value) {
+  char text[20];
+  wsprintfA(text, "%ld", value);
+  WritePrivateProfileStringA(profile.section, key, text, profile.file);
+}
+
+LONG CheckState(HWND checkBox) {
+  return static_cast<LONG>(SendMessageA(checkBox, BM_GETCHECK, 0, 0));
+}
+
+INT_PTR InitConfigDialog(HWND dialog) {
+  LoadSettings();
+  if (Settings.redrawSpeed > slowestSpeed || Settings.redrawSpeed < fastestSpeed) Settings.redrawSpeed = fastestSpeed;
+  configControls.speedScrollBar = GetDlgItem(dialog, IDC_SPEED_SCROLL);
+  SetScrollRange(configControls.speedScrollBar, SB_CTL, fastestSpeed, slowestSpeed, FALSE);
+  SetScrollPos(configControls.speedScrollBar, SB_CTL, Settings.redrawSpeed, TRUE);
+  // The stored values go to the check boxes as they are; any nonzero one shows checked.
+  configControls.logosCheck = GetDlgItem(dialog, IDC_LOGOS);
+  SendMessageA(configControls.logosCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.logos), 0);
+  configControls.linearCheck = GetDlgItem(dialog, IDC_LINEAR);
+  SendMessageA(configControls.linearCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.linear), 0);
+  configControls.hardwareCheck = GetDlgItem(dialog, IDC_HARDWARE);
+  SendMessageA(configControls.hardwareCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.hardware), 0);
+  return TRUE;  // the dialog manager gives the focus to the first tab stop
+}
+
+INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
+  switch (controlId) {
+    case IDOK:
+      // All four keys are written every time, the speed first.
+      WriteSetting("RedrawSpeed", Settings.redrawSpeed);
+      Settings.logos = CheckState(configControls.logosCheck);
+      Settings.linear = CheckState(configControls.linearCheck);
+      Settings.hardware = CheckState(configControls.hardwareCheck);
+      WriteSetting("Logos", Settings.logos);
+      WriteSetting("Linear", Settings.linear);
+      WriteSetting("Hardware", Settings.hardware);
+      EndDialog(dialog, 1);
+      return TRUE;
+    case IDCANCEL:
+      EndDialog(dialog, 0);
+      return TRUE;
+    case IDC_ABOUT:
+      DialogBoxParamA(shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDialogProc, 0);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// A page is one step, like an arrow. Dragging the thumb changes nothing until the
+// thumb is released (SB_THUMBPOSITION).
+INT_PTR ConfigScroll(WORD code, WORD thumbPosition, HWND scrollBar) {
+  switch (code) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT:
+      --Settings.redrawSpeed;
+      break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+      ++Settings.redrawSpeed;
+      break;
+    case SB_THUMBPOSITION:
+      Settings.redrawSpeed = thumbPosition;
+      break;
+    case SB_THUMBTRACK:
+    case SB_ENDSCROLL:
+      return TRUE;
+    case SB_LEFT:
+      Settings.redrawSpeed = fastestSpeed;
+      break;
+    case SB_RIGHT:
+      Settings.redrawSpeed = slowestSpeed;
+      break;
+    default:
+      break;
+  }
+  if (Settings.redrawSpeed <= fastestSpeed) Settings.redrawSpeed = fastestSpeed;
+  if (Settings.redrawSpeed >= slowestSpeed) Settings.redrawSpeed = slowestSpeed;
+  SetScrollPos(scrollBar, SB_CTL, Settings.redrawSpeed, TRUE);
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return InitConfigDialog(dialog);
+    case WM_COMMAND:
+      return ConfigCommand(dialog, LOWORD(wParam));
+    case WM_HSCROLL:
+      return ConfigScroll(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
