@@ -35,15 +35,38 @@ struct SaverProcState {
 };
 extern SaverProcState saverProcState;
 
+// The shell's own calls that tests redirect: the four start-up modes, the redraw
+// timer and the screen-saver-running switch. Every field defaults to the real
+// function (see ResetShellSeams); nothing else is routed here.
+struct ShellSeams {
+  int (*runSaverWindow)(HWND parent);           // modes "s" (null parent), "p" and "l" (through startPreview)
+  int (*showConfigDialog)(HWND owner);          // mode "c" and the empty command line
+  int (*startPreview)(const char* text);        // modes "p" and "l"
+  int (*startPasswordChange)(const char* text);  // mode "a"
+  UINT_PTR(WINAPI* SetTimer)(HWND window, UINT_PTR id, UINT period, TIMERPROC proc);  // SaverProc's redraw timer
+  BOOL(WINAPI* SystemParametersInfoA)(UINT action, UINT param, PVOID data, UINT winIni);  // SetSaverRunning
+};
+extern ShellSeams shellSeams;
+
+// Puts the real functions back into every field of shellSeams.
+void ResetShellSeams();
+
 // Largest cursor travel (|dx| + |dy|, pixels) that does not close the saver.
 constexpr DWORD cursorTravelLimit = 4;
 
 // Puts the shell records back to their process-start values (tests only).
 void ResetShellState();
 
-// Entry and start-up modes.
+// Entry and start-up modes. DispatchStartMode runs the mode inside the fault guard.
 [[noreturn]] void ShellEntry();
 int DispatchStartMode(HINSTANCE moduleInstance, const char* arguments);
+// The argument text that follows the program name and the blanks after it.
+const char* SkipProgramName(const char* commandLine);
+// The mode dispatch proper: the first mode letter of the argument text decides.
+int SelectStartMode(const char* arguments);
+// Runs mode(arguments); an unhandled fault inside it ends the process after
+// SetSaverRunning(0) when the platform's UnhandledExceptionFilter chooses to handle it.
+int RunGuarded(int (*mode)(const char* arguments), const char* arguments);
 HWND ParseWindowHandle(const char* text);
 int StartPreview(const char* text);
 int ShowConfigDialog(HWND owner);

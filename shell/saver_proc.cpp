@@ -1,0 +1,61 @@
+// The saver procedure: settings, display and timer tied to the life of the saver window.
+#include "animation/animation.h"
+#include "display/display.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr UINT_PTR redrawTimerId = 1;
+constexpr double millisecondsPerSpeedStep = 14.2857;
+constexpr LONG fastestSpeed = 1;
+constexpr LONG slowestSpeed = 10;
+
+}  // namespace
+
+// Truncated toward zero, so speed 7 gives 99 ms, not 100. Settings load unchecked; a
+// speed outside the dialog's range would give a 0 ms period or, when negative, one
+// of weeks, and the saver could then never draw or close, so it runs at speed 1.
+UINT TimerPeriod(LONG redrawSpeed) {
+  if (redrawSpeed < fastestSpeed || redrawSpeed > slowestSpeed) redrawSpeed = fastestSpeed;
+  return static_cast<UINT>(static_cast<double>(redrawSpeed) * millisecondsPerSpeedStep);
+}
+
+LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      LoadSettings();
+      saverProcState.awaitingFirstTick = 1;
+      // A failed bring-up is logged there; the window stays open, black, and closable.
+      BringUpDisplay(window);
+      animation.animationSeed = GetTickCount();
+      saverProcState.timerId = shellSeams.SetTimer(window, redrawTimerId, TimerPeriod(Settings.redrawSpeed), nullptr);
+      // Without a timer no tick will ever come to end the wait, and the user must
+      // still be able to get the desktop back.
+      if (!saverProcState.timerId) saverProcState.awaitingFirstTick = 0;
+      break;
+    case WM_DESTROY:
+      TearDownDisplay(window);
+      if (saverProcState.timerId) {
+        KillTimer(window, saverProcState.timerId);
+        saverProcState.timerId = 0;
+      }
+      break;
+    case WM_CLOSE:
+      // Input that arrives before the first frame is dropped, not replayed.
+      if (saverProcState.awaitingFirstTick) return 0;
+      break;
+    case WM_TIMER:
+      // Any identifier counts as a tick.
+      saverProcState.awaitingFirstTick = 0;
+      if (!saverProcState.inFrame) {
+        saverProcState.inFrame = 1;
+        PresentFrame(window);
+        saverProcState.inFrame = 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefaultSaverProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,32 @@
+// The shell's process-wide records and the seam of its own redirectable calls.
+#include "shell/shell.h"
+
+namespace {
+
+// 0xFFFFFFFF: no password dialog has ended yet.
+constexpr DWORD neverVerified = 0xFFFFFFFF;
+
+const ShellState shellStart = {nullptr, 0, 0, nullptr, 0, 0, nullptr, nullptr, neverVerified, {0, 0}, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+ShellState shell = shellStart;
+SaverProcState saverProcState;
+
+ShellSeams shellSeams = {
+    RunSaverWindow, ShowConfigDialog, StartPreview, StartPasswordChange, ::SetTimer, ::SystemParametersInfoA,
+};
+
+void ResetShellState() {
+  shell = shellStart;
+  saverProcState = SaverProcState{};
+}
+
+void ResetShellSeams() {
+  shellSeams.runSaverWindow = RunSaverWindow;
+  shellSeams.showConfigDialog = ShowConfigDialog;
+  shellSeams.startPreview = StartPreview;
+  shellSeams.startPasswordChange = StartPasswordChange;
+  shellSeams.SetTimer = ::SetTimer;
+  shellSeams.SystemParametersInfoA = ::SystemParametersInfoA;
+}
