@@ -26,9 +26,7 @@ garbage() {
   shift
   write_settings "$@"
   if start_full_screen; then
-    sleep 1
-    shot "$work/garbage.ppm"
-    check "$name: the saver draws" at_least "$(picture covered "$work/garbage.ppm")" 0.95
+    check "$name: the saver draws" wait_drawn "$work/garbage.ppm"
     press_key x
     check "$name: the saver closes on a key with exit code 0" closes_with "$saver_pid" 10 0
   else

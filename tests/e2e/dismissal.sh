@@ -22,7 +22,15 @@ click_button() { xdotool click 1; }
 # The pointer starts at (320, 240), where the saver took its reference point.
 travel_5() { xdotool mousemove 323 242; }
 
-closes_on "a key press closes the saver with exit code 0" press_key x
+# The key goes to the window with the X input focus; giving the saver the focus alone must
+# not be what closes it.
+focus_then_key() {
+  xdotool windowfocus --sync "$saver_window" 2>/dev/null
+  sleep 1
+  check "giving the saver the input focus leaves it running" still_running "$saver_pid"
+  xdotool key x
+}
+closes_on "a key press closes the saver with exit code 0" focus_then_key
 closes_on "a mouse button closes the saver with exit code 0" click_button
 closes_on "moving the mouse by 5 pixels closes the saver with exit code 0" travel_5
 

@@ -20,19 +20,31 @@ window_covers_screen() {
   esac
 }
 
+# The centre row mirrors pixel for pixel (at least 80 %) and the halves of each ring match in
+# mean colour (within 1 of 255); a pattern shifted by a pixel or turned by a few degrees fails.
+mirrored() {
+  local measures row rings
+  measures=$(picture mirror "$1") || { echo "$measures"; return 1; }
+  read -r row rings <<<"$measures"
+  at_least "$row" 0.8 && at_most "$rings" 1.0
+}
+
 logo_appears() {
   local most=0 n
   for n in $(picture logo "$work"/$1-*.ppm); do [ "$n" -gt "$most" ] && most=$n; done
-  [ "$most" -ge 400 ] || { echo "at most $most more yellow pixels on one side of the top band than on the other"; return 1; }
+  [ "$most" -ge 1000 ] || { echo "at most $most more yellow pixels on one side of the top band than on the other"; return 1; }
 }
 
+# Frames before the saver's first one are black and say nothing; most must show the tunnel.
 logo_never_appears() {
-  local most=0 n
+  local most=0 drawn=0 n
   for n in $(picture logo "$work"/$1-*.ppm); do
-    [ "$n" -ge 0 ] || { echo "a frame with the top band black"; return 1; }
+    [ "$n" -ge 0 ] || continue
+    drawn=$((drawn + 1))
     [ "$n" -gt "$most" ] && most=$n
   done
-  [ "$most" -le 100 ] || { echo "up to $most more yellow pixels on one side of the top band than on the other"; return 1; }
+  [ "$drawn" -ge 12 ] || { echo "only $drawn of 20 screenshots show the tunnel"; return 1; }
+  [ "$most" -le 150 ] || { echo "up to $most more yellow pixels on one side of the top band than on the other"; return 1; }
 }
 
 # Logo on (the default), fastest redraw.
@@ -42,11 +54,10 @@ start_saver /s
 if saver_window=$(wait_window "Screen Saver" 20); then
   film logo-on
   check "the saver's window is titled \"Screen Saver\" and covers the screen" window_covers_screen
+  check "the picture is not black" wait_drawn "$work/a.ppm"
   shot "$work/a.ppm"
-  sleep 0.2
   shot "$work/b.ppm"
-  check "the picture is not black" at_least "$(picture covered "$work/a.ppm")" 0.95
-  check "the tunnel is mirror-symmetric about the vertical centre line" at_most "$(picture mirror "$work/a.ppm")" 8
+  check "the tunnel is mirror-symmetric about the vertical centre line" mirrored "$work/a.ppm"
   check "consecutive frames differ: the tunnel moves" at_least "$(picture changed "$work/a.ppm" "$work/b.ppm")" 0.2
   check "with the logo on, the logo comes in along the top within the first seconds" logo_appears logo-on
 else

@@ -106,5 +106,20 @@ start_full_screen() {
   sleep 1.5
 }
 
-# Real key press and mouse input, as the user gives it.
+# Real key press and mouse input, as the user gives it. Without a window manager a key
+# reaches only the window that has the X input focus.
 press_key() { xdotool windowfocus --sync "$saver_window" 2>/dev/null; sleep 0.1; xdotool key "$1"; }
+
+# Takes screenshots into $1 for up to 10 s until one shows the saver's picture (95 % of the
+# screen not black); fails when none does.
+wait_drawn() {
+  local i share
+  for i in $(seq 40); do
+    shot "$1"
+    share=$(picture covered "$1")
+    at_least "$share" 0.95 >/dev/null && return 0
+    sleep 0.2
+  done
+  echo "after 10 s only a share of $share of the screen is not black"
+  return 1
+}

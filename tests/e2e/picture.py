@@ -5,9 +5,9 @@ ImageMagick's import writes them).
 Every command prints one line of numbers; the shell checks decide what passes.
   covered FILE         share of pixels that are not black (channel sum 24 or more)
   brightest FILE       largest channel value of any pixel
-  mirror FILE          largest difference of mean colour between a sector of a tunnel ring
-                       and its mirror image about the vertical centre line, away from the
-                       logo bands and the centre square; fails when the tunnel is not drawn
+  mirror FILE          share of the centre row that mirrors pixel for pixel, and the largest
+                       difference of mean colour between the halves of a ring (see mirror());
+                       fails when the tunnel is not drawn
   changed A B          share of pixels of the tunnel (between the logo bands) that differ
                        by more than 24 in some channel between two screenshots
   logo FILE...         for each file, |yellow pixels left of the centre line - right of it|
@@ -73,50 +73,47 @@ def brightest(path):
 
 
 def mirror(path):
-    """Each ring between the bands is cut into 45-degree sectors on each side of the centre
-    line; a sector's mean colour is compared with that of its mirror image. Means rather than
-    single pixels, because each strip's texture is interpolated across its own triangle
-    split, which the mirror image does not share."""
+    """Two measures of the mirror symmetry of the tunnel about the vertical centre line, away
+    from the logo bands and the centre square (which is not mirror-symmetric):
+    - the share of pixels of the centre row that match their mirror image within 8 per
+      channel: the row runs along strip edges, where both halves are drawn alike, and any
+      shift or turn of the pattern shows there;
+    - the largest difference of mean colour between the left and the right half of a ring:
+      inside the strips each triangle interpolates the texture across its own split, which
+      the mirror image does not share, so single pixels there do not match."""
     width, height, rgb = read_ppm(path)
     cx, cy, d, top, bottom = layout(width, height)
+    if lit_share(rgb, width, top, bottom) < 0.9:
+        sys.exit(f"{path}: the tunnel is mostly black, nothing to compare")
     r0 = d / 63
+    matched = compared = 0
+    for x in range(1, cx - int(r0) - 2):
+        a = pixel(rgb, width, x, cy)
+        b = pixel(rgb, width, 2 * cx - x, cy)
+        compared += 1
+        matched += all(abs(a[c] - b[c]) <= 8 for c in range(3))
     sums = {}
     for y in range(top, bottom):
         for x in range(1, width):
             if x == cx:
                 continue
             radius = math.hypot(x - cx, y - cy)
-            ring = None
             for k in range(5):
                 if r0 * (1 << k) + 1.5 <= radius < r0 * (2 << k) - 1.5:
-                    ring = k
-            if ring is None:
-                continue
-            side = 0 if x < cx else 1
-            angle = math.atan2(abs(x - cx), y - cy)  # 0 straight down, pi straight up
-            sector = min(int(angle / (math.pi / 4)), 3)
-            entry = sums.setdefault((ring, sector, side), [0, 0, 0, 0])
-            r, g, b = pixel(rgb, width, x, y)
-            entry[0] += r
-            entry[1] += g
-            entry[2] += b
-            entry[3] += 1
+                    entry = sums.setdefault((k, x < cx), [0, 0, 0, 0])
+                    r, g, b = pixel(rgb, width, x, y)
+                    entry[0] += r
+                    entry[1] += g
+                    entry[2] += b
+                    entry[3] += 1
     worst = 0.0
-    compared = 0
-    for (ring, sector, side), left in sums.items():
-        if side != 0 or left[3] < 50:
-            continue
-        right = sums.get((ring, sector, 1))
-        if not right or right[3] < 50:
-            continue
-        compared += 1
+    for k in range(5):
+        left, right = sums.get((k, True)), sums.get((k, False))
+        if not left or not right:
+            sys.exit(f"{path}: ring {k} lies outside the compared rows")
         for c in range(3):
             worst = max(worst, abs(left[c] / left[3] - right[c] / right[3]))
-    if compared < 8:
-        sys.exit(f"{path}: only {compared} sectors to compare")
-    if lit_share(rgb, width, top, bottom) < 0.9:
-        sys.exit(f"{path}: the tunnel is mostly black, nothing to compare")
-    return worst
+    return matched / compared, worst
 
 
 def changed(path_a, path_b):
@@ -157,7 +154,8 @@ def main():
     elif command == "brightest":
         print(brightest(files[0]))
     elif command == "mirror":
-        print(f"{mirror(files[0]):.2f}")
+        row, rings = mirror(files[0])
+        print(f"{row:.3f} {rings:.2f}")
     elif command == "changed":
         print(f"{changed(files[0], files[1]):.4f}")
     elif command == "logo":
