@@ -32,4 +32,13 @@ extern DeviceStateRecord DeviceState;
 // Puts DeviceState back to its process-start values without releasing anything (tests only).
 void ResetDeviceState();
 
+// Releases the reference field holds, if any, and clears the field.
+template <typename Interface>
+void ReleaseField(Interface*& field) {
+  if (field) {
+    field->Release();
+    field = nullptr;
+  }
+}
+
 #endif

@@ -2,7 +2,7 @@
 vyk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip)
+  googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip python3)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -25,15 +25,34 @@ vyk_install_packages() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2 || vyk_die "apt-get install failed"
 }
 
-# Configures and builds one preset, quietly unless it fails.
+# Configures and builds one preset (or one target of it), showing how far the build has got;
+# the compiler's output is shown only when the build fails.
 vyk_build() {
-  local preset=$1 log
+  local preset=$1 target=${2:-} log status
   log=$(mktemp)
-  vyk_say "configuring and building $preset"
-  if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then
-    cat "$log" >&2; rm -f "$log"; vyk_die "build of $preset failed"
+  vyk_say "configuring $preset"
+  if ! cmake --preset "$preset" >"$log" 2>&1; then
+    cat "$log" >&2; rm -f "$log"; vyk_die "configuring $preset failed (output above)"
+  fi
+  vyk_say "building $preset${target:+ (target $target)}"
+  { cmake --build --preset "$preset" ${target:+--target "$target"} 2>&1; echo $? >"$log.status"; } |
+    tee -a "$log" | vyk_build_progress
+  status=$(cat "$log.status"); rm -f "$log.status"
+  if [ "$status" != 0 ]; then
+    cat "$log" >&2; rm -f "$log"; vyk_die "build of $preset failed (output above)"
   fi
   rm -f "$log"
+}
+
+# Reads ninja's "[step/steps]" lines and reports every further fifth of the build on stderr.
+vyk_build_progress() {
+  awk 'match($0, /^\[[0-9]+\/[0-9]+\]/) {
+         split(substr($0, 2, RLENGTH - 2), n, "/")
+         if (n[1] * 5 >= shown * n[2] && n[2] > 0) {
+           printf "    %d of %d build steps done\n", n[1], n[2] > "/dev/stderr"; fflush("/dev/stderr")
+           shown = int(n[1] * 5 / n[2]) + 1
+         }
+       }'
 }
 
 # Ends the Wine server and the Xvfb that the harness started for a build folder.

@@ -72,6 +72,8 @@ class RenderOnWine : public ::testing::Test {
     DeviceState.frontSurface->AddRef();
     DeviceState.clientWidth = kWidth;
     DeviceState.clientHeight = kHeight;
+    // Nearest magnification: linear filtering blurs texels across the mirror line.
+    DeviceState.textureFilter = D3DFILTER_NEAREST;
     SetUpSceneState(DeviceState.device);
     ASSERT_NE(0u, sceneTexture.textureHandle);
   }

@@ -1,0 +1,268 @@
+// Device bring-up: runtime gate, DirectDraw, surfaces, palette, clipper, device and viewport.
+#include <string.h>
+
+#include "diagnostics/diagnostics.h"
+#include "display/display.h"
+#include "settings/settings.h"
+#include "shell/platform.h"
+
+#if !defined(_WIN64)
+static_assert(sizeof(DDSURFACEDESC) == 108, "DirectX 5 surface description");
+static_assert(sizeof(D3DVIEWPORT2) == 44, "DirectX 5 viewport description");
+#endif
+static_assert(sizeof(PALETTEENTRY) == 4, "palette entry");
+
+namespace {
+
+// Lowest version word the saver runs on: DirectX 5.
+constexpr DWORD requiredDirectX = 0x500;
+
+constexpr DWORD exclusiveLevel = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT;
+constexpr DWORD flippingCaps =
+    DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
+constexpr DWORD windowedPrimaryCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
+constexpr DWORD windowedRenderCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
+
+// Full-screen surface attempts: the current mode, then 640 x 480 at 16 and at 8 bits.
+constexpr int surfaceAttempts = 3;
+constexpr DWORD attemptBits[surfaceAttempts] = {0, 16, 8};
+
+// The stock palette's twenty colours go to both ends of the display palette; a
+// 5 x 6 x 7 colour cube (blue outermost, green innermost) fills entries 10 to 219.
+constexpr int stockColoursAtEachEnd = 10;
+constexpr int cubeStart = 10;
+constexpr int cubeBlue = 5, cubeRed = 6, cubeGreen = 7;
+constexpr int highStockStart = 246;
+
+void ReadClientSize(HWND window) {
+  RECT client = {0, 0, 0, 0};
+  GetClientRect(window, &client);
+  DeviceState.clientWidth = client.right - client.left;
+  DeviceState.clientHeight = client.bottom - client.top;
+}
+
+// Windows refuses the exclusive level for a child window (a preview), and the saver
+// then copies into it. Wine grants it and stretches the child over the whole screen,
+// so a child window is never offered for the exclusive level.
+int SetCooperativeLevel(HWND window) {
+  const bool childWindow = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
+  if (!childWindow && DeviceState.directDraw2->SetCooperativeLevel(window, exclusiveLevel) == DD_OK) return 1;
+  HRESULT result = DeviceState.directDraw2->SetCooperativeLevel(window, DDSCL_NORMAL);
+  DeviceState.fullScreen = 0;
+  if (result != DD_OK) {
+    LogError("SetCooperativeLevel failed");
+    return 0;
+  }
+  return 1;
+}
+
+// The flipping chain: front buffer and its one back buffer, which the device renders into.
+int CreateFlippingSurfaces(HWND window, DDSURFACEDESC& desc) {
+  HRESULT result = DD_OK;
+  for (int attempt = 0; attempt < surfaceAttempts; ++attempt) {
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.dwBackBufferCount = 1;
+    desc.ddsCaps.dwCaps = flippingCaps;
+    // The mode switch may fail or change nothing; the surface creation decides.
+    if (attemptBits[attempt] != 0) DeviceState.directDraw2->SetDisplayMode(640, 480, attemptBits[attempt], 0, 0);
+    ReadClientSize(window);
+    result = DeviceState.directDraw2->CreateSurface(&desc, &DeviceState.frontSurface, nullptr);
+    if (result == DD_OK) break;
+    // A refused creation that still handed back a surface must not be lost to the next attempt.
+    if (attempt < surfaceAttempts - 1) ReleaseField(DeviceState.frontSurface);
+  }
+  if (result != DD_OK) {
+    LogError("CreateSurface failed \n%s", ResultText(result));
+    return 0;
+  }
+
+  DDSCAPS backBuffer;
+  backBuffer.dwCaps = DDSCAPS_BACKBUFFER;
+  if (DeviceState.frontSurface->GetAttachedSurface(&backBuffer, &DeviceState.renderSurface) != DD_OK) {
+    LogError("An error occurred while creating the device.\n");
+    return 0;
+  }
+  return 1;
+}
+
+// The plain primary surface and an offscreen render surface of the client's size.
+int CreateWindowedSurfaces(DDSURFACEDESC& desc) {
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = windowedPrimaryCaps;
+  if (DeviceState.directDraw2->CreateSurface(&desc, &DeviceState.frontSurface, nullptr) != DD_OK) {
+    LogError("CreateSurface failed");
+    return 0;
+  }
+  DeviceState.renderWidth = DeviceState.clientWidth;
+  DeviceState.renderHeight = DeviceState.clientHeight;
+  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+  desc.dwWidth = static_cast<DWORD>(DeviceState.renderWidth);
+  desc.dwHeight = static_cast<DWORD>(DeviceState.renderHeight);
+  desc.ddsCaps.dwCaps = windowedRenderCaps;
+  if (DeviceState.directDraw2->CreateSurface(&desc, &DeviceState.renderSurface, nullptr) != DD_OK) {
+    LogError("CreateSurface 2 failed");
+    return 0;
+  }
+  return 1;
+}
+
+// 8-bit displays only; read after the surfaces, since the last full-screen attempt
+// may have switched the display to 8 bits. A refused palette is no failure.
+void CreateDisplayPalette(HWND window) {
+  HDC dc = GetDC(window);
+  int bitsPerPixel = platform.GetDeviceCaps(dc, BITSPIXEL);
+  ReleaseDC(window, dc);
+  if (bitsPerPixel != 8) return;
+
+  // Entries 220 to 245 belong to no rule; they stay black rather than undefined.
+  PALETTEENTRY entries[256];
+  memset(entries, 0, sizeof(entries));
+  HPALETTE stock = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+  GetPaletteEntries(stock, 0, stockColoursAtEachEnd, entries);
+  GetPaletteEntries(stock, stockColoursAtEachEnd, stockColoursAtEachEnd, entries + highStockStart);
+  for (int b = 0; b < cubeBlue; ++b) {
+    for (int r = 0; r < cubeRed; ++r) {
+      for (int g = 0; g < cubeGreen; ++g) {
+        PALETTEENTRY& entry = entries[cubeStart + cubeRed * cubeGreen * b + cubeGreen * r + g];
+        entry.peRed = static_cast<BYTE>(255 * r / (cubeRed - 1));
+        entry.peGreen = static_cast<BYTE>(255 * g / (cubeGreen - 1));
+        entry.peBlue = static_cast<BYTE>(255 * b / (cubeBlue - 1));
+        entry.peFlags = 0;
+      }
+    }
+  }
+
+  if (DeviceState.directDraw2->CreatePalette(DDPCAPS_8BIT, entries, &DeviceState.palette, nullptr) != DD_OK) return;
+  DeviceState.frontSurface->SetPalette(DeviceState.palette);
+  DeviceState.renderSurface->SetPalette(DeviceState.palette);
+}
+
+// The front surface keeps the clipper alive; bring-up keeps no reference of its own.
+int AttachClipper(HWND window) {
+  IDirectDrawClipper* clipper = nullptr;
+  if (DeviceState.directDraw2->CreateClipper(0, &clipper, nullptr) != DD_OK) {
+    ReleaseField(clipper);
+    LogError("An error occurred while creating the device.\n");
+    return 0;
+  }
+  if (clipper) {
+    clipper->SetHWnd(0, window);
+    DeviceState.frontSurface->SetClipper(clipper);
+    clipper->Release();
+  }
+  return 1;
+}
+
+// The HAL device when the hardware setting allows and it is granted, else the Ramp
+// device. Linear magnification survives only on the HAL with the linear setting on.
+int CreateDevice() {
+  HRESULT hal = DDERR_GENERIC;
+  if (Settings.hardware != 0)
+    hal = DeviceState.direct3D2->CreateDevice(IID_IDirect3DHALDevice, DeviceState.renderSurface, &DeviceState.device);
+  if (Settings.linear == 0) DeviceState.textureFilter = D3DFILTER_NEAREST;
+  if (hal == D3D_OK) return 1;
+
+  // A refused HAL that still handed back a device must not be lost under the Ramp device.
+  ReleaseField(DeviceState.device);
+  DeviceState.textureFilter = D3DFILTER_NEAREST;
+  HRESULT ramp =
+      DeviceState.direct3D2->CreateDevice(IID_IDirect3DRampDevice, DeviceState.renderSurface, &DeviceState.device);
+  if (ramp != D3D_OK) {
+    LogError("Create Render device error \n%s.", ResultText(ramp));
+    return 0;
+  }
+  return 1;
+}
+
+int CreateViewport() {
+  HRESULT result = DeviceState.direct3D2->CreateViewport(&DeviceState.viewport, nullptr);
+  if (result != D3D_OK) {
+    LogError("Create viewport error \n%s.", ResultText(result));
+    return 0;
+  }
+  DeviceState.device->AddViewport(DeviceState.viewport);
+
+  D3DVIEWPORT2 view;
+  memset(&view, 0, sizeof(view));
+  view.dwSize = sizeof(view);
+  view.dwX = 0;
+  view.dwY = 0;
+  view.dwWidth = static_cast<DWORD>(DeviceState.clientWidth);
+  view.dwHeight = static_cast<DWORD>(DeviceState.clientHeight);
+  view.dvClipX = 0.0f;
+  view.dvClipY = 0.0f;
+  view.dvClipWidth = static_cast<D3DVALUE>(DeviceState.clientWidth);
+  view.dvClipHeight = static_cast<D3DVALUE>(DeviceState.clientHeight);
+  view.dvMinZ = 0.0f;
+  view.dvMaxZ = 1.0f;
+  result = DeviceState.viewport->SetViewport2(&view);
+  if (result != D3D_OK) {
+    LogError("Set view port\n%s.", ResultText(result));
+    return 0;
+  }
+  result = DeviceState.device->SetCurrentViewport(DeviceState.viewport);
+  if (result != D3D_OK) {
+    LogError("Set current viewport\n%s.", ResultText(result));
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int BringUpDisplay(HWND window) {
+  DeviceState.deviceStatus = 1;
+  if (OpenDirectDraw() != 0) return 0;
+  if (!CreateSurfacesAndDevice(window)) return 0;
+  SetUpSceneState(DeviceState.device);
+  DeviceState.deviceStatus = 2;
+  return 1;
+}
+
+// Each interface is queried straight into its field, so whatever a refused call still
+// hands back is held there and released by the teardown.
+int OpenDirectDraw() {
+  if (ProbeDirectXVersion() < requiredDirectX) {
+    LogError("This application requires DirectX version 5 or above.");
+    return 1;
+  }
+  platform.DirectDrawCreate(nullptr, &DeviceState.directDraw, nullptr);
+  if (!DeviceState.directDraw) {
+    LogError("Failed to create DirectDraw.");
+    return 1;
+  }
+  HRESULT result =
+      DeviceState.directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&DeviceState.direct3D2));
+  if (result != S_OK) {
+    LogError("Failed to QI for IID_IDirect3D2.\n%s", ResultText(result));
+    return 1;
+  }
+  result = DeviceState.directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&DeviceState.directDraw2));
+  if (result != S_OK) {
+    LogError("Failed to QI for IID_IDirectDraw2.\n%s", ResultText(result));
+    return 1;
+  }
+  return 0;
+}
+
+// Each failure is logged and ends the step at once; what was made so far stays in
+// DeviceState for the teardown.
+int CreateSurfacesAndDevice(HWND window) {
+  if (!DeviceState.directDraw2 || !DeviceState.direct3D2) return 0;
+  ReadClientSize(window);
+  if (!SetCooperativeLevel(window)) return 0;
+
+  DDSURFACEDESC desc;
+  memset(&desc, 0, sizeof(desc));
+  desc.dwSize = sizeof(desc);
+  if (DeviceState.fullScreen) {
+    if (!CreateFlippingSurfaces(window, desc)) return 0;
+  } else {
+    if (!CreateWindowedSurfaces(desc)) return 0;
+  }
+
+  CreateDisplayPalette(window);
+  if (!AttachClipper(window)) return 0;
+  if (!CreateDevice()) return 0;
+  return CreateViewport();
+}

@@ -1,0 +1,248 @@
+// The display brought up, presented and torn down on Wine's own DirectDraw and Direct3D, with no fakes.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include <vector>
+
+#include "display/display.h"
+#include "display/texture.h"
+#include "settings/settings.h"
+#include "shell/platform.h"
+
+namespace {
+
+bool LogFileExists() { return GetFileAttributesA("vykerror.txt") != INVALID_FILE_ATTRIBUTES; }
+
+std::string LogFileText() {
+  FILE* file = fopen("vykerror.txt", "rb");
+  if (!file) return "";
+  std::string text;
+  char buffer[512];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  fclose(file);
+  return text;
+}
+
+// Every object the record and the scene texture hold gets one extra reference here; after
+// the teardown each of those must be the last one left.
+struct ExtraReferences {
+  std::vector<IUnknown*> held;
+  std::vector<const char*> names;
+
+  void Take(IUnknown* object, const char* name) {
+    if (!object) return;
+    object->AddRef();
+    held.push_back(object);
+    names.push_back(name);
+  }
+  void ExpectEachIsTheLast() {
+    for (size_t i = 0; i < held.size(); ++i) EXPECT_EQ(0u, held[i]->Release()) << names[i] << " is still held";
+    held.clear();
+    names.clear();
+  }
+};
+
+// Objects that the saver creates independently of one another. The back buffer of a
+// flipping chain is part of its front surface and has no count of its own to check.
+void TakeIndependentObjects(ExtraReferences& extra) {
+  extra.Take(DeviceState.device, "device");
+  extra.Take(DeviceState.viewport, "viewport");
+  extra.Take(DeviceState.material, "material");
+  if (!DeviceState.fullScreen) extra.Take(DeviceState.renderSurface, "render surface");
+  extra.Take(DeviceState.frontSurface, "front surface");
+  extra.Take(sceneTexture.textureSurface, "texture surface");
+  if (sceneTexture.sourceSurface != sceneTexture.textureSurface) extra.Take(sceneTexture.sourceSurface, "source surface");
+}
+
+void ExpectRecordEmpty() {
+  EXPECT_EQ(nullptr, DeviceState.directDraw);
+  EXPECT_EQ(nullptr, DeviceState.directDraw2);
+  EXPECT_EQ(nullptr, DeviceState.direct3D2);
+  EXPECT_EQ(nullptr, DeviceState.frontSurface);
+  EXPECT_EQ(nullptr, DeviceState.renderSurface);
+  EXPECT_EQ(nullptr, DeviceState.palette);
+  EXPECT_EQ(nullptr, DeviceState.device);
+  EXPECT_EQ(nullptr, DeviceState.viewport);
+  EXPECT_EQ(nullptr, DeviceState.material);
+  EXPECT_EQ(nullptr, sceneTexture.textureSurface);
+  EXPECT_EQ(nullptr, sceneTexture.sourceSurface);
+  EXPECT_EQ(0u, sceneTexture.textureHandle);
+}
+
+// Pumps the messages Wine's window code posts, so that drawing reaches the X server.
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Counts the pixels of window's client area on the screen that are not black.
+int NonBlackPixels(HWND window, int width, int height) {
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info;
+  memset(&info, 0, sizeof(info));
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  int count = 0;
+  const DWORD* pixels = static_cast<const DWORD*>(bits);
+  for (int i = 0; i < width * height; ++i)
+    if ((pixels[i] & 0x00FFFFFFu) != 0) ++count;
+  SelectObject(memory, previous);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
+// Windows of this class paint themselves black, so any colour in them came from the saver.
+const char* BlackWindowClass() {
+  static ATOM atom = 0;
+  if (!atom) {
+    WNDCLASSA windowClass;
+    memset(&windowClass, 0, sizeof(windowClass));
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "VykBlackWindow";
+    atom = RegisterClassA(&windowClass);
+  }
+  return "VykBlackWindow";
+}
+
+// Counts the pixels of the primary surface inside the screen rectangle area that are not black.
+int NonBlackPixelsOnPrimary(IDirectDrawSurface* primary, const RECT& area) {
+  HDC surfaceDc = nullptr;
+  if (primary->GetDC(&surfaceDc) != DD_OK) return -1;
+  int count = 0;
+  for (LONG y = area.top; y < area.bottom; y += 4)
+    for (LONG x = area.left; x < area.right; x += 4)
+      if ((GetPixel(surfaceDc, x, y) & 0x00FFFFFFu) != 0) ++count;
+  primary->ReleaseDC(surfaceDc);
+  return count;
+}
+
+class DisplayOnWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetPlatform();
+    ResetDeviceState();
+    Settings.redrawSpeed = 1;
+    Settings.logos = 1;
+    Settings.linear = 1;
+    Settings.hardware = 1;
+    DeleteFileA("vykerror.txt");
+  }
+  void TearDown() override {
+    for (HWND window : windows) DestroyWindow(window);
+    PumpMessages();
+    ResetDeviceState();
+    DeleteFileA("vykerror.txt");
+  }
+  HWND MakeWindow(HWND parent, DWORD exStyle, DWORD style, int x, int y, int width, int height) {
+    HWND window = CreateWindowExA(exStyle, BlackWindowClass(), "Vyk display", style, x, y, width, height, parent, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window) windows.insert(windows.begin(), window);
+    return window;
+  }
+  std::vector<HWND> windows;  // children first, so that DestroyWindow meets each once
+};
+
+TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HWND window = MakeWindow(nullptr, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
+  ASSERT_NE(nullptr, window);
+  PumpMessages();
+  EXPECT_EQ(0, NonBlackPixels(window, width, height)) << "the window is black before the saver draws";
+
+  EXPECT_EQ(1, BringUpDisplay(window));
+  EXPECT_EQ(2, DeviceState.deviceStatus);
+  EXPECT_FALSE(LogFileExists()) << LogFileText();
+  EXPECT_EQ(1, DeviceState.fullScreen);
+  EXPECT_EQ(width, DeviceState.clientWidth);
+  EXPECT_EQ(height, DeviceState.clientHeight);
+  EXPECT_EQ(0, DeviceState.renderWidth);
+  EXPECT_EQ(0, DeviceState.renderHeight);
+  ASSERT_NE(nullptr, DeviceState.renderSurface);
+  EXPECT_EQ(nullptr, DeviceState.palette);  // the virtual screen has more than 8 bits per pixel
+  EXPECT_NE(nullptr, DeviceState.material);
+  EXPECT_NE(0u, sceneTexture.textureHandle);
+  EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), DeviceState.textureFilter);
+
+  for (int frame = 0; frame < 5; ++frame) {
+    EXPECT_EQ(1, PresentFrame(window));
+    PumpMessages();
+  }
+  EXPECT_GT(NonBlackPixels(window, width, height), width * height / 4);
+
+  ExtraReferences extra;
+  TakeIndependentObjects(extra);
+  EXPECT_EQ(1, TearDownDisplay(window));
+  ExpectRecordEmpty();
+  EXPECT_EQ(2, DeviceState.deviceStatus);
+  extra.ExpectEachIsTheLast();
+  EXPECT_EQ(0, PresentFrame(window));
+}
+
+TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture) {
+  constexpr int width = 320, height = 240;
+  HWND parent = MakeWindow(nullptr, 0, WS_POPUP | WS_VISIBLE, 100, 80, width + 40, height + 40);
+  ASSERT_NE(nullptr, parent);
+  HWND child = MakeWindow(parent, 0, WS_CHILD | WS_VISIBLE, 20, 20, width, height);
+  ASSERT_NE(nullptr, child);
+  PumpMessages();
+  EXPECT_EQ(0, NonBlackPixels(child, width, height)) << "the child is black before the saver draws";
+
+  // A child window cannot hold the exclusive level, so the saver falls back to a copy.
+  EXPECT_EQ(1, BringUpDisplay(child));
+  EXPECT_EQ(2, DeviceState.deviceStatus);
+  EXPECT_FALSE(LogFileExists()) << LogFileText();
+  EXPECT_EQ(0, DeviceState.fullScreen);
+  EXPECT_EQ(width, DeviceState.renderWidth);
+  EXPECT_EQ(height, DeviceState.renderHeight);
+  EXPECT_EQ(width, DeviceState.clientWidth);
+  EXPECT_EQ(height, DeviceState.clientHeight);
+  EXPECT_NE(0u, sceneTexture.textureHandle);
+
+  for (int frame = 0; frame < 5; ++frame) {
+    EXPECT_EQ(1, PresentFrame(child));
+    PumpMessages();
+  }
+  // Wine on a virtual display shows no DirectDraw output inside child windows, so the
+  // copy is read back where it landed: the child's screen area of the primary surface.
+  POINT origin = {0, 0};
+  ClientToScreen(child, &origin);
+  RECT childArea = {origin.x, origin.y, origin.x + width, origin.y + height};
+  EXPECT_GT(NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea), (width / 4) * (height / 4) / 4);
+  RECT parentBorder = {origin.x - 20, origin.y - 20, origin.x + width + 20, origin.y};
+  EXPECT_EQ(0, NonBlackPixelsOnPrimary(DeviceState.frontSurface, parentBorder)) << "the copy spilled over the child";
+
+  ExtraReferences extra;
+  TakeIndependentObjects(extra);
+  EXPECT_EQ(1, TearDownDisplay(child));
+  ExpectRecordEmpty();
+  extra.ExpectEachIsTheLast();
+}
+
+}  // namespace

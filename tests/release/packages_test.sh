@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Makes the release packages into a scratch folder, checks what the ZIP holds, then installs
+# and uninstalls the saver silently under Wine and checks the Windows directory and the registry.
+# Usage: packages_test.sh BUILD_DIR SAVER CPACK
+set -u
+build=$1 saver=$2 cpack=$3
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../harness/wine-env.sh" "$build" || exit 1
+
+failures=0
+pass() { printf 'ok   %s\n' "$1"; }
+fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+windir="$WINEPREFIX/drive_c/windows"
+installed="$windir/VykSaver.scr"
+uninstaller="$windir/VykSaverUninstall.exe"
+desktop='HKCU\Control Panel\Desktop'
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VykScreenSaver'
+
+# Prints the data of one registry value, or nothing when the value is absent.
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v name="$2" '$1 == name { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]+/, ""); print; exit }'
+}
+
+# Waits up to 30 s for the uninstaller, which reruns itself from a temporary copy and so
+# returns before the work is done, to have removed the saver and its own file.
+wait_uninstalled() {
+  local i
+  for i in $(seq 60); do
+    [ ! -e "$installed" ] && [ ! -e "$uninstaller" ] && [ -z "$(reg_value "$uninstall_key" DisplayName)" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+# Runs the uninstaller that the installer registered, silently.
+run_registered_uninstaller() {
+  local command
+  command=$(reg_value "$uninstall_key" QuietUninstallString)
+  if [ "$command" != '"C:\windows\VykSaverUninstall.exe" /S' ]; then
+    fail "the installer registers a silent uninstaller" "QuietUninstallString is '$command'"
+    return 1
+  fi
+  pass "the installer registers a silent uninstaller"
+  wine 'C:\windows\VykSaverUninstall.exe' /S
+}
+
+# The packages.
+if ! "$cpack" --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  fail "the package target makes the packages" "cpack failed"
+  exit 1
+fi
+zip=$(ls "$work"/Vyk-*-win64.zip 2>/dev/null)
+installer=$(ls "$work"/Vyk-*-win64-setup.exe 2>/dev/null)
+[ -n "$zip" ] && [ -n "$installer" ] && pass "the package target makes a ZIP and an installer" ||
+  { fail "the package target makes a ZIP and an installer" "found: $(ls "$work")"; exit 1; }
+
+listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$listing" = "INSTALL.txt VykSaver.scr " ] && pass "the ZIP holds the saver and the install text" ||
+  fail "the ZIP holds the saver and the install text" "it holds: $listing"
+unzip -q "$zip" -d "$work/zip"
+cmp -s "$work/zip/VykSaver.scr" "$saver" && pass "the saver in the ZIP is the one built" ||
+  fail "the saver in the ZIP is the one built" "files differ"
+lines=$(wc -l <"$work/zip/INSTALL.txt") crlf=$(grep -c $'\r$' "$work/zip/INSTALL.txt")
+[ "$lines" -gt 3 ] && [ "$lines" = "$crlf" ] && grep -q 'right-click VykSaver.scr and choose Install' "$work/zip/INSTALL.txt" &&
+  pass "the install text says how to install, in Windows line ends" ||
+  fail "the install text says how to install, in Windows line ends" "$lines lines, $crlf ending in CR LF"
+
+# A fresh user: no screen saver chosen before.
+wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+rm -f "$installed" "$uninstaller"
+wine "$installer" /S
+status=$?
+[ $status -eq 0 ] && pass "the silent installer exits 0" || fail "the silent installer exits 0" "exit $status"
+cmp -s "$installed" "$saver" && pass "the installer puts the saver in the Windows directory" ||
+  fail "the installer puts the saver in the Windows directory" "$installed missing or different"
+value=$(reg_value "$desktop" SCRNSAVE.EXE)
+[ "$value" = 'C:\windows\VykSaver.scr' ] && pass "the installer makes Vyk the user's screen saver" ||
+  fail "the installer makes Vyk the user's screen saver" "SCRNSAVE.EXE is '$value'"
+[ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
+  pass "Vyk Screen Saver is listed among the programs to uninstall" ||
+  fail "Vyk Screen Saver is listed among the programs to uninstall" "no DisplayName"
+
+if run_registered_uninstaller; then
+  wait_uninstalled && pass "the uninstaller removes the saver, itself and its entry" ||
+    fail "the uninstaller removes the saver, itself and its entry" "still there after 30 s"
+  value=$(reg_value "$desktop" SCRNSAVE.EXE)
+  [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen" ||
+    fail "after uninstalling, no screen saver is chosen" "SCRNSAVE.EXE is '$value'"
+fi
+
+# A user who had chosen another screen saver gets it back.
+wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\other.scr' /f >/dev/null 2>&1
+wine "$installer" /S
+value=$(reg_value "$desktop" SCRNSAVE.EXE)
+[ "$value" = 'C:\windows\VykSaver.scr' ] && pass "the installer replaces another chosen screen saver" ||
+  fail "the installer replaces another chosen screen saver" "SCRNSAVE.EXE is '$value'"
+if run_registered_uninstaller; then
+  wait_uninstalled || fail "the uninstaller removes the saver, itself and its entry" "still there after 30 s"
+  value=$(reg_value "$desktop" SCRNSAVE.EXE)
+  [ "$value" = 'C:\windows\other.scr' ] && pass "uninstalling gives back the screen saver chosen before" ||
+    fail "uninstalling gives back the screen saver chosen before" "SCRNSAVE.EXE is '$value'"
+fi
+wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+
+[ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
