@@ -31,11 +31,59 @@ class SaverWindowTest : public ::testing::Test {
 // The first tick ends the wait that drops every close.
 void Tick(HWND window) { SendMessageA(window, WM_TIMER, 1, 0); }
 
+// The saver window as asked for of CreateWindowExA. The display's exclusive mode
+// restyles the window afterwards, so the request is taken at creation.
+struct CreationRequest {
+  HWND window;
+  DWORD style, exStyle;
+  std::string title;
+  int x, y, width, height;
+  HWND parent;
+};
+std::vector<CreationRequest> creations;
+LRESULT CALLBACK NoteCreation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof(className));
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    if (std::string(className) == "WindowsScreenSaverClass") {
+      creations.push_back({window, static_cast<DWORD>(create->style), create->dwExStyle,
+                           create->lpszName ? create->lpszName : "", create->x, create->y, create->cx, create->cy,
+                           create->hwndParent});
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+class CreationWatch {
+ public:
+  CreationWatch() {
+    creations.clear();
+    hook_ = SetWindowsHookExA(WH_CBT, NoteCreation, nullptr, GetCurrentThreadId());
+  }
+  ~CreationWatch() { UnhookWindowsHookEx(hook_); }
+  CreationWatch(const CreationWatch&) = delete;
+  CreationWatch& operator=(const CreationWatch&) = delete;
+
+ private:
+  HHOOK hook_;
+};
+
 TEST_F(SaverWindowTest, FullScreenWindowAndClass) {
+  CreationWatch watch;
   int result = RunSaver(nullptr, [](HWND window) {
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE),
-              static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    ASSERT_EQ(creations.size(), 1u);
+    const CreationRequest& asked = creations[0];
+    EXPECT_EQ(asked.window, window);
+    EXPECT_EQ(asked.style, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    EXPECT_EQ(asked.exStyle, static_cast<DWORD>(WS_EX_TOPMOST));
+    EXPECT_EQ(asked.title, "Screen Saver");
+    EXPECT_EQ(asked.x, 0);
+    EXPECT_EQ(asked.y, 0);
+    EXPECT_EQ(asked.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(asked.height, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(asked.parent, nullptr);
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
     char text[64] = {};
     GetWindowTextA(window, text, sizeof(text));
@@ -352,8 +400,19 @@ class PreviewTest : public SaverWindowTest {
 TEST_F(PreviewTest, ChildOfTheGivenWindow) {
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   HCURSOR arrow = GetCursor();
+  CreationWatch watch;
   int result = RunSaver(parent, [&](HWND window) {
     ASSERT_NE(window, nullptr);
+    ASSERT_EQ(creations.size(), 1u);
+    const CreationRequest& asked = creations[0];
+    EXPECT_EQ(asked.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
+    EXPECT_EQ(asked.exStyle, 0u);
+    EXPECT_EQ(asked.title, "Preview");
+    EXPECT_EQ(asked.x, 0);
+    EXPECT_EQ(asked.y, 0);
+    EXPECT_EQ(asked.width, 152);
+    EXPECT_EQ(asked.height, 112);
+    EXPECT_EQ(asked.parent, parent);
     EXPECT_EQ(GetParent(window), parent);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
