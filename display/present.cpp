@@ -2,6 +2,21 @@
 #include "animation/animation.h"
 #include "display/display.h"
 
+#if defined(VYK_BENCH_COUNTERS)
+#include "bench/present_counter.h"
+#endif
+
+namespace {
+
+// Only the benchmark build counts presents; the shipped saver writes nothing.
+inline void CountFramePresented() {
+#if defined(VYK_BENCH_COUNTERS)
+  CountPresent();
+#endif
+}
+
+}  // namespace
+
 // Reads the client area anew on every tick, so a moved or resized window is followed.
 // The copy is never stretched: source and destination are cut to the same size, the
 // smaller of the client area and the render surface. Results are not examined; a lost
@@ -29,9 +44,11 @@ int PresentFrame(HWND window) {
 
   if (DeviceState.fullScreen) {
     DeviceState.frontSurface->Flip(nullptr, DDFLIP_WAIT);
+    CountFramePresented();
     return 1;
   }
   if (DeviceState.renderSurface)
     DeviceState.frontSurface->Blt(&destination, DeviceState.renderSurface, &source, DDBLT_WAIT, nullptr);
+  CountFramePresented();
   return 1;
 }
