@@ -1,0 +1,164 @@
+// Test helpers for the shell: a saver window run with a script inside its own message loop, fake timers, message probes.
+#ifndef VYK_TESTS_SHELL_SHELL_TEST_SUPPORT_H
+#define VYK_TESTS_SHELL_SHELL_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "shell/platform.h"
+#include "shell/shell.h"
+
+namespace shell_test {
+
+// One call of SetTimer as the saver procedure made it.
+struct TimerCall {
+  HWND window;
+  UINT_PTR id;
+  UINT period;
+};
+
+// SetTimer stand-ins: recordTimerCalls keeps every call and answers as fakeTimerResult
+// says, without making a timer, so that ticks come only when a test sends them.
+inline std::vector<TimerCall> timerCalls;
+inline UINT_PTR fakeTimerResult = 1;
+inline UINT_PTR WINAPI RecordTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC) {
+  timerCalls.push_back({window, id, period});
+  return fakeTimerResult;
+}
+
+// SystemParametersInfoA stand-in: each SPI_SCREENSAVERRUNNING switch, in order.
+inline std::vector<UINT> saverRunningCalls;
+inline BOOL WINAPI RecordSystemParameters(UINT action, UINT param, PVOID data, UINT winIni) {
+  if (action == SPI_SCREENSAVERRUNNING && data != nullptr && winIni == 0) saverRunningCalls.push_back(param);
+  return TRUE;
+}
+
+// Every shell record, seam and the platform back to their start; ticks only on request.
+inline void ResetAll() {
+  ResetShellState();
+  ResetShellSeams();
+  ResetPlatform();
+  shell.instance = GetModuleHandleA(nullptr);
+  timerCalls.clear();
+  fakeTimerResult = 1;
+  saverRunningCalls.clear();
+  shellSeams.SetTimer = RecordTimer;
+  shellSeams.SystemParametersInfoA = RecordSystemParameters;
+}
+
+// Dispatches everything pending except WM_CLOSE, which stays queued for TakeCloses.
+// A WM_QUIT met on the way is put back so that the saver's own loop still sees it.
+inline void PumpExceptClose() {
+  MSG message;
+  for (;;) {
+    BOOL got = PeekMessageA(&message, nullptr, 0, WM_CLOSE - 1, PM_REMOVE);
+    if (!got) got = PeekMessageA(&message, nullptr, WM_CLOSE + 1, 0xFFFFFFFFu, PM_REMOVE);
+    if (!got) return;
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Dispatches everything pending, WM_CLOSE included.
+inline void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Removes the WM_CLOSE messages queued for the window and counts them.
+inline int TakeCloses(HWND window) {
+  PumpExceptClose();
+  int count = 0;
+  MSG message;
+  while (PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++count;
+  return count;
+}
+
+// Runs RunSaverWindow(parent); once its loop runs, the script gets the saver window.
+// The window is destroyed after the script when the script left it alive.
+inline std::function<void(HWND)> pendingScript;
+inline bool scriptRan = false;
+inline void CALLBACK RunPendingScript(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  std::function<void(HWND)> script = std::move(pendingScript);
+  pendingScript = nullptr;
+  scriptRan = true;
+  script(shell.saverWindow);
+  if (shell.saverWindow && IsWindow(shell.saverWindow)) DestroyWindow(shell.saverWindow);
+}
+inline int RunSaver(HWND parent, std::function<void(HWND)> script) {
+  pendingScript = std::move(script);
+  scriptRan = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 1, RunPendingScript);
+  int result = RunSaverWindow(parent);
+  if (!scriptRan) KillTimer(nullptr, timer);
+  pendingScript = nullptr;
+  // The class belongs to one run; the next run registers it afresh.
+  UnregisterClassA("WindowsScreenSaverClass", shell.instance);
+  return result;
+}
+
+// Puts the cursor at a point and waits until the platform reports it there.
+inline void PlaceCursor(int x, int y) {
+  SetCursorPos(x, y);
+  for (int i = 0; i < 100; ++i) {
+    POINT at;
+    GetCursorPos(&at);
+    if (at.x == x && at.y == y) return;
+    Sleep(5);
+  }
+  ADD_FAILURE() << "cursor did not reach " << x << "," << y;
+}
+
+// HKCU\Control Panel\Desktop ScreenSaveUsePassword, held for the life of a test
+// and put back as it was (absent in a fresh prefix).
+class PasswordSetting {
+ public:
+  PasswordSetting() {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                    nullptr);
+    DWORD size = sizeof(saved_);
+    existed_ = RegQueryValueExA(key_, valueName, nullptr, &savedType_, saved_, &size) == ERROR_SUCCESS;
+    savedSize_ = size;
+  }
+  ~PasswordSetting() {
+    if (existed_) {
+      RegSetValueExA(key_, valueName, 0, savedType_, saved_, savedSize_);
+    } else {
+      RegDeleteValueA(key_, valueName);
+    }
+    RegCloseKey(key_);
+  }
+  PasswordSetting(const PasswordSetting&) = delete;
+  PasswordSetting& operator=(const PasswordSetting&) = delete;
+
+  void Set(DWORD value) { RegSetValueExA(key_, valueName, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof(value)); }
+  void Remove() { RegDeleteValueA(key_, valueName); }
+
+ private:
+  static constexpr const char* valueName = "ScreenSaveUsePassword";
+  HKEY key_ = nullptr;
+  bool existed_ = false;
+  DWORD savedType_ = 0;
+  BYTE saved_[64] = {};
+  DWORD savedSize_ = 0;
+};
+
+}  // namespace shell_test
+
+#endif
