@@ -1,0 +1,151 @@
+// Presentation against the fake DirectX: the frame's draw calls, then the flip or the clamped copy.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <ddraw.h>
+
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "display_test_support.h"
+#include "fakes/fake_directx.h"
+#include "settings/settings.h"
+
+using ::testing::ElementsAreArray;
+using display_test::Append;
+
+namespace {
+
+// One frame of the title sequence with the logo, drawn into the device before presenting.
+const char* const frameDrawn[] = {
+    "Surface::IsLost(S1)",
+    "Device::BeginScene(Dev1)",
+    "Device::SetRenderState(Dev1,41,0)",
+    "Device::DrawPrimitive(Dev1,5,3,4,0x1)",
+    "Device::DrawPrimitive(Dev1,5,3,4,0x1)",
+    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
+    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
+    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
+    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
+    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
+    "Device::SetRenderState(Dev1,41,1)",
+    "Device::DrawPrimitive(Dev1,5,3,10,0x1)",
+    "Device::EndScene(Dev1)",
+};
+
+class Present : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display_test::StartFakeDisplay();
+    window = display_test::OpenWindow(100, 50, 320, 240);
+    ASSERT_NE(nullptr, window);
+  }
+  void TearDown() override {
+    TearDownDisplay(window);
+    EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
+    EXPECT_THAT(fake::Problems(), ElementsAreArray(std::vector<std::string>{}));
+    DestroyWindow(window);
+    display_test::EndFakeDisplay();
+  }
+  // Brings the display up, windowed when the exclusive level is refused, and clears the log.
+  void BringUp(bool windowed) {
+    if (windowed) fake::FailCall("SetCooperativeLevel(wnd,0x13)", 0, DDERR_NOEXCLUSIVEMODE);
+    ASSERT_EQ(1, BringUpDisplay(window));
+    ASSERT_EQ(windowed ? 0 : 1, DeviceState.fullScreen);
+    fake::ClearLog();
+  }
+  void PlaceWindow(int x, int y, int width, int height) {
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  static std::vector<std::string> FrameThen(const std::vector<std::string>& presentation) {
+    std::vector<std::string> lines;
+    Append(lines, frameDrawn);
+    lines.insert(lines.end(), presentation.begin(), presentation.end());
+    return lines;
+  }
+  HWND window = nullptr;
+};
+
+TEST_F(Present, WindowedCopyIsClampedToTheRenderSurfaceAndFollowsTheWindow) {
+  BringUp(true);
+  ASSERT_EQ(320, DeviceState.renderWidth);
+  ASSERT_EQ(240, DeviceState.renderHeight);
+  const struct {
+    const char* name;
+    int x, y, width, height;
+    std::vector<std::string> presentation;
+  } cases[] = {
+      {"client as large as the render surface", 100, 50, 320, 240,
+       {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"}},
+      {"larger client: only the render surface, to the top left", 100, 50, 400, 300,
+       {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"}},
+      {"smaller client: the render surface's top-left part", 100, 50, 200, 100,
+       {"Surface::Blt(S1,(100,50,300,150),S2,(0,0,200,100),0x1000000,null)"}},
+      {"wider but lower client", 100, 50, 500, 100,
+       {"Surface::Blt(S1,(100,50,420,150),S2,(0,0,320,100),0x1000000,null)"}},
+      {"moved window", 10, 20, 320, 240, {"Surface::Blt(S1,(10,20,330,260),S2,(0,0,320,240),0x1000000,null)"}},
+      {"window partly off the screen", -50, -30, 320, 240,
+       {"Surface::Blt(S1,(-50,-30,270,210),S2,(0,0,320,240),0x1000000,null)"}},
+      {"no width: drawn, not presented", 100, 50, 0, 240, {}},
+      {"no height: drawn, not presented", 100, 50, 320, 0, {}},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    PlaceWindow(test.x, test.y, test.width, test.height);
+    fake::ClearLog();
+    EXPECT_EQ(1, PresentFrame(window));
+    EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
+  }
+}
+
+TEST_F(Present, FullScreenFlipsWhereverTheWindowIs) {
+  BringUp(false);
+  const struct {
+    const char* name;
+    int x, y, width, height;
+    std::vector<std::string> presentation;
+  } cases[] = {
+      {"as brought up", 100, 50, 320, 240, {"Surface::Flip(S1,null,0x1)"}},
+      {"moved and resized", 0, 0, 640, 480, {"Surface::Flip(S1,null,0x1)"}},
+      {"empty client area", 0, 0, 0, 0, {}},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    PlaceWindow(test.x, test.y, test.width, test.height);
+    fake::ClearLog();
+    EXPECT_EQ(1, PresentFrame(window));
+    EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
+  }
+}
+
+TEST_F(Present, RefusedCopyIsNeitherRetriedNorReported) {
+  BringUp(true);
+  fake::FailCall("Surface::Blt", 0, DDERR_SURFACELOST);
+  EXPECT_EQ(1, PresentFrame(window));
+  EXPECT_THAT(fake::Log(),
+              ElementsAreArray(FrameThen({"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"})));
+  EXPECT_FALSE(display_test::LogFileExists());
+}
+
+TEST_F(Present, NothingIsDrawnUntilTheDeviceIsReadyNorAfterTeardown) {
+  EXPECT_EQ(0, PresentFrame(window)) << "before any bring-up";
+  fake::FailCall("CreateViewport", 1, DDERR_OUTOFMEMORY);
+  EXPECT_EQ(0, BringUpDisplay(window));
+  fake::ClearLog();
+  EXPECT_EQ(0, PresentFrame(window)) << "after a failed bring-up";
+  EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
+
+  TearDownDisplay(window);
+  fake::Reset();
+  fake::NameWindow(window, "wnd");
+  ResetDeviceState();
+  BringUp(false);
+  TearDownDisplay(window);
+  fake::ClearLog();
+  EXPECT_EQ(2, DeviceState.deviceStatus);
+  EXPECT_EQ(0, PresentFrame(window)) << "after teardown";
+  EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
+}
+
+}  // namespace
