@@ -9,10 +9,14 @@ rm -f "$control_ini"
 cases=('/x' '/1' '/p 0' '/p:1234' '/p {dead}' '/\ts')
 names=('an unknown letter, /x' 'a digit, /1' 'a preview in window 0, /p 0' 'a preview handle after a colon, /p:1234'
   'a preview in a window that does not exist' 'a tab between the slash and the letter')
-mapfile -t results < <(cd "$work" && wine "$launcher" "$saver" "${cases[@]}" 2>&1 | tr -d '\r')
+mapfile -t results < <(cd "$work" && wine "$launcher" "$saver" "${cases[@]}" 2>"$work/launcher.err" | tr -d '\r')
 for i in "${!cases[@]}"; do
   result=${results[$i]:-nothing}
-  if [ "$result" = "-1" ]; then pass "${names[$i]} exits with -1"; else fail "${names[$i]} exits with -1" "got $result"; fi
+  if [ "$result" = "-1" ]; then
+    pass "${names[$i]} exits with -1"
+  else
+    fail "${names[$i]} exits with -1" "got $result $(head -c 300 "$work/launcher.err" | tr '\n' ' ')"
+  fi
 done
 check "nothing appears for a refused command line" test -z "$(xdotool search --name '^(Screen Saver|Vyk ScreenSaver Setup)$' 2>/dev/null)"
 
