@@ -20,6 +20,7 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
   using CreateFn = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
   static CreateFn create;  // kept for the process: DDRAW.DLL is never freed once used
   if (!create) {
+    if (out) *out = nullptr;
     HMODULE ddraw = platform.LoadLibraryA("DDRAW.DLL");
     if (!ddraw) return DDERR_GENERIC;
     create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(platform.GetProcAddress(ddraw, "DirectDrawCreate")));

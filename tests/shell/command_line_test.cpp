@@ -317,7 +317,7 @@ TEST_F(StartModeTest, PreviewThroughTheDispatch) {
   EXPECT_TRUE(modeCalls.empty());
 }
 
-// ---- password change through MPR.DLL ----
+// ---- libraries through the platform seam: MPR.DLL for the password change ----
 
 struct LibraryCall {
   std::string what;  // "load NAME", "export NAME", "free", "change PROVIDER"
@@ -325,9 +325,9 @@ struct LibraryCall {
   bool operator==(const LibraryCall& other) const { return what == other.what && owner == other.owner; }
 };
 std::vector<LibraryCall> libraryCalls;
-bool mprLoads = true;
-bool mprExports = true;
-HMODULE const fakeMpr = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x5A5A0000));
+bool libraryLoads = true;
+bool exportFound = true;
+HMODULE const fakeModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x5A5A0000));
 DWORD changeReserved1 = 99;
 DWORD changeReserved2 = 99;
 
@@ -339,32 +339,32 @@ DWORD WINAPI FakeChangePassword(LPCSTR provider, HWND owner, DWORD reserved1, DW
 }
 HMODULE WINAPI FakeLoadLibrary(LPCSTR name) {
   libraryCalls.push_back({std::string("load ") + name, nullptr});
-  return mprLoads ? fakeMpr : nullptr;
+  return libraryLoads ? fakeModule : nullptr;
 }
 FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name) {
   libraryCalls.push_back({std::string("export ") + name, nullptr});
-  if (module != fakeMpr || !mprExports) return nullptr;
+  if (module != fakeModule || !exportFound) return nullptr;
   return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeChangePassword));
 }
 BOOL WINAPI FakeFreeLibrary(HMODULE module) {
-  libraryCalls.push_back({module == fakeMpr ? "free" : "free other", nullptr});
+  libraryCalls.push_back({module == fakeModule ? "free" : "free other", nullptr});
   return TRUE;
 }
 
-class PasswordChangeTest : public StartModeTest {
+class FakeLibraryTest : public StartModeTest {
  protected:
   void SetUp() override {
     StartModeTest::SetUp();
     libraryCalls.clear();
-    mprLoads = true;
-    mprExports = true;
+    libraryLoads = true;
+    exportFound = true;
     platform.LoadLibraryA = FakeLoadLibrary;
     platform.GetProcAddress = FakeGetProcAddress;
     platform.FreeLibrary = FakeFreeLibrary;
   }
 };
 
-TEST_F(PasswordChangeTest, OwnerIsTheGivenWindowOrTheForegroundWindow) {
+TEST_F(FakeLibraryTest, OwnerIsTheGivenWindowOrTheForegroundWindow) {
   HWND foreground = GetForegroundWindow();
   struct Case {
     std::string text;
@@ -388,18 +388,18 @@ TEST_F(PasswordChangeTest, OwnerIsTheGivenWindowOrTheForegroundWindow) {
   }
 }
 
-TEST_F(PasswordChangeTest, MissingLibraryOrExportEndsQuietly) {
-  mprExports = false;
+TEST_F(FakeLibraryTest, MissingLibraryOrExportEndsQuietly) {
+  exportFound = false;
   EXPECT_EQ(StartPasswordChange(""), 0);
   EXPECT_EQ(libraryCalls,
             (std::vector<LibraryCall>{{"load MPR.DLL", nullptr}, {"export PwdChangePasswordA", nullptr}, {"free", nullptr}}));
   libraryCalls.clear();
-  mprLoads = false;
+  libraryLoads = false;
   EXPECT_EQ(StartPasswordChange(""), 0);
   EXPECT_EQ(libraryCalls, (std::vector<LibraryCall>{{"load MPR.DLL", nullptr}}));
 }
 
-TEST_F(PasswordChangeTest, ModeAOnlyOnTheWindows95Family) {
+TEST_F(FakeLibraryTest, ModeAOnlyOnTheWindows95Family) {
   shellSeams.startPasswordChange = StartPasswordChange;
   reportedPlatformId = VER_PLATFORM_WIN32_NT;
   EXPECT_EQ(DispatchStartMode(GetModuleHandleA(nullptr), "/a"), -1);
@@ -417,6 +417,32 @@ TEST(RealPasswordChangeLibrary, LoadsByName) {
   ASSERT_NE(mpr, nullptr);
   EXPECT_NE(platform.GetProcAddress(mpr, "PwdChangePasswordA"), nullptr);
   platform.FreeLibrary(mpr);
+}
+
+// ---- DirectDraw looked up at run time ----
+
+// Nothing in this program brings the display up, so DirectDrawCreate has not been looked up yet.
+struct DirectDrawCase {
+  const char* name;
+  bool loads;
+  bool exports;
+  std::vector<LibraryCall> calls;
+};
+
+TEST_F(FakeLibraryTest, DirectDrawMissingLeavesNoObject) {
+  const DirectDrawCase cases[] = {
+      {"no DDRAW.DLL", false, true, {{"load DDRAW.DLL", nullptr}}},
+      {"no export", true, false, {{"load DDRAW.DLL", nullptr}, {"export DirectDrawCreate", nullptr}, {"free", nullptr}}},
+  };
+  for (const DirectDrawCase& c : cases) {
+    libraryCalls.clear();
+    libraryLoads = c.loads;
+    exportFound = c.exports;
+    LPDIRECTDRAW object = reinterpret_cast<LPDIRECTDRAW>(static_cast<ULONG_PTR>(0xBADBAD));
+    EXPECT_EQ(RuntimeDirectDrawCreate(nullptr, &object, nullptr), DDERR_GENERIC) << c.name;
+    EXPECT_EQ(object, nullptr) << c.name;
+    EXPECT_EQ(libraryCalls, c.calls) << c.name;
+  }
 }
 
 // ---- configuration dialog, real ----

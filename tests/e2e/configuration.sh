@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The settings dialog, as the desktop opens it: /c, /c:HANDLE and a start without arguments.
+# OK (Enter) keeps the settings in control.ini and exits 1; Cancel (Escape) exits 0 and
+# changes nothing; the About box opens from it and closes again.
+# Usage: configuration.sh BUILD SAVER HOST LAUNCHER
+source "$(dirname "$0")/lib.sh" "$@"
+dialog_title="Vyk ScreenSaver Setup"
+
+# open_dialog ARGS...: starts the saver and waits for its dialog (sets dialog); fails without.
+open_dialog() {
+  start_saver "$@"
+  dialog=$(wait_window "$dialog_title" 20)
+}
+
+in_dialog() { sleep 0.5; xdotool windowfocus --sync "$dialog" 2>/dev/null; sleep 0.2; xdotool key "$@"; }
+
+settings_written_in_order() {
+  local expected actual
+  expected=$(printf '[Screen Saver.Vyk]\nRedrawSpeed=1\nLogos=1\nLinear=1\nHardware=1')
+  actual=$(tr -d '\r' <"$control_ini" 2>/dev/null | sed '/^$/d')
+  [ "$actual" = "$expected" ] || { echo "control.ini holds: $(echo "$actual" | tr '\n' ' ')"; return 1; }
+}
+
+unchanged_since() { cmp -s "$1" "$control_ini" || { echo "control.ini changed: $(tr '\r\n' '  ' <"$control_ini")"; return 1; }; }
+
+# /c with no settings stored yet: Enter is OK.
+rm -f "$control_ini"
+if open_dialog /c; then
+  pass "/c opens the dialog \"$dialog_title\""
+  in_dialog Return
+  check "Enter in the dialog exits with 1" closes_with "$saver_pid" 15 1
+  check "OK writes RedrawSpeed, Logos, Linear and Hardware, in this order" settings_written_in_order
+else
+  fail "/c opens the dialog \"$dialog_title\"" "no such window appeared"
+fi
+end_all
+
+# /c:1234 (the number is ignored): Escape is Cancel.
+[ -f "$control_ini" ] || write_settings RedrawSpeed=1 Logos=1 Linear=1 Hardware=1
+cp "$control_ini" "$work/before.ini"
+if open_dialog /c:1234; then
+  pass "/c:1234 opens the dialog \"$dialog_title\""
+  in_dialog Escape
+  check "Escape in the dialog exits with 0" closes_with "$saver_pid" 15 0
+  check "Escape leaves control.ini as it was" unchanged_since "$work/before.ini"
+else
+  fail "/c:1234 opens the dialog \"$dialog_title\"" "no such window appeared"
+fi
+end_all
+
+# No arguments at all, as when the file is opened: the dialog again, and its About box.
+if open_dialog; then
+  pass "a start without arguments opens the dialog \"$dialog_title\""
+  # Focus starts on "Show Vyk logo"; OK, Cancel and About follow in the tab order.
+  in_dialog Tab Tab Tab space
+  if about=$(wait_window "About Box" 10); then
+    pass "the About button opens the About box"
+    xdotool windowfocus "$about" 2>/dev/null
+    sleep 0.2
+    xdotool key Escape
+    about_closed() {
+      local i
+      for i in $(seq 100); do window_exists "About Box" || return 0; sleep 0.1; done
+      echo "the About box is still open"
+      return 1
+    }
+    check "Escape closes the About box" about_closed
+    check "the dialog stays open after the About box closes" window_exists "$dialog_title"
+  else
+    fail "the About button opens the About box" "no window \"About Box\" appeared"
+  fi
+  in_dialog Escape
+  check "the dialog then still closes with Escape and exit code 0" closes_with "$saver_pid" 15 0
+  check "the About box and Escape leave control.ini as it was" unchanged_since "$work/before.ini"
+else
+  fail "a start without arguments opens the dialog \"$dialog_title\"" "no such window appeared"
+fi
+end_all
+rm -f "$control_ini"
+finish

@@ -1,0 +1,125 @@
+# Shared by the end-to-end checks: sourced as `source lib.sh BUILD SAVER HOST LAUNCHER`.
+# Gives them a Wine prefix and a 640x480 virtual display of their own (in BUILD/e2e), so that
+# no other test's window shows up in a screenshot or takes the saver's activation, and helpers
+# to start and end the saver, send X input and take screenshots.
+e2e_build=$1 saver=$2 preview_host=$3 launcher=$4
+e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+session="$e2e_build/e2e"
+mkdir -p "$session"
+export VYK_SCREEN=640x480x24
+unset VYK_KEEP_DISPLAY
+source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
+base_overrides=$WINEDLLOVERRIDES
+control_ini="$WINEPREFIX/drive_c/windows/control.ini"
+
+work=$(mktemp -d)
+started=()  # every process started in the background by a check (the harness's Xvfb is not one)
+failures=0
+trap 'end_all; rm -rf "$work"' EXIT
+
+pass() { printf 'ok   %s\n' "$1"; }
+fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
+# check NAME COMMAND...: passes when the command succeeds; the command may print why not.
+# The command runs in this shell (not a subshell), so that it can wait for the saver.
+check() {
+  local name=$1
+  shift
+  if "$@" >"$work/why" 2>&1; then pass "$name"; else fail "$name" "$(tr '\n' ' ' <"$work/why")"; fi
+}
+finish() {
+  [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+  echo "all checks passed"
+}
+
+# Ends every Wine process of the private prefix: a check that failed may leave a saver behind,
+# and a saver still running would make the next full-screen start step aside.
+end_all() {
+  wineserver -k 2>/dev/null
+  local pid
+  for pid in "${started[@]}"; do wait "$pid" 2>/dev/null; done
+  started=()
+}
+
+# Writes control.ini (the saver's settings) from lines "KEY=VALUE", under the saver's section.
+write_settings() {
+  { printf '[Screen Saver.Vyk]\r\n'; printf '%s\r\n' "$@"; } >"$control_ini"
+}
+
+# start_saver ARGS...: starts the saver in $work with the given arguments; sets saver_pid.
+start_saver() {
+  (cd "$work" && exec wine "$saver" "$@") &
+  saver_pid=$!
+  started+=("$saver_pid")
+}
+
+# Prints the X id of the top-level window titled exactly $1, waiting up to $2 seconds.
+wait_window() {
+  local i id
+  for i in $(seq $(($2 * 10))); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+window_exists() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null)" ]; }
+
+# Waits up to $2 seconds for process $1 to end and sets exit_code; fails while it still runs.
+wait_exit() {
+  local i
+  for i in $(seq $(($2 * 10))); do
+    if ! kill -0 "$1" 2>/dev/null; then
+      exit_code=0
+      wait "$1" || exit_code=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# closes_with PID SECONDS EXPECTED: the process ends within SECONDS with exit code EXPECTED.
+closes_with() {
+  wait_exit "$1" "$2" || { echo "still running after $2 s"; return 1; }
+  [ "$exit_code" -eq "$3" ] || { echo "exit code $exit_code, expected $3"; return 1; }
+}
+
+still_running() { kill -0 "$1" 2>/dev/null || { echo "it ended"; return 1; }; }
+
+# Screenshot of the whole virtual screen as a PPM file.
+shot() { import -window root -silent "$1"; }
+
+picture() { python3 "$e2e_dir/picture.py" "$@"; }
+
+# at_least VALUE MINIMUM / at_most VALUE MAXIMUM, for the decimal numbers picture prints.
+at_least() { python3 -c "import sys; sys.exit(0 if float('$1') >= float('$2') else 1)" || { echo "$1 is below $2"; return 1; }; }
+at_most() { python3 -c "import sys; sys.exit(0 if float('$1') <= float('$2') else 1)" || { echo "$1 is above $2"; return 1; }; }
+
+# Starts the full-screen saver with the pointer at the screen centre and waits for its window
+# (sets saver_window) and then for its first frames. When no window appears it fails and
+# says so in $problem.
+start_full_screen() {
+  xdotool mousemove 320 240
+  start_saver /s
+  saver_window=$(wait_window "Screen Saver" 20) || { problem="no window titled \"Screen Saver\" appeared"; return 1; }
+  sleep 1.5
+}
+
+# Real key press and mouse input, as the user gives it. Without a window manager a key
+# reaches only the window that has the X input focus.
+press_key() { xdotool windowfocus --sync "$saver_window" 2>/dev/null; sleep 0.1; xdotool key "$1"; }
+
+# Takes screenshots into $1 for up to 10 s until one shows the saver's picture (95 % of the
+# screen not black); fails when none does.
+wait_drawn() {
+  local i share
+  for i in $(seq 40); do
+    shot "$1"
+    share=$(picture covered "$1")
+    at_least "$share" 0.95 >/dev/null && return 0
+    sleep 0.2
+  done
+  echo "after 10 s only a share of $share of the screen is not black"
+  return 1
+}

@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+"""Measures screenshots of the saver on the 640x480 virtual display (binary PPM files, as
+ImageMagick's import writes them).
+
+Every command prints one line of numbers; the shell checks decide what passes.
+  covered FILE         share of pixels that are not black (channel sum 24 or more)
+  brightest FILE       largest channel value of any pixel
+  mirror FILE          share of the centre row that mirrors pixel for pixel, and the largest
+                       difference of mean colour between the halves of a ring (see mirror());
+                       fails when the tunnel is not drawn
+  changed A B          share of pixels of the tunnel (between the logo bands) that differ
+                       by more than 24 in some channel between two screenshots
+  logo FILE...         for each file, |yellow pixels left of the centre line - right of it|
+                       in the top logo band, or -1 when that band is mostly black
+"""
+import math
+import sys
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
+    samples = data[pos + 1:]
+    if fields[0] != b"P6" or maxval not in (255, 65535):
+        sys.exit(f"{path}: not a binary PPM of 8 or 16 bits")
+    if maxval == 65535:
+        samples = samples[0::2]  # the high byte of each big-endian sample
+    if len(samples) < 3 * width * height:
+        sys.exit(f"{path}: cut short")
+    return width, height, samples
+
+
+# The scene's layout on a W x H screen: centre, diagonal, logo bands (see the frame animation).
+def layout(width, height):
+    d = math.sqrt(width * width + height * height)
+    top_band_end = int(d / 12 + d / 16 * 1.25) + 3
+    bottom_band_start = int(height - 5 * d / 64 - d / 16 * 1.25) - 3
+    return width // 2, height // 2, d, top_band_end, bottom_band_start
+
+
+def pixel(rgb, width, x, y):
+    i = 3 * (y * width + x)
+    return rgb[i], rgb[i + 1], rgb[i + 2]
+
+
+def lit_share(rgb, width, first_row, end_row):
+    start, end = 3 * first_row * width, 3 * end_row * width
+    lit = sum(1 for i in range(start, end, 3) if rgb[i] + rgb[i + 1] + rgb[i + 2] >= 24)
+    return lit / ((end - start) // 3)
+
+
+def covered(path):
+    width, height, rgb = read_ppm(path)
+    return lit_share(rgb, width, 0, height)
+
+
+def brightest(path):
+    return max(read_ppm(path)[2])
+
+
+def mirror(path):
+    """Two measures of the mirror symmetry of the tunnel about the vertical centre line, away
+    from the logo bands and the centre square (which is not mirror-symmetric):
+    - the share of pixels of the centre row that match their mirror image within 8 per
+      channel: the row runs along strip edges, where both halves are drawn alike, and any
+      shift or turn of the pattern shows there;
+    - the largest difference of mean colour between the left and the right half of a ring:
+      inside the strips each triangle interpolates the texture across its own split, which
+      the mirror image does not share, so single pixels there do not match."""
+    width, height, rgb = read_ppm(path)
+    cx, cy, d, top, bottom = layout(width, height)
+    if lit_share(rgb, width, top, bottom) < 0.9:
+        sys.exit(f"{path}: the tunnel is mostly black, nothing to compare")
+    r0 = d / 63
+    matched = compared = 0
+    for x in range(1, cx - int(r0) - 2):
+        a = pixel(rgb, width, x, cy)
+        b = pixel(rgb, width, 2 * cx - x, cy)
+        compared += 1
+        matched += all(abs(a[c] - b[c]) <= 8 for c in range(3))
+    sums = {}
+    for y in range(top, bottom):
+        for x in range(1, width):
+            if x == cx:
+                continue
+            radius = math.hypot(x - cx, y - cy)
+            for k in range(5):
+                if r0 * (1 << k) + 1.5 <= radius < r0 * (2 << k) - 1.5:
+                    entry = sums.setdefault((k, x < cx), [0, 0, 0, 0])
+                    r, g, b = pixel(rgb, width, x, y)
+                    entry[0] += r
+                    entry[1] += g
+                    entry[2] += b
+                    entry[3] += 1
+    worst = 0.0
+    for k in range(5):
+        left, right = sums.get((k, True)), sums.get((k, False))
+        if not left or not right:
+            sys.exit(f"{path}: ring {k} lies outside the compared rows")
+        for c in range(3):
+            worst = max(worst, abs(left[c] / left[3] - right[c] / right[3]))
+    return matched / compared, worst
+
+
+def changed(path_a, path_b):
+    width, height, a = read_ppm(path_a)
+    _, _, b = read_ppm(path_b)
+    _, _, _, top, bottom = layout(width, height)
+    start, end = 3 * top * width, 3 * bottom * width
+    moved = 0
+    for i in range(start, end, 3):
+        if abs(a[i] - b[i]) > 24 or abs(a[i + 1] - b[i + 1]) > 24 or abs(a[i + 2] - b[i + 2]) > 24:
+            moved += 1
+    return moved / ((end - start) // 3)
+
+
+def is_logo_yellow(r, g, b):
+    return r > 200 and g > 150 and b < 110 and g > b + 90
+
+
+def logo(path):
+    """The tunnel is mirror-symmetric, so yellow of the wall falls on both sides alike; the
+    logo comes in from one side only."""
+    width, height, rgb = read_ppm(path)
+    cx, _, _, top, _ = layout(width, height)
+    if lit_share(rgb, width, 0, top) < 0.9:
+        return -1
+    counts = [0, 0]
+    for y in range(0, top):
+        for x in range(1, width):
+            if x != cx and is_logo_yellow(*pixel(rgb, width, x, y)):
+                counts[0 if x < cx else 1] += 1
+    return abs(counts[0] - counts[1])
+
+
+def main():
+    command, files = sys.argv[1], sys.argv[2:]
+    if command == "covered":
+        print(f"{covered(files[0]):.4f}")
+    elif command == "brightest":
+        print(brightest(files[0]))
+    elif command == "mirror":
+        row, rings = mirror(files[0])
+        print(f"{row:.3f} {rings:.2f}")
+    elif command == "changed":
+        print(f"{changed(files[0], files[1]):.4f}")
+    elif command == "logo":
+        print(" ".join(str(logo(f)) for f in files))
+    else:
+        sys.exit(f"unknown command {command}")
+
+
+if __name__ == "__main__":
+    main()
