@@ -35,6 +35,22 @@ else
 fi
 end_all
 
+# The logo box unchecked with Space (the dialog starts with the focus on it), then OK.
+if open_dialog /c; then
+  in_dialog space Return
+  check "unchecking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 15 1
+  logo_off_written() {
+    local actual
+    actual=$(tr -d '\r' <"$control_ini" | sed '/^$/d' | tr '\n' ' ')
+    [ "$actual" = "[Screen Saver.Vyk] RedrawSpeed=1 Logos=0 Linear=1 Hardware=1 " ] ||
+      { echo "control.ini holds: $actual"; return 1; }
+  }
+  check "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" logo_off_written
+else
+  fail "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" "no dialog appeared"
+fi
+end_all
+
 # /c:1234 (the number is ignored): Escape is Cancel.
 [ -f "$control_ini" ] || write_settings RedrawSpeed=1 Logos=1 Linear=1 Hardware=1
 cp "$control_ini" "$work/before.ini"
