@@ -197,17 +197,15 @@ int TextureHolder::LoadTexture(IDirect3DDevice2* device, LPCSTR name) {
   // system-memory surface; a software device samples the system-memory surface itself.
   desc.ddsCaps.dwCaps = hardwareDevice ? (DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD)
                                        : (DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
-  IDirectDrawSurface* created = nullptr;
-  if (directDraw->CreateSurface(&desc, &created, nullptr) != DD_OK) return AbandonLoad(*this, bitmap);
-  textureSurface = created;
+  // Created straight into the holder, so that a refused creation which still hands back
+  // a surface has it released by the failure exit.
+  if (directDraw->CreateSurface(&desc, &textureSurface, nullptr) != DD_OK) return AbandonLoad(*this, bitmap);
   DDCOLORKEY key = {0, 0};
   textureSurface->SetColorKey(DDCKEY_SRCBLT, &key);
 
   if (hardwareDevice) {
     desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
-    created = nullptr;
-    if (directDraw->CreateSurface(&desc, &created, nullptr) != DD_OK) return AbandonLoad(*this, bitmap);
-    sourceSurface = created;
+    if (directDraw->CreateSurface(&desc, &sourceSurface, nullptr) != DD_OK) return AbandonLoad(*this, bitmap);
   } else {
     sourceSurface = textureSurface;
     sourceSurface->AddRef();

@@ -225,15 +225,16 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   EXPECT_EQ(height, DeviceState.clientHeight);
   EXPECT_NE(0u, sceneTexture.textureHandle);
 
+  // Wine on a virtual display shows no DirectDraw output inside child windows, so the
+  // copy is read back where it lands: the child's screen area of the primary surface.
+  POINT origin = {0, 0};
+  ClientToScreen(child, &origin);
+  RECT childArea = {origin.x, origin.y, origin.x + width, origin.y + height};
+  EXPECT_EQ(0, NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea)) << "black before the first frame";
   for (int frame = 0; frame < 5; ++frame) {
     EXPECT_EQ(1, PresentFrame(child));
     PumpMessages();
   }
-  // Wine on a virtual display shows no DirectDraw output inside child windows, so the
-  // copy is read back where it landed: the child's screen area of the primary surface.
-  POINT origin = {0, 0};
-  ClientToScreen(child, &origin);
-  RECT childArea = {origin.x, origin.y, origin.x + width, origin.y + height};
   EXPECT_GT(NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea), (width / 4) * (height / 4) / 4);
   RECT parentBorder = {origin.x - 20, origin.y - 20, origin.x + width + 20, origin.y};
   EXPECT_EQ(0, NonBlackPixelsOnPrimary(DeviceState.frontSurface, parentBorder)) << "the copy spilled over the child";

@@ -144,6 +144,10 @@ HRESULT Record(const std::string& line, bool failable) {
 
 void Problem(const std::string& text) { problems.push_back(text); }
 
+// Whether a creation scripted to fail hands back nothing (the usual case) or, when the
+// config asks for it, its object all the same.
+bool Refused(HRESULT result) { return result != S_OK && !config.refusedCreationsHandBackObjects; }
+
 std::string NextName(const std::string& prefix) { return prefix + Dec(++counters[prefix]); }
 
 }  // namespace
@@ -850,18 +854,18 @@ class FakeDirect3D2 final : public IDirect3D2, public ObjectInfo, public FakeBas
     HRESULT result = Enter("CreateViewport", outer ? "outer" : "null");
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
-    if (result != S_OK) return result;
+    if (Refused(result)) return result;
     FakeViewport* viewport = Adopt(new FakeViewport());
     Register(viewport, static_cast<IDirect3DViewport2*>(viewport));
     HandOut(viewport, static_cast<IDirect3DViewport2*>(viewport), reinterpret_cast<void**>(out));
-    return S_OK;
+    return result;
   }
   FAKE_UNUSED(FindDevice, (D3DFINDDEVICESEARCH*, D3DFINDDEVICERESULT*))
   HRESULT STDMETHODCALLTYPE CreateDevice(REFCLSID type, IDirectDrawSurface* surface, IDirect3DDevice2** out) override {
     HRESULT result = Enter("CreateDevice", Guid(&type) + "," + NameOfPointer(surface));
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
-    if (result != S_OK) return result;
+    if (Refused(result)) return result;
     if (!surface || byInterface.count(static_cast<const void*>(surface)) == 0) return DDERR_INVALIDPARAMS;
     std::string typeName = IsEqualGUID(type, IID_IDirect3DHALDevice)    ? "HAL"
                            : IsEqualGUID(type, IID_IDirect3DRampDevice) ? "Ramp"
@@ -869,7 +873,7 @@ class FakeDirect3D2 final : public IDirect3D2, public ObjectInfo, public FakeBas
     FakeDevice* device = new FakeDevice(this, static_cast<FakeSurface*>(surface), typeName);
     Register(Adopt(device), static_cast<IDirect3DDevice2*>(device));
     HandOut(device, static_cast<IDirect3DDevice2*>(device), reinterpret_cast<void**>(out));
-    return S_OK;
+    return result;
   }
 
   FakeDirectDraw* owner_;
@@ -894,7 +898,7 @@ HRESULT FakeDirectDraw::QueryAs(const char* kindName, REFIID iid, void** out) {
   HRESULT result = caller->Enter("QueryInterface", Guid(&iid));
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirectDraw)) {
     HandOut(this, static_cast<IDirectDraw*>(this), out);
   } else if (IsEqualGUID(iid, IID_IDirectDraw2)) {
@@ -904,18 +908,18 @@ HRESULT FakeDirectDraw::QueryAs(const char* kindName, REFIID iid, void** out) {
   } else {
     return E_NOINTERFACE;
   }
-  return S_OK;
+  return result;
 }
 
 HRESULT FakeDirectDraw::DoCreateClipper(FakeBase& caller, DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) {
   HRESULT result = caller.Enter("CreateClipper", Hex(flags) + (outer ? ",outer" : ""));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   FakeClipper* clipper = new FakeClipper();
   Register(Adopt(clipper), static_cast<IDirectDrawClipper*>(clipper));
   HandOut(clipper, static_cast<IDirectDrawClipper*>(clipper), reinterpret_cast<void**>(out));
-  return S_OK;
+  return result;
 }
 
 HRESULT FakeDirectDraw::DoCreatePalette(FakeBase& caller, DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out,
@@ -923,7 +927,7 @@ HRESULT FakeDirectDraw::DoCreatePalette(FakeBase& caller, DWORD flags, LPPALETTE
   HRESULT result = caller.Enter("CreatePalette", Hex(flags) + (entries ? ",entries" : ",null") + (outer ? ",outer" : ""));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   if (!entries) return DDERR_INVALIDPARAMS;
   FakePalette* palette = new FakePalette();
   palette->caps = flags;
@@ -931,7 +935,7 @@ HRESULT FakeDirectDraw::DoCreatePalette(FakeBase& caller, DWORD flags, LPPALETTE
   for (DWORD i = 0; i < palette->entryCount; ++i) palette->entries[i] = entries[i];
   Register(Adopt(palette), static_cast<IDirectDrawPalette*>(palette));
   HandOut(palette, static_cast<IDirectDrawPalette*>(palette), reinterpret_cast<void**>(out));
-  return S_OK;
+  return result;
 }
 
 HRESULT FakeDirectDraw::DoCreateSurface(FakeBase& caller, LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown* outer) {
@@ -939,7 +943,7 @@ HRESULT FakeDirectDraw::DoCreateSurface(FakeBase& caller, LPDDSURFACEDESC desc, 
   if (!out || !desc) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (desc->dwSize != sizeof(DDSURFACEDESC)) Problem("CreateSurface with dwSize " + Dec(desc->dwSize));
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   FakeSurface* front = new FakeSurface(this, *desc);
   Register(Adopt(front), static_cast<IDirectDrawSurface*>(front));
   DWORD caps = desc->ddsCaps.dwCaps;
@@ -954,7 +958,7 @@ HRESULT FakeDirectDraw::DoCreateSurface(FakeBase& caller, LPDDSURFACEDESC desc, 
     front->attached = back->name;
   }
   HandOut(front, static_cast<IDirectDrawSurface*>(front), reinterpret_cast<void**>(out));
-  return S_OK;
+  return result;
 }
 
 HRESULT FakeDirectDraw::DoSetCooperativeLevel(FakeBase& caller, HWND window, DWORD flags) {
@@ -1038,10 +1042,10 @@ HRESULT STDMETHODCALLTYPE FakeSurface::GetAttachedSurface(LPDDSCAPS caps, LPDIRE
   HRESULT result = Enter("GetAttachedSurface", caps ? Hex(caps->dwCaps) : std::string("null"));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   if (!back_ || !caps || (back_->desc.ddsCaps.dwCaps & caps->dwCaps) != caps->dwCaps) return DDERR_NOTFOUND;
   HandOut(back_, static_cast<IDirectDrawSurface*>(back_), reinterpret_cast<void**>(out));
-  return S_OK;
+  return result;
 }
 
 void FakeSurface::EnsureDib() {

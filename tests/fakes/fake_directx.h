@@ -29,7 +29,8 @@
 // "QueryInterface(IID_IDirectDraw2)" or "CreateDevice(IID_IDirect3DHALDevice". A failed
 // creation hands back no object (null). DirectDrawCreate, QueryInterface and every
 // HRESULT method can fail this way; AddRef, Release and the platform calls cannot (the
-// platform is scripted through config). InjectionPoints() lists every failable call of
+// platform is scripted through config). config.refusedCreationsHandBackObjects makes the
+// bring-up's creations hand back their object even when they fail. InjectionPoints() lists every failable call of
 // the log so far, in order, as a pattern/occurrence pair that picks out exactly that call.
 //
 // Everything else is scripted through fake::config: the OS version, which libraries and
@@ -131,6 +132,9 @@ struct Config {
   std::vector<DDPIXELFORMAT> textureFormats;  // EnumTextureFormats, in order (default: Wine's RGB list)
   std::function<void(DWORD width, DWORD height, DWORD bits)> onSetDisplayMode;  // runs inside SetDisplayMode
   bool directDrawCreateKeepsObjectOnFailure = false;  // a failed DirectDrawCreate still hands out an object
+  bool refusedCreationsHandBackObjects = false;  // so do failed CreateSurface, GetAttachedSurface, CreateClipper,
+                                                 // CreatePalette, CreateDevice, CreateViewport and IDirectDraw's
+                                                 // QueryInterface
 };
 extern Config config;
 
