@@ -22,10 +22,10 @@ struct DeviceStateRecord {
   IDirect3DDevice2* device;           // the HAL or Ramp device rendering into renderSurface
   IDirect3DViewport2* viewport;       // viewport over the client area; current on device
   IDirect3DMaterial2* material;       // the white textured material; made by SetUpSceneState
-  LONG clientWidth;                   // client area in pixels as last read during bring-up
-  LONG clientHeight;
-  LONG renderWidth;                   // windowed render surface size; 0 in full screen
-  LONG renderHeight;
+  LONG clientWidth;                   // client area in pixels as last read during bring-up (after any mode change)
+  LONG clientHeight;                  // the same area's height; both read by the geometry and the animation
+  LONG renderWidth;                   // windowed render surface size in pixels; 0 in full screen
+  LONG renderHeight;                  // its height; the windowed copy is clamped to both
 };
 extern DeviceStateRecord DeviceState;
 
