@@ -8,25 +8,13 @@
 #include "animation/animation.h"
 #include "display/device_state.h"
 #include "fakes/fake_directx.h"
+#include "fakes/frame_calls.h"
 #include "settings/settings.h"
 
-namespace {
+using fake::logoCalls;
+using fake::tunnelCalls;
 
-const std::vector<std::string> kTunnelCalls = {
-    "Device::BeginScene(Dev1)",
-    "Device::SetRenderState(Dev1,41,0)",
-    "Device::DrawPrimitive(Dev1,5,3,4,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,4,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-};
-const std::vector<std::string> kLogoCalls = {
-    "Device::SetRenderState(Dev1,41,1)",
-    "Device::DrawPrimitive(Dev1,5,3,10,0x1)",
-};
+namespace {
 
 std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -101,8 +89,8 @@ TEST_F(DrawFrameTest, CallSequenceFollowsTheLogoSetting) {
     const size_t drawsBefore = fake::Device("Dev1")->draws.size();
     DrawFrame(device);
     const std::vector<std::string> expected =
-        c.logos ? Concat({{"Surface::IsLost(S1)"}, kTunnelCalls, kLogoCalls, {"Device::EndScene(Dev1)"}})
-                : Concat({{"Surface::IsLost(S1)"}, kTunnelCalls, {"Device::EndScene(Dev1)"}});
+        c.logos ? Concat({{"Surface::IsLost(S1)"}, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}})
+                : Concat({{"Surface::IsLost(S1)"}, tunnelCalls, {"Device::EndScene(Dev1)"}});
     EXPECT_EQ(expected, fake::Log()) << "logos = " << c.logos;
     EXPECT_EQ(fake::Device("Dev1")->draws.size() - drawsBefore, c.draws) << "logos = " << c.logos;
   }
@@ -163,7 +151,7 @@ TEST_F(DrawFrameTest, LostFrontSurfaceIsRestoredFirst) {
     DrawFrame(device);
     std::vector<std::string> expected = {"Surface::IsLost(S1)"};
     if (c.restored) expected.push_back("Surface::Restore(S1)");
-    expected = Concat({expected, kTunnelCalls, kLogoCalls, {"Device::EndScene(Dev1)"}});
+    expected = Concat({expected, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}});
     EXPECT_EQ(expected, fake::Log()) << std::hex << "IsLost 0x" << c.isLost << ", Restore 0x" << c.restore;
     EXPECT_EQ(animation.frameCounter, static_cast<uint32_t>(frame));
   }
@@ -196,7 +184,7 @@ TEST_F(DrawFrameTest, NullDeviceOrFrontSurfaceLeavesTheAnimationAlone) {
 TEST_F(DrawFrameTest, UnbuiltGeometryDrawsDegenerateStrips) {
   memset(&scene, 0, sizeof(scene));
   DrawFrame(device);
-  EXPECT_EQ(Concat({{"Surface::IsLost(S1)"}, kTunnelCalls, kLogoCalls, {"Device::EndScene(Dev1)"}}), fake::Log());
+  EXPECT_EQ(Concat({{"Surface::IsLost(S1)"}, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}}), fake::Log());
   EXPECT_EQ(animation.frameCounter, 1u);
   for (const fake::DrawRecord& draw : fake::Device("Dev1")->draws) {
     for (const D3DTLVERTEX& v : draw.vertices) {

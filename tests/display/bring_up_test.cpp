@@ -17,6 +17,7 @@
 
 using ::testing::ElementsAreArray;
 using display_test::Append;
+using display_test::ExpectRecordHoldsNothing;
 using display_test::LogFileBytes;
 using display_test::LogFileExists;
 using display_test::LogFileText;
@@ -126,13 +127,7 @@ class BringUp : public ::testing::Test {
     ASSERT_NE(nullptr, window);
   }
   // Whatever a test left held goes now; every fake reference must then be back.
-  void TearDown() override {
-    TearDownDisplay(window);
-    EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
-    EXPECT_THAT(fake::Problems(), ElementsAreArray(std::vector<std::string>{}));
-    DestroyWindow(window);
-    display_test::EndFakeDisplay();
-  }
+  void TearDown() override { display_test::CloseFakeDisplay(window); }
   // Tears down what the last run made, then starts afresh with the same window.
   void Restart() {
     TearDownDisplay(window);
@@ -155,18 +150,6 @@ class BringUp : public ::testing::Test {
   HWND window = nullptr;
 };
 
-void ExpectRecordHoldsNothing() {
-  EXPECT_EQ(nullptr, DeviceState.directDraw);
-  EXPECT_EQ(nullptr, DeviceState.directDraw2);
-  EXPECT_EQ(nullptr, DeviceState.direct3D2);
-  EXPECT_EQ(nullptr, DeviceState.frontSurface);
-  EXPECT_EQ(nullptr, DeviceState.renderSurface);
-  EXPECT_EQ(nullptr, DeviceState.palette);
-  EXPECT_EQ(nullptr, DeviceState.device);
-  EXPECT_EQ(nullptr, DeviceState.viewport);
-  EXPECT_EQ(nullptr, DeviceState.material);
-}
-
 TEST(DeviceStateRecord, StartsEmptyWithFullScreenAndLinearModulatedTexture) {
   const DeviceStateRecord* const records[] = {&recordAtProcessStart, &DeviceState};
   for (const DeviceStateRecord* record : records) {
@@ -175,15 +158,7 @@ TEST(DeviceStateRecord, StartsEmptyWithFullScreenAndLinearModulatedTexture) {
     EXPECT_EQ(1, record->fullScreen);
     EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), record->textureFilter);
     EXPECT_EQ(static_cast<DWORD>(D3DTBLEND_MODULATE), record->textureBlend);
-    EXPECT_EQ(nullptr, record->directDraw);
-    EXPECT_EQ(nullptr, record->directDraw2);
-    EXPECT_EQ(nullptr, record->direct3D2);
-    EXPECT_EQ(nullptr, record->frontSurface);
-    EXPECT_EQ(nullptr, record->renderSurface);
-    EXPECT_EQ(nullptr, record->palette);
-    EXPECT_EQ(nullptr, record->device);
-    EXPECT_EQ(nullptr, record->viewport);
-    EXPECT_EQ(nullptr, record->material);
+    ExpectRecordHoldsNothing(*record);
     EXPECT_EQ(0, record->clientWidth);
     EXPECT_EQ(0, record->clientHeight);
     EXPECT_EQ(0, record->renderWidth);

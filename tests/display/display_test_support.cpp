@@ -1,25 +1,10 @@
-// Helpers shared by the fake-based display tests: the saver window, the error log and a fresh fake display.
+// Helpers shared by every display test, the Wine ones too: the error log and the record's pointers.
 #include "display_test_support.h"
 
+#include <gtest/gtest.h>
 #include <stdio.h>
 
-#include "display/device_state.h"
-#include "display/texture.h"
-#include "fakes/fake_directx.h"
-#include "settings/settings.h"
-#include "shell/platform.h"
-
 namespace display_test {
-
-HWND OpenWindow(int x, int y, int width, int height, HWND parent) {
-  RECT frame = {0, 0, width, height};
-  const DWORD style = parent ? WS_CHILD : WS_POPUP;
-  AdjustWindowRect(&frame, style, FALSE);
-  HWND window = CreateWindowExA(0, "STATIC", "Vyk test", style, x, y, frame.right - frame.left,
-                                frame.bottom - frame.top, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-  fake::NameWindow(window, parent ? "child" : "wnd");
-  return window;
-}
 
 std::string LogFileText() {
   FILE* file = fopen("vykerror.txt", "rb");
@@ -43,23 +28,16 @@ std::string LogFileBytes(const std::string& message) {
   return bytes + "\r\n";
 }
 
-void StartFakeDisplay() {
-  fake::Reset();
-  fake::InstallPlatform();
-  ResetDeviceState();
-  sceneTexture = TextureHolder();
-  Settings.redrawSpeed = 1;
-  Settings.logos = 1;
-  Settings.linear = 1;
-  Settings.hardware = 1;
-  DeleteFileA("vykerror.txt");
-}
-
-void EndFakeDisplay() {
-  ResetPlatform();
-  ResetDeviceState();
-  sceneTexture = TextureHolder();
-  DeleteFileA("vykerror.txt");
+void ExpectRecordHoldsNothing(const DeviceStateRecord& record) {
+  EXPECT_EQ(nullptr, record.directDraw);
+  EXPECT_EQ(nullptr, record.directDraw2);
+  EXPECT_EQ(nullptr, record.direct3D2);
+  EXPECT_EQ(nullptr, record.frontSurface);
+  EXPECT_EQ(nullptr, record.renderSurface);
+  EXPECT_EQ(nullptr, record.palette);
+  EXPECT_EQ(nullptr, record.device);
+  EXPECT_EQ(nullptr, record.viewport);
+  EXPECT_EQ(nullptr, record.material);
 }
 
 }  // namespace display_test

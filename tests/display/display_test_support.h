@@ -1,4 +1,4 @@
-// Helpers shared by the fake-based display tests: the saver window, the error log and a fresh fake display.
+// Helpers shared by the display tests: the error log, the record's pointers, the saver window and a fresh fake display.
 #ifndef VYK_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 #define VYK_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 
@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace display_test {
+#include "display/device_state.h"
 
-// A hidden window of the given client size at screen position (x, y), named "wnd" in the fake
-// log (a child of parent when one is given, named "child" then).
-HWND OpenWindow(int x, int y, int width, int height, HWND parent = nullptr);
+namespace display_test {
 
 // The error log as its bytes; "" when there is no file.
 std::string LogFileText();
@@ -19,10 +17,24 @@ bool LogFileExists();
 // The bytes LogError leaves for message: each LF as CR LF, then CR LF.
 std::string LogFileBytes(const std::string& message);
 
+// Every interface pointer of record is null.
+void ExpectRecordHoldsNothing(const DeviceStateRecord& record = DeviceState);
+
+// The helpers below are in fake_display_support.cpp and need the fakes; the Wine tests link
+// only the ones above.
+
+// A hidden window of the given client size at screen position (x, y), named "wnd" in the fake
+// log (a child of parent when one is given, named "child" then).
+HWND OpenWindow(int x, int y, int width, int height, HWND parent = nullptr);
+
 // Fresh fakes routed through the platform seam, DeviceState at its start values, the
 // four settings at 1 and no error log. EndFakeDisplay puts the real platform back.
 void StartFakeDisplay();
 void EndFakeDisplay();
+
+// Tears down whatever the display still holds, expects every fake reference back and no
+// misuse, then destroys window and ends the fake display.
+void CloseFakeDisplay(HWND window);
 
 template <size_t N>
 void Append(std::vector<std::string>& lines, const char* const (&table)[N]) {

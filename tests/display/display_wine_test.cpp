@@ -3,32 +3,20 @@
 #include <windows.h>
 #include <ddraw.h>
 #include <d3d.h>
-#include <stdio.h>
 #include <string.h>
-
-#include <string>
 
 #include <vector>
 
 #include "display/display.h"
 #include "display/texture.h"
+#include "display_test_support.h"
 #include "settings/settings.h"
 #include "shell/platform.h"
 
+using display_test::LogFileExists;
+using display_test::LogFileText;
+
 namespace {
-
-bool LogFileExists() { return GetFileAttributesA("vykerror.txt") != INVALID_FILE_ATTRIBUTES; }
-
-std::string LogFileText() {
-  FILE* file = fopen("vykerror.txt", "rb");
-  if (!file) return "";
-  std::string text;
-  char buffer[512];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  fclose(file);
-  return text;
-}
 
 // Every object the record and the scene texture hold gets one extra reference here; after
 // the teardown each of those must be the last one left.
@@ -62,15 +50,7 @@ void TakeIndependentObjects(ExtraReferences& extra) {
 }
 
 void ExpectRecordEmpty() {
-  EXPECT_EQ(nullptr, DeviceState.directDraw);
-  EXPECT_EQ(nullptr, DeviceState.directDraw2);
-  EXPECT_EQ(nullptr, DeviceState.direct3D2);
-  EXPECT_EQ(nullptr, DeviceState.frontSurface);
-  EXPECT_EQ(nullptr, DeviceState.renderSurface);
-  EXPECT_EQ(nullptr, DeviceState.palette);
-  EXPECT_EQ(nullptr, DeviceState.device);
-  EXPECT_EQ(nullptr, DeviceState.viewport);
-  EXPECT_EQ(nullptr, DeviceState.material);
+  display_test::ExpectRecordHoldsNothing();
   EXPECT_EQ(nullptr, sceneTexture.textureSurface);
   EXPECT_EQ(nullptr, sceneTexture.sourceSurface);
   EXPECT_EQ(0u, sceneTexture.textureHandle);

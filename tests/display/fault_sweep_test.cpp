@@ -145,15 +145,7 @@ class FaultSweep : public ::testing::Test {
   // Tears the run down: afterwards nothing may be held, by the record or by any fake.
   void EndRun(const std::vector<std::string>& expectedProblems = {}) {
     EXPECT_EQ(1, TearDownDisplay(window));
-    EXPECT_EQ(nullptr, DeviceState.directDraw);
-    EXPECT_EQ(nullptr, DeviceState.directDraw2);
-    EXPECT_EQ(nullptr, DeviceState.direct3D2);
-    EXPECT_EQ(nullptr, DeviceState.frontSurface);
-    EXPECT_EQ(nullptr, DeviceState.renderSurface);
-    EXPECT_EQ(nullptr, DeviceState.palette);
-    EXPECT_EQ(nullptr, DeviceState.device);
-    EXPECT_EQ(nullptr, DeviceState.viewport);
-    EXPECT_EQ(nullptr, DeviceState.material);
+    display_test::ExpectRecordHoldsNothing();
     EXPECT_EQ(nullptr, sceneTexture.textureSurface);
     EXPECT_EQ(nullptr, sceneTexture.sourceSurface);
     EXPECT_EQ(nullptr, sceneTexture.texturePalette);

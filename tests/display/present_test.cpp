@@ -10,28 +10,18 @@
 #include "display/display.h"
 #include "display_test_support.h"
 #include "fakes/fake_directx.h"
+#include "fakes/frame_calls.h"
 #include "settings/settings.h"
 
 using ::testing::ElementsAreArray;
-using display_test::Append;
 
 namespace {
 
-// One frame of the title sequence with the logo, drawn into the device before presenting.
-const char* const frameDrawn[] = {
-    "Surface::IsLost(S1)",
-    "Device::BeginScene(Dev1)",
-    "Device::SetRenderState(Dev1,41,0)",
-    "Device::DrawPrimitive(Dev1,5,3,4,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,4,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::DrawPrimitive(Dev1,5,3,66,0x1)",
-    "Device::SetRenderState(Dev1,41,1)",
-    "Device::DrawPrimitive(Dev1,5,3,10,0x1)",
-    "Device::EndScene(Dev1)",
+// A place and size of the window, and what presenting there logs after the frame's draw calls.
+struct Placement {
+  const char* name;
+  int x, y, width, height;
+  std::vector<std::string> presentation;
 };
 
 class Present : public ::testing::Test {
@@ -41,13 +31,7 @@ class Present : public ::testing::Test {
     window = display_test::OpenWindow(100, 50, 320, 240);
     ASSERT_NE(nullptr, window);
   }
-  void TearDown() override {
-    TearDownDisplay(window);
-    EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
-    EXPECT_THAT(fake::Problems(), ElementsAreArray(std::vector<std::string>{}));
-    DestroyWindow(window);
-    display_test::EndFakeDisplay();
-  }
+  void TearDown() override { display_test::CloseFakeDisplay(window); }
   // Brings the display up, windowed when the exclusive level is refused, and clears the log.
   void BringUp(bool windowed) {
     if (windowed) fake::FailCall("SetCooperativeLevel(wnd,0x13)", 0, DDERR_NOEXCLUSIVEMODE);
@@ -58,11 +42,25 @@ class Present : public ::testing::Test {
   void PlaceWindow(int x, int y, int width, int height) {
     SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  // One frame of the title sequence with the logo, then presentation.
   static std::vector<std::string> FrameThen(const std::vector<std::string>& presentation) {
-    std::vector<std::string> lines;
-    Append(lines, frameDrawn);
+    std::vector<std::string> lines = {"Surface::IsLost(S1)"};
+    lines.insert(lines.end(), fake::tunnelCalls.begin(), fake::tunnelCalls.end());
+    lines.insert(lines.end(), fake::logoCalls.begin(), fake::logoCalls.end());
+    lines.push_back("Device::EndScene(Dev1)");
     lines.insert(lines.end(), presentation.begin(), presentation.end());
     return lines;
+  }
+  // Presents one frame at each placement in turn: each must succeed and log the frame, then its presentation.
+  template <size_t N>
+  void PresentAt(const Placement (&placements)[N]) {
+    for (const Placement& test : placements) {
+      SCOPED_TRACE(test.name);
+      PlaceWindow(test.x, test.y, test.width, test.height);
+      fake::ClearLog();
+      EXPECT_EQ(1, PresentFrame(window));
+      EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
+    }
   }
   HWND window = nullptr;
 };
@@ -71,11 +69,7 @@ TEST_F(Present, WindowedCopyIsClampedToTheRenderSurfaceAndFollowsTheWindow) {
   BringUp(true);
   ASSERT_EQ(320, DeviceState.renderWidth);
   ASSERT_EQ(240, DeviceState.renderHeight);
-  const struct {
-    const char* name;
-    int x, y, width, height;
-    std::vector<std::string> presentation;
-  } cases[] = {
+  const Placement cases[] = {
       {"client as large as the render surface", 100, 50, 320, 240,
        {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"}},
       {"larger client: only the render surface, to the top left", 100, 50, 400, 300,
@@ -90,33 +84,17 @@ TEST_F(Present, WindowedCopyIsClampedToTheRenderSurfaceAndFollowsTheWindow) {
       {"no width: drawn, not presented", 100, 50, 0, 240, {}},
       {"no height: drawn, not presented", 100, 50, 320, 0, {}},
   };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.name);
-    PlaceWindow(test.x, test.y, test.width, test.height);
-    fake::ClearLog();
-    EXPECT_EQ(1, PresentFrame(window));
-    EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
-  }
+  PresentAt(cases);
 }
 
 TEST_F(Present, FullScreenFlipsWhereverTheWindowIs) {
   BringUp(false);
-  const struct {
-    const char* name;
-    int x, y, width, height;
-    std::vector<std::string> presentation;
-  } cases[] = {
+  const Placement cases[] = {
       {"as brought up", 100, 50, 320, 240, {"Surface::Flip(S1,null,0x1)"}},
       {"moved and resized", 0, 0, 640, 480, {"Surface::Flip(S1,null,0x1)"}},
       {"empty client area", 0, 0, 0, 0, {}},
   };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.name);
-    PlaceWindow(test.x, test.y, test.width, test.height);
-    fake::ClearLog();
-    EXPECT_EQ(1, PresentFrame(window));
-    EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
-  }
+  PresentAt(cases);
 }
 
 TEST_F(Present, RefusedCopyIsNeitherRetriedNorReported) {
