@@ -3,7 +3,7 @@
 
 PlatformCalls platform = {
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
-    RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA,
+    RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA, ::GetCursorPos,
 };
 
 void ResetPlatform() {
@@ -14,6 +14,7 @@ void ResetPlatform() {
   platform.DirectDrawCreate = RuntimeDirectDrawCreate;
   platform.GetDeviceCaps = ::GetDeviceCaps;
   platform.OutputDebugStringA = ::OutputDebugStringA;
+  platform.GetCursorPos = ::GetCursorPos;
 }
 
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {

@@ -15,6 +15,7 @@ struct PlatformCalls {
   HRESULT(WINAPI* DirectDrawCreate)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);  // bring-up's DirectDraw object
   int(WINAPI* GetDeviceCaps)(HDC dc, int index);               // display depth (BITSPIXEL)
   void(WINAPI* OutputDebugStringA)(LPCSTR text);               // runtime probe's notes
+  BOOL(WINAPI* GetCursorPos)(LPPOINT point);                    // the saver window's cursor travel
 };
 
 extern PlatformCalls platform;

@@ -34,6 +34,12 @@ bool IsDismissingPress(UINT message) {
 
 void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 
+// A refused read may leave anything in its point, so the reference point moves only on a read that succeeded.
+void TakeCursorReference() {
+  POINT position;
+  if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
+}
+
 }  // namespace
 
 int RunSaverWindow(HWND parent) {
@@ -103,7 +109,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             reinterpret_cast<void*>(platform.GetProcAddress(shell.imeModule, "ImmAssociateContext")));
         if (shell.associateContextFn) shell.savedImeContext = shell.associateContextFn(window, nullptr);
       }
-      GetCursorPos(&shell.savedCursorPos);
+      TakeCursorReference();
       if (!shell.previewMode) SetCursor(nullptr);
       break;
     case WM_DESTROY:
@@ -154,7 +160,7 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
   if (shell.previewMode || shell.closeAllowed) return DefWindowProcA(window, message, wParam, lParam);
   if (message == WM_CLOSE) {
     if (shell.win95Platform && !ConfirmClose(window)) {
-      GetCursorPos(&shell.savedCursorPos);
+      TakeCursorReference();
       return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -177,8 +183,9 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 1;
     case WM_MOUSEMOVE: {
       // Travel is measured on the screen from the reference point, so small moves add up.
+      // A move whose position cannot be read is no travel.
       POINT position;
-      GetCursorPos(&position);
+      if (!platform.GetCursorPos(&position)) break;
       DWORD travel = static_cast<DWORD>(labs(position.x - shell.savedCursorPos.x)) +
                      static_cast<DWORD>(labs(position.y - shell.savedCursorPos.y));
       if (travel > cursorTravelLimit) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/platform.h"
 #include "shell/shell.h"
 #include "tests/shell/shell_test_support.h"
 
@@ -253,6 +254,7 @@ TEST_F(SaverWindowTest, CloseRefusedBeforeTheFirstTick) {
 struct TravelStep {
   int dx, dy;
   int closes;
+  bool unreadable = false;  // the cursor's position cannot be read during the step
 };
 struct TravelCase {
   const char* name;
@@ -269,7 +271,15 @@ const TravelCase travelCases[] = {
     {"back and forth within 4", {{2, 2, 0}, {-2, -2, 0}, {0, 4, 0}, {-4, 0, 0}}},
     {"a closing travel moves the reference point", {{5, 0, 1}, {9, 0, 0}, {1, 0, 0}, {0, 0, 1}}},
     {"far jump", {{200, 150, 1}}},
+    {"an unreadable move keeps the reference point", {{50, 0, 0, true}, {4, 0, 0}, {5, 0, 1}}},
 };
+
+// A refused read may leave anything in its point; a far one makes trusting it visible.
+BOOL WINAPI UnreadableCursor(LPPOINT point) {
+  point->x = -20000;
+  point->y = -20000;
+  return FALSE;
+}
 
 TEST_F(SaverWindowTest, CursorTravelFromTheReferencePoint) {
   RunSaver(nullptr, [](HWND window) {
@@ -280,12 +290,19 @@ TEST_F(SaverWindowTest, CursorTravelFromTheReferencePoint) {
       shell.savedCursorPos = POINT{restX, restY};
       int step = 0;
       for (const TravelStep& s : c.steps) {
+        const POINT reference = shell.savedCursorPos;
+        if (s.unreadable) platform.GetCursorPos = UnreadableCursor;
         // The platform's own mouse message for the move counts as much as the sent one.
         PlaceCursor(restX + s.dx, restY + s.dy);
         int closes = TakeCloses(window);
         SendMessageA(window, WM_MOUSEMOVE, 0, 0);
         closes += TakeCloses(window);
+        ResetPlatform();
         EXPECT_EQ(closes > 0 ? 1 : 0, s.closes) << c.name << ", step " << step;
+        if (s.unreadable) {
+          EXPECT_EQ(shell.savedCursorPos.x, reference.x) << c.name << ", step " << step;
+          EXPECT_EQ(shell.savedCursorPos.y, reference.y) << c.name << ", step " << step;
+        }
         ++step;
       }
     }
