@@ -31,9 +31,12 @@ void SetUpSceneState(IDirect3DDevice2* device) {
 
   sceneTexture.LoadTexture(device, MAKEINTRESOURCEA(IDB_TEXTURE));
 
-  IDirect3DMaterial2* material = nullptr;
-  if (!DeviceState.direct3D2 || DeviceState.direct3D2->CreateMaterial(&material, nullptr) != D3D_OK) return;
-  DeviceState.material = material;
+  // Created straight into the record, so that a refused creation which still hands
+  // back a material has it released by the teardown.
+  if (!DeviceState.direct3D2 || DeviceState.direct3D2->CreateMaterial(&DeviceState.material, nullptr) != D3D_OK) {
+    return;
+  }
+  IDirect3DMaterial2* material = DeviceState.material;
 
   D3DMATERIAL description;
   memset(&description, 0, sizeof(description));

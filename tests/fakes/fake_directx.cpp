@@ -844,11 +844,11 @@ class FakeDirect3D2 final : public IDirect3D2, public ObjectInfo, public FakeBas
     HRESULT result = Enter("CreateMaterial", outer ? "outer" : "null");
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
-    if (result != S_OK) return result;
+    if (Refused(result)) return result;
     FakeMaterial* material = Adopt(new FakeMaterial());
     Register(material, static_cast<IDirect3DMaterial2*>(material));
     HandOut(material, static_cast<IDirect3DMaterial2*>(material), reinterpret_cast<void**>(out));
-    return S_OK;
+    return result;
   }
   HRESULT STDMETHODCALLTYPE CreateViewport(IDirect3DViewport2** out, IUnknown* outer) override {
     HRESULT result = Enter("CreateViewport", outer ? "outer" : "null");

@@ -133,8 +133,8 @@ struct Config {
   std::function<void(DWORD width, DWORD height, DWORD bits)> onSetDisplayMode;  // runs inside SetDisplayMode
   bool directDrawCreateKeepsObjectOnFailure = false;  // a failed DirectDrawCreate still hands out an object
   bool refusedCreationsHandBackObjects = false;  // so do failed CreateSurface, GetAttachedSurface, CreateClipper,
-                                                 // CreatePalette, CreateDevice, CreateViewport and IDirectDraw's
-                                                 // QueryInterface
+                                                 // CreatePalette, CreateDevice, CreateViewport, CreateMaterial and
+                                                 // IDirectDraw's QueryInterface
 };
 extern Config config;
 
