@@ -65,20 +65,28 @@ int AbandonLoad(TextureHolder& holder, HBITMAP bitmap) {
 TextureHolder::TextureHolder()
     : sourceSurface(nullptr), textureSurface(nullptr), texturePalette(nullptr), textureHandle(0) {}
 
+// A refused call may still hand back a reference; each one is released all the same.
 IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device) {
   if (!device) return nullptr;
   IDirectDrawSurface* target = nullptr;
-  if (device->GetRenderTarget(&target) != D3D_OK || !target) return nullptr;
-  IDirectDrawSurface2* target2 = nullptr;
-  if (target->QueryInterface(IID_IDirectDrawSurface2, reinterpret_cast<void**>(&target2)) != S_OK || !target2) {
-    target->Release();
+  if (device->GetRenderTarget(&target) != D3D_OK || !target) {
+    ReleaseAndNull(target);
     return nullptr;
   }
+  IDirectDrawSurface2* target2 = nullptr;
+  const HRESULT queried = target->QueryInterface(IID_IDirectDrawSurface2, reinterpret_cast<void**>(&target2));
   target->Release();
+  if (queried != S_OK || !target2) {
+    ReleaseAndNull(target2);
+    return nullptr;
+  }
   void* object = nullptr;
   const HRESULT result = target2->GetDDInterface(&object);
   target2->Release();
-  if (result != DD_OK || !object) return nullptr;
+  if (result != DD_OK || !object) {
+    if (object) static_cast<IUnknown*>(object)->Release();
+    return nullptr;
+  }
   // A surface made through IDirectDraw or IDirectDraw2 answers with the IDirectDraw
   // interface. DeviceState keeps the object alive, so the caller needs no reference.
   IDirectDraw* directDraw = static_cast<IDirectDraw*>(object);

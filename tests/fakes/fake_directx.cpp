@@ -1017,7 +1017,7 @@ HRESULT STDMETHODCALLTYPE FakeSurface::QueryInterface(REFIID iid, void** out) {
   HRESULT result = Enter("QueryInterface", Guid(&iid));
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirectDrawSurface)) {
     HandOut(this, static_cast<IDirectDrawSurface*>(this), out);
   } else if (IsEqualGUID(iid, IID_IDirectDrawSurface2)) {
@@ -1035,7 +1035,7 @@ HRESULT STDMETHODCALLTYPE FakeSurface::QueryInterface(REFIID iid, void** out) {
   } else {
     return E_NOINTERFACE;
   }
-  return S_OK;
+  return result;
 }
 
 HRESULT STDMETHODCALLTYPE FakeSurface::GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* out) {
@@ -1104,9 +1104,9 @@ HRESULT STDMETHODCALLTYPE FakeSurface::SetPalette(LPDIRECTDRAWPALETTE newPalette
     HRESULT result = Enter("GetDDInterface", "");                                            \
     if (!out) return DDERR_INVALIDPARAMS;                                                    \
     *out = nullptr;                                                                          \
-    if (result != S_OK) return result;                                                       \
+    if (Refused(result)) return result;                                                      \
     HandOut(surface_->owner_, static_cast<IDirectDraw*>(surface_->owner_), out);             \
-    return S_OK;                                                                             \
+    return result;                                                                           \
   }
 FAKE_SURFACE_VIEW_DDINTERFACE(FakeSurface2)
 FAKE_SURFACE_VIEW_DDINTERFACE(FakeSurface3)
@@ -1194,9 +1194,9 @@ HRESULT STDMETHODCALLTYPE FakeDevice::GetRenderTarget(IDirectDrawSurface** out) 
   HRESULT result = Enter("GetRenderTarget", "");
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (result != S_OK) return result;
+  if (Refused(result)) return result;
   HandOut(target_, static_cast<IDirectDrawSurface*>(target_), reinterpret_cast<void**>(out));
-  return S_OK;
+  return result;
 }
 
 

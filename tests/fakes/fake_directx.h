@@ -30,8 +30,9 @@
 // creation hands back no object (null). DirectDrawCreate, QueryInterface and every
 // HRESULT method can fail this way; AddRef, Release and the platform calls cannot (the
 // platform is scripted through config). config.refusedCreationsHandBackObjects makes the
-// bring-up's creations hand back their object even when they fail. InjectionPoints() lists every failable call of
-// the log so far, in order, as a pattern/occurrence pair that picks out exactly that call.
+// bring-up's creations and look-ups hand back their object even when they fail.
+// InjectionPoints() lists every failable call of the log so far, in order, as a
+// pattern/occurrence pair that picks out exactly that call.
 //
 // Everything else is scripted through fake::config: the OS version, which libraries and
 // exports exist, the display depth, the screen size, the hardware description of the HAL
@@ -133,8 +134,9 @@ struct Config {
   std::function<void(DWORD width, DWORD height, DWORD bits)> onSetDisplayMode;  // runs inside SetDisplayMode
   bool directDrawCreateKeepsObjectOnFailure = false;  // a failed DirectDrawCreate still hands out an object
   bool refusedCreationsHandBackObjects = false;  // so do failed CreateSurface, GetAttachedSurface, CreateClipper,
-                                                 // CreatePalette, CreateDevice, CreateViewport, CreateMaterial and
-                                                 // IDirectDraw's QueryInterface
+                                                 // CreatePalette, CreateDevice, CreateViewport, CreateMaterial,
+                                                 // GetRenderTarget, GetDDInterface and the QueryInterface of
+                                                 // IDirectDraw and of a surface
 };
 extern Config config;
 

@@ -1,6 +1,8 @@
 // Checks of the fake DirectX itself: logging, scripted failures and reference counts.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "fakes/fake_directx.h"
 
 namespace {
@@ -102,6 +104,44 @@ TEST_F(FakeDirectXTest, DeviceHoldsItsTargetAndViewports) {
   EXPECT_EQ(0u, device->Release());
   direct3D->Release();
   directDraw->Release();
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+}
+
+TEST_F(FakeDirectXTest, RefusedLookUpsHandBackTheirObjectWhenConfigured) {
+  IDirectDraw* directDraw = nullptr;
+  fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+  IDirect3D2* direct3D = nullptr;
+  directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+  IDirectDrawSurface* surface = nullptr;
+  directDraw->CreateSurface(&desc, &surface, nullptr);
+  IDirect3DDevice2* device = nullptr;
+  ASSERT_EQ(D3D_OK, direct3D->CreateDevice(IID_IDirect3DHALDevice, surface, &device));
+  fake::config.refusedCreationsHandBackObjects = true;
+  for (const char* call : {"CreateMaterial", "GetRenderTarget", "QueryInterface(S1,IID_IDirectDrawSurface2)",
+                           "GetDDInterface"})
+    fake::FailCall(call, 0, DDERR_GENERIC);
+  IDirect3DMaterial2* material = nullptr;
+  EXPECT_EQ(DDERR_GENERIC, direct3D->CreateMaterial(&material, nullptr));
+  IDirectDrawSurface* target = nullptr;
+  EXPECT_EQ(DDERR_GENERIC, device->GetRenderTarget(&target));
+  IDirectDrawSurface2* target2 = nullptr;
+  EXPECT_EQ(DDERR_GENERIC, surface->QueryInterface(IID_IDirectDrawSurface2, reinterpret_cast<void**>(&target2)));
+  ASSERT_NE(nullptr, target2);
+  void* owner = nullptr;
+  EXPECT_EQ(DDERR_GENERIC, target2->GetDDInterface(&owner));
+  EXPECT_EQ("M1", fake::NameOf(material));
+  EXPECT_EQ("S1", fake::NameOf(target));
+  EXPECT_EQ(static_cast<void*>(directDraw), owner);
+  // Each handed-back object carries a reference of its own.
+  const std::initializer_list<IUnknown*> held = {material, target, target2, static_cast<IDirectDraw*>(owner),
+                                                 device,   surface, direct3D, directDraw};
+  for (IUnknown* object : held)
+    if (object) object->Release();
   EXPECT_TRUE(fake::Leaks().empty());
   EXPECT_TRUE(fake::Problems().empty());
 }
