@@ -8,8 +8,8 @@
 # and prints the bin folder on stdout. The kernel cannot execute i386 code, so every 32-bit process is
 # emulated; a prefix for 32-bit programs must be created by this Wine (wineboot -i fills syswow64).
 # The set-up lives in ${VYK_CACHE:-/var/cache/vyk}/wine-i386-<wine64 version> and is built only once
-# per version. Building it needs root, downloads about 200 MB, and changes nothing else on the
-# system: packages are fetched with a private apt configuration and unpacked, never installed.
+# per version. Building it needs root and about half a minute plus the downloads, and changes nothing
+# else on the system: packages are fetched with a private apt configuration and unpacked, never installed.
 # Needs common.sh sourced first.
 
 vyk_wine_i386_extra=(libgl1 libglx-mesa0 libgl1-mesa-dri libxcomposite1 libxcursor1 libxfixes3 libxi6
@@ -89,7 +89,7 @@ vyk_wine_i386_build() {
 
   vyk_say "fetching qemu-user from $codename-backports"
   vyk_wine_i386_apt "$tmp/apt-amd64" amd64 update
-  (cd "$tmp/apt-amd64/cache/archives" && vyk_wine_i386_apt "$tmp/apt-amd64" amd64 download "qemu-user/$codename-backports")
+  (cd "$tmp/apt-amd64/cache/archives" && vyk_wine_i386_apt "$tmp/apt-amd64" amd64 download "qemu-user/$codename-backports") || exit 1
   dpkg-deb -x "$tmp"/apt-amd64/cache/archives/qemu-user_*.deb "$tmp/apt-amd64/qemu" &&
     cp "$tmp/apt-amd64/qemu/usr/bin/qemu-i386" "$tmp/qemu-i386" || vyk_die "cannot unpack qemu-user"
 
@@ -109,16 +109,19 @@ vyk_wine_i386_build() {
   ldconfig -r "$tmp/sysroot" || vyk_die "ldconfig failed on the i386 sysroot"
 
   # Wine starts a 32-bit process by executing "wine" beside the running 64-bit loader (found through
-  # /proc/self/exe, hence a copy rather than a link), and finds its libraries one level above it.
+  # /proc/self/exe, hence a copy rather than a link); it finds its libraries one folder above that one
+  # and its data two folders above, so the cache mirrors /usr's layout around it.
   cp /usr/lib/wine/wine64 "$tmp/lib/wine/wine64"
   ln -s /usr/lib/wine/wineserver "$tmp/lib/wine/wineserver"
   cp "$tmp/sysroot/usr/lib/wine/wine-preloader.static" "$tmp/lib/wine/wine32-preloader"
   ln -s /usr/lib/x86_64-linux-gnu "$tmp/lib/x86_64-linux-gnu"
   ln -s ../sysroot/usr/lib/i386-linux-gnu "$tmp/lib/i386-linux-gnu"
+  mkdir "$tmp/share" && ln -s /usr/share/wine "$tmp/share/wine"
   printf '#!/bin/sh\n# Starts a 32-bit Wine process under user-mode emulation.\nexport WINELOADERNOEXEC=1\nexec %s -L %s -0 %s %s %s "$@"\n' \
     "$cache/qemu-i386" "$cache/sysroot" "$cache/lib/wine/wine-preloader" \
     "$cache/lib/wine/wine32-preloader" "$cache/sysroot/usr/lib/wine/wine" >"$tmp/lib/wine/wine"
-  printf '#!/bin/sh\nexec %s "$@"\n' "$cache/lib/wine/wine64" >"$tmp/bin/wine"
+  printf '#!/bin/sh\n# Runs Wine through the copy of its 64-bit loader that sits beside the 32-bit starter.\nexec %s "$@"\n' \
+    "$cache/lib/wine/wine64" >"$tmp/bin/wine"
   chmod +x "$tmp/lib/wine/wine" "$tmp/bin/wine"
   cp "$tmp/bin/wine" "$tmp/bin/wine-stable"
 
