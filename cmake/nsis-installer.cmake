@@ -4,7 +4,7 @@ set(vyk_saver "${CPACK_TEMPORARY_DIRECTORY}/VykSaver.scr")
 if(NOT EXISTS "${vyk_saver}")
   message(FATAL_ERROR "installer: staged saver missing: ${vyk_saver}")
 endif()
-set(vyk_installer "${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}-setup.exe")
+set(vyk_installer "${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_VYK_INSTALLER_NAME}")
 execute_process(
   COMMAND "${CPACK_VYK_MAKENSIS}" -V2 -NOCD
     "-DVYK_TARGET=${CPACK_VYK_NSIS_TARGET}"

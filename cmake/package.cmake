@@ -1,8 +1,11 @@
-# Release packages of the saver: a ZIP with VykSaver.scr and its install text, and a
-# Windows installer made by NSIS. Both come from `cmake --build --preset <preset> --target package`.
+# Release packages of the saver: a ZIP with VykSaver.scr and its install text for each
+# architecture, and from the 32-bit build the one Windows installer, made by NSIS. They come
+# from `cmake --build --preset <preset> --target package`.
+#
+# The installer carries the 32-bit saver for 32- and 64-bit Windows alike: every Windows keeps
+# the DirectX 5 Direct3D interfaces for its 32-bit programs, which is not known of 64-bit ones.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(VYK_PACKAGE_ARCH win64)
-  set(VYK_NSIS_TARGET amd64-unicode)
 else()
   set(VYK_PACKAGE_ARCH win32)
   # The ANSI stub is the one that still starts on the Windows 95 family.
@@ -25,7 +28,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vyk screen saver")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_GENERATOR ZIP)
-if(VYK_MAKENSIS)
+if(VYK_NSIS_TARGET AND VYK_MAKENSIS)
   # The installer is ours (release/installer.nsi) rather than CPack's NSIS template,
   # which installs into a program folder and would have to be bent to the Windows directory.
   list(APPEND CPACK_GENERATOR External)
@@ -35,7 +38,8 @@ if(VYK_MAKENSIS)
   set(CPACK_VYK_NSIS_SCRIPT ${CMAKE_SOURCE_DIR}/release/installer.nsi)
   set(CPACK_VYK_NSIS_TARGET ${VYK_NSIS_TARGET})
   set(CPACK_VYK_VERSION ${PROJECT_VERSION})
-else()
+  set(CPACK_VYK_INSTALLER_NAME Vyk-${PROJECT_VERSION}-setup.exe)
+elseif(VYK_NSIS_TARGET)
   message(WARNING "makensis not found (Debian package nsis): the package target makes the ZIP only")
 endif()
 include(CPack)

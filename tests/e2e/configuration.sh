@@ -12,7 +12,7 @@ open_dialog() {
   dialog=$(wait_window "$dialog_title" 20)
 }
 
-in_dialog() { sleep 0.5; xdotool windowfocus --sync "$dialog" 2>/dev/null; sleep 0.2; xdotool key "$@"; }
+in_dialog() { pause 0.5; xdotool windowfocus --sync "$dialog" 2>/dev/null; pause 0.2; xdotool key "$@"; }
 
 settings_written_in_order() {
   local expected actual
@@ -72,11 +72,11 @@ if open_dialog; then
   if about=$(wait_window "About Box" 10); then
     pass "the About button opens the About box"
     xdotool windowfocus "$about" 2>/dev/null
-    sleep 0.2
+    pause 0.2
     xdotool key Escape
     about_closed() {
       local i
-      for i in $(seq 100); do window_exists "About Box" || return 0; sleep 0.1; done
+      for i in $(seq $((100 * VYK_SLOWDOWN))); do window_exists "About Box" || return 0; sleep 0.1; done
       echo "the About box is still open"
       return 1
     }

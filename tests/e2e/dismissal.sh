@@ -26,7 +26,7 @@ travel_5() { xdotool mousemove 323 242; }
 # not be what closes it.
 focus_then_key() {
   xdotool windowfocus --sync "$saver_window" 2>/dev/null
-  sleep 1
+  pause 1
   check "giving the saver the input focus leaves it running" still_running "$saver_pid"
   xdotool key x
 }
@@ -36,7 +36,7 @@ closes_on "moving the mouse by 5 pixels closes the saver with exit code 0" trave
 
 if start_full_screen; then
   xdotool mousemove 322 241
-  sleep 1.5
+  pause 1.5
   check "moving the mouse by 3 pixels leaves the saver running" still_running "$saver_pid"
   # A further 2 pixels from the same reference point make 5.
   xdotool mousemove 323 242
@@ -50,7 +50,7 @@ if start_full_screen; then
   first_pid=$saver_pid first_window=$saver_window
   start_saver /s
   check "a second start while the saver runs exits with 0" closes_with "$saver_pid" 10 0
-  sleep 0.5
+  pause 0.5
   check "the first saver keeps running after the second start" still_running "$first_pid"
   saver_window=$first_window
   press_key x

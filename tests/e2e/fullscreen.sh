@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh" "$@"
 # first slide-in (40 frames) is caught even when the saver draws only 10 frames a second.
 film() {
   local i
-  for i in $(seq 30); do shot "$work/$1-$i.ppm"; sleep 0.1; done
+  for i in $(seq 30); do shot "$work/$1-$i.ppm"; pause 0.1; done
 }
 
 window_covers_screen() {

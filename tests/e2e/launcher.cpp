@@ -4,9 +4,11 @@
 // Each ARGUMENT_TEXT follows the quoted saver path and one space on the command line, byte for
 // byte, except that "\t" stands for a tab and "{dead}" for the decimal handle of a window that
 // has been destroyed (a handle that names no window). Prints one line per text: the exit code
-// as a signed number, or "running" when the saver had not ended within 10 s (it is then ended).
+// as a signed number, or "running" when the saver had not ended within 10 s, times the
+// harness's VYK_SLOWDOWN (it is then ended).
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -29,6 +31,14 @@ std::string Expand(const char* text, UINT_PTR deadWindow) {
   return out;
 }
 
+// The harness's factor for emulated runs; 1 when it is not set.
+DWORD Slowdown() {
+  char text[16] = "";
+  const DWORD length = GetEnvironmentVariableA("VYK_SLOWDOWN", text, sizeof(text));
+  const long factor = length > 0 && length < sizeof(text) ? strtol(text, nullptr, 10) : 1;
+  return factor > 0 ? static_cast<DWORD>(factor) : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,7 +58,7 @@ int main(int argc, char** argv) {
       printf("not-started %lu\n", GetLastError());
       continue;
     }
-    if (WaitForSingleObject(process.hProcess, 10000) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(process.hProcess, 10000 * Slowdown()) == WAIT_TIMEOUT) {
       TerminateProcess(process.hProcess, 99);
       printf("running\n");
     } else {

@@ -17,6 +17,10 @@ started=()  # every process started in the background by a check (the harness's 
 failures=0
 trap 'end_all; rm -rf "$work"' EXIT
 
+# Every wait below, and every pause of the checks, is multiplied by VYK_SLOWDOWN (set by the
+# harness: 1, or more for a build whose programs run emulated); no check is relaxed by it.
+pause() { sleep "$(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { print s * f }')"; }
+
 pass() { printf 'ok   %s\n' "$1"; }
 fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
 # check NAME COMMAND...: passes when the command succeeds; the command may print why not.
@@ -55,7 +59,7 @@ start_saver() {
 # Prints the X id of the top-level window titled exactly $1, waiting up to $2 seconds.
 wait_window() {
   local i id
-  for i in $(seq $(($2 * 10))); do
+  for i in $(seq $(($2 * 10 * VYK_SLOWDOWN))); do
     id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -68,7 +72,7 @@ window_exists() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null)" ]; }
 # Waits up to $2 seconds for process $1 to end and sets exit_code; fails while it still runs.
 wait_exit() {
   local i
-  for i in $(seq $(($2 * 10))); do
+  for i in $(seq $(($2 * 10 * VYK_SLOWDOWN))); do
     if ! kill -0 "$1" 2>/dev/null; then
       exit_code=0
       wait "$1" || exit_code=$?
@@ -103,23 +107,23 @@ start_full_screen() {
   xdotool mousemove 320 240
   start_saver /s
   saver_window=$(wait_window "Screen Saver" 20) || { problem="no window titled \"Screen Saver\" appeared"; return 1; }
-  sleep 1.5
+  pause 1.5
 }
 
 # Real key press and mouse input, as the user gives it. Without a window manager a key
 # reaches only the window that has the X input focus.
 press_key() { xdotool windowfocus --sync "$saver_window" 2>/dev/null; sleep 0.1; xdotool key "$1"; }
 
-# Takes screenshots into $1 for up to 10 s until one shows the saver's picture (95 % of the
+# Takes screenshots into $1 for up to 10 s (times the slowdown) until one shows the saver's picture (95 % of the
 # screen not black); fails when none does.
 wait_drawn() {
   local i share
-  for i in $(seq 40); do
+  for i in $(seq $((40 * VYK_SLOWDOWN))); do
     shot "$1"
     share=$(picture covered "$1")
     at_least "$share" 0.95 >/dev/null && return 0
     sleep 0.2
   done
-  echo "after 10 s only a share of $share of the screen is not black"
+  echo "after $((10 * VYK_SLOWDOWN)) s only a share of $share of the screen is not black"
   return 1
 }

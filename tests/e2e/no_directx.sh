@@ -15,7 +15,7 @@ error_file_says_why() {
 
 export WINEDLLOVERRIDES="$base_overrides;ddraw=d"
 if start_full_screen; then
-  sleep 1
+  pause 1
   shot "$work/black.ppm"
   check "without DirectDraw the saver's screen stays black" at_most "$(picture brightest "$work/black.ppm")" 8
   check "vykerror.txt says \"Failed to create DirectDraw.\" and nothing else" error_file_says_why

@@ -10,7 +10,7 @@ rm -f "$control_ini"
 (cd "$work" && exec wine "$preview_host" handle.txt stop.txt >"$work/host.txt" 2>&1) &
 host_pid=$!
 started+=("$host_pid")
-for i in $(seq 100); do [ -s "$work/handle.txt" ] && break; sleep 0.1; done
+for i in $(seq $((100 * VYK_SLOWDOWN))); do [ -s "$work/handle.txt" ] && break; sleep 0.1; done
 handle=$(tr -d '\r\n' <"$work/handle.txt" 2>/dev/null)
 if [ -z "$handle" ]; then
   fail "the preview runs inside the settings page's window" "the host window did not open: $(cat "$work/host.txt")"
@@ -18,7 +18,7 @@ if [ -z "$handle" ]; then
 fi
 
 start_saver /p "$handle"
-sleep 3
+pause 3
 check "the preview keeps running inside the settings page's window" still_running "$saver_pid"
 : >"$work/stop.txt"
 check "the preview ends with exit code 0 when the settings page's window goes" closes_with "$saver_pid" 10 0

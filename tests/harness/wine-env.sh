@@ -1,10 +1,26 @@
 # Sourced with a build folder: exports WINEPREFIX (made on first use) and a DISPLAY
 # served by a private Xvfb, both kept inside that folder. Never touches ~/.wine.
+# The build's harness.env (or, for a session folder inside a build, its build's) says
+# whether its programs are 32-bit; those run under the emulated 32-bit Wine, whose bin
+# folder then comes first in PATH, and VYK_SLOWDOWN scales every wait.
 vyk_build=$(cd "$1" && pwd)
+vyk_target_arch=x86_64
+for vyk_env in "$vyk_build/harness.env" "$vyk_build/../harness.env"; do
+  if [ -f "$vyk_env" ]; then source "$vyk_env"; break; fi
+done
+export VYK_SLOWDOWN=${VYK_SLOWDOWN:-1}
 export WINEPREFIX="$vyk_build/wineprefix"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEARCH=win64
+if [ "$vyk_target_arch" = i686 ]; then
+  source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
+  source "$vyk_root/scripts/lib/wine-i386.sh"
+  vyk_wine_i386 >/dev/null || { echo "wine-env: the 32-bit Wine is not set up (run scripts/test)" >&2; return 1; }
+  case ":$PATH:" in *":$vyk_wine_i386_bin:"*) ;; *) export PATH="$vyk_wine_i386_bin:$PATH" ;; esac
+  # Wine's debugger hangs under the emulator; a crash must end the process instead.
+  case "$WINEDLLOVERRIDES" in *winedbg*) ;; *) export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d" ;; esac
+fi
 
 # One Xvfb per build folder, started on first use and found again through its files.
 vyk_start_display() {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Makes the release packages into a scratch folder, checks what the ZIP holds, then installs
-# and uninstalls the saver silently under Wine and checks the Windows directory and the registry.
+# Makes the release packages into a scratch folder and checks what the ZIP holds. The 32-bit
+# build also makes the one installer, for 32- and 64-bit Windows alike: it is installed and
+# uninstalled silently under the (64-bit) Wine prefix, and the Windows directory and the
+# registry are checked.
 # Usage: packages_test.sh BUILD_DIR SAVER CPACK
 set -u
 build=$1 saver=$2 cpack=$3
@@ -55,10 +57,18 @@ if ! "$cpack" --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 
   fail "the package target makes the packages" "cpack failed"
   exit 1
 fi
-zip=$(ls "$work"/Vyk-*-win64.zip 2>/dev/null)
-installer=$(ls "$work"/Vyk-*-win64-setup.exe 2>/dev/null)
-[ -n "$zip" ] && [ -n "$installer" ] && pass "the package target makes a ZIP and an installer" ||
-  { fail "the package target makes a ZIP and an installer" "found: $(ls "$work")"; exit 1; }
+made=$(cd "$work" && ls Vyk-* | tr '\n' ' ')
+if [ "$vyk_target_arch" = i686 ]; then
+  zip=$(ls "$work"/Vyk-*-win32.zip 2>/dev/null)
+  installer=$(ls "$work"/Vyk-*-setup.exe 2>/dev/null)
+  case "$installer" in */Vyk-[0-9]*.[0-9]*-setup.exe) ;; *) installer= ;; esac
+  [ -n "$zip" ] && [ -n "$installer" ] && pass "the 32-bit package target makes the ZIP and the installer" ||
+    { fail "the 32-bit package target makes the ZIP and the installer" "made: $made"; exit 1; }
+else
+  zip=$(ls "$work"/Vyk-*-win64.zip 2>/dev/null)
+  [ -n "$zip" ] && [ "$made" = "$(basename "$zip") " ] && pass "the 64-bit package target makes the ZIP alone" ||
+    { fail "the 64-bit package target makes the ZIP alone" "made: $made"; exit 1; }
+fi
 
 listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
 [ "$listing" = "INSTALL.txt VykSaver.scr " ] && pass "the ZIP holds the saver and the install text" ||
@@ -70,6 +80,11 @@ lines=$(wc -l <"$work/zip/INSTALL.txt") crlf=$(grep -c $'\r$' "$work/zip/INSTALL
 [ "$lines" -gt 3 ] && [ "$lines" = "$crlf" ] && grep -q 'right-click VykSaver.scr and choose Install' "$work/zip/INSTALL.txt" &&
   pass "the install text says how to install, in Windows line ends" ||
   fail "the install text says how to install, in Windows line ends" "$lines lines, $crlf ending in CR LF"
+
+if [ -z "${installer:-}" ]; then
+  [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+  exit 0
+fi
 
 # A fresh user: no screen saver chosen before.
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
