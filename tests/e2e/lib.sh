@@ -15,7 +15,9 @@ control_ini="$WINEPREFIX/drive_c/windows/control.ini"
 work=$(mktemp -d)
 started=()  # every process started in the background by a check (the harness's Xvfb is not one)
 failures=0
-trap 'end_all; rm -rf "$work"' EXIT
+# A check may leave a folder or file immutable (chattr +i) to stand in for one that a
+# standard user may not write; Wine runs as root here and writes anything else.
+trap 'end_all; chattr -R -i "$work" 2>/dev/null; rm -rf "$work"' EXIT
 
 pass() { printf 'ok   %s\n' "$1"; }
 fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
