@@ -11,6 +11,16 @@ unset VYK_KEEP_DISPLAY
 source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
 base_overrides=$WINEDLLOVERRIDES
 control_ini="$WINEPREFIX/drive_c/windows/control.ini"
+# Where the saver keeps its settings on Windows Vista and later (Wine reports 6.1); each
+# suite starts with it empty, so that only control.ini holds settings.
+user_key='HKCU\Control Panel\Screen Saver.Vyk'
+wine reg delete "$user_key" /f >/dev/null 2>&1
+
+# The REG_SZ values of the user's settings key as "KEY=VALUE" words, sorted by name (the
+# registry keeps no order of its own).
+user_settings() {
+  wine reg query "$user_key" 2>/dev/null | tr -d '\r' | awk '$2 == "REG_SZ" { print $1 "=" $3 }' | sort | tr '\n' ' '
+}
 
 work=$(mktemp -d)
 started=()  # every process started in the background by a check (the harness's Xvfb is not one)
