@@ -15,6 +15,26 @@ constexpr int longestMessage = 256 - 3;
 // 253 characters the message buffer has room for.
 constexpr int formatLimit = 1024;
 
+const char logName[] = "vykerror.txt";
+
+HANDLE CreateLog(const char* path) {
+  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The current directory comes first, as it always has. A saver started by the desktop
+// of a standard user usually has a current directory it may not write (the system
+// folder), so the log then goes to the user's temporary folder, where it can be found.
+HANDLE OpenLog() {
+  HANDLE file = CreateLog(logName);
+  if (file != INVALID_HANDLE_VALUE) return file;
+  char path[MAX_PATH];
+  DWORD folderLength = GetTempPathA(MAX_PATH, path);
+  if (folderLength == 0 || folderLength + sizeof(logName) > MAX_PATH) return INVALID_HANDLE_VALUE;
+  lstrcpyA(path + folderLength, logName);
+  return CreateLog(path);
+}
+
 }  // namespace
 
 void LogError(const char* format, ...) {
@@ -38,8 +58,7 @@ void LogError(const char* format, ...) {
   fileBytes[fileLength++] = '\r';
   fileBytes[fileLength++] = '\n';
 
-  HANDLE file = CreateFileA("vykerror.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = OpenLog();
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, fileBytes, fileLength, &written, nullptr);

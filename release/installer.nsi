@@ -1,9 +1,14 @@
 ; Windows installer of the Vyk screen saver: puts VykSaver.scr in the Windows directory,
-; makes it the current user's screen saver and registers an uninstaller that undoes both.
+; makes it the current user's screen saver, maps its control.ini section to the user's
+; registry on Windows Vista and later, and registers an uninstaller that undoes all three.
 ; Built by cmake/nsis-installer.cmake with makensis -DVYK_TARGET=... -DVYK_SAVER=...
 ; -DVYK_VERSION=... -DVYK_OUTFILE=...
 
 Target "${VYK_TARGET}"
+
+!include "LogicLib.nsh"
+!include "WinVer.nsh"
+!include "x64.nsh"
 Name "Vyk Screen Saver"
 OutFile "${VYK_OUTFILE}"
 ; The Windows directory is writable only by administrators.
@@ -17,6 +22,26 @@ InstallDir "$WINDIR"
 !define UNINSTALLER_PATH "$WINDIR\VykSaverUninstall.exe"
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VykScreenSaver"
+!define MAPPING_KEY "Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\control.ini"
+!define MAPPING_VALUE "Screen Saver.Vyk"
+!define MAPPING_TARGET "USR:Control Panel\Screen Saver.Vyk"
+
+; The saver's section of control.ini is sent to the user's own key, where the saver
+; itself stores its settings on Vista and later, so that the profile functions of any
+; program read the same values. The Windows 95 family has no mapping and NT 4 to XP
+; keep control.ini as it always was. A 32-bit saver on 64-bit Windows reads the
+; 32-bit view of HKLM, so both views carry the value.
+!macro VykMapping command
+  ${If} ${AtLeastWinVista}
+    ${If} ${RunningX64}
+      SetRegView 64
+      ${command} HKLM "${MAPPING_KEY}" "${MAPPING_VALUE}" ${MAPPING_ARGUMENT}
+      SetRegView 32
+    ${EndIf}
+    ${command} HKLM "${MAPPING_KEY}" "${MAPPING_VALUE}" ${MAPPING_ARGUMENT}
+    SetRegView default
+  ${EndIf}
+!macroend
 
 VIProductVersion "${VYK_VERSION}"
 VIAddVersionKey "ProductName" "Vyk Screen Saver"
@@ -38,6 +63,10 @@ Section "Vyk Screen Saver"
   StrCmp $0 "${SAVER_PATH}" +2
     WriteRegStr HKCU "${UNINSTALL_KEY}" "PreviousScreenSaver" "$0"
   WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER_PATH}"
+
+  !define MAPPING_ARGUMENT '"${MAPPING_TARGET}"'
+  !insertmacro VykMapping WriteRegStr
+  !undef MAPPING_ARGUMENT
 
   WriteUninstaller "${UNINSTALLER_PATH}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Vyk Screen Saver"
@@ -63,6 +92,10 @@ Section "Uninstall"
       Goto desktop_done
     WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$1"
   desktop_done:
+
+  !define MAPPING_ARGUMENT ""
+  !insertmacro VykMapping DeleteRegValue
+  !undef MAPPING_ARGUMENT
 
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Delete "${UNINSTALLER_PATH}"

@@ -11,6 +11,7 @@
 
 #define IDI_VYK              101
 #define IDB_TEXTURE          108
+#define IDR_MANIFEST         1    /* RT_MANIFEST: the process manifest (CREATEPROCESS_MANIFEST_RESOURCE_ID) */
 
 #define IDD_CONFIG           2003
 #define IDD_ABOUT            3000

@@ -18,14 +18,6 @@ ConfigDialogControls configControls;
 constexpr LONG slowestSpeed = 10;
 constexpr LONG fastestSpeed = 1;
 
-// Stores one setting under its key as plain decimal text ("1", "10", "0"); the
-// result of the write is not examined.
-void WriteSetting(const char* key, LONG value) {
-  char text[20];
-  wsprintfA(text, "%ld", value);
-  WritePrivateProfileStringA(profile.section, key, text, profile.file);
-}
-
 LONG CheckState(HWND checkBox) {
   return static_cast<LONG>(SendMessageA(checkBox, BM_GETCHECK, 0, 0));
 }
@@ -50,13 +42,13 @@ INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
   switch (controlId) {
     case IDOK:
       // All four keys are written every time, the speed first.
-      WriteSetting("RedrawSpeed", Settings.redrawSpeed);
+      StoreSetting("RedrawSpeed", Settings.redrawSpeed);
       Settings.logos = CheckState(configControls.logosCheck);
       Settings.linear = CheckState(configControls.linearCheck);
       Settings.hardware = CheckState(configControls.hardwareCheck);
-      WriteSetting("Logos", Settings.logos);
-      WriteSetting("Linear", Settings.linear);
-      WriteSetting("Hardware", Settings.hardware);
+      StoreSetting("Logos", Settings.logos);
+      StoreSetting("Linear", Settings.linear);
+      StoreSetting("Hardware", Settings.hardware);
       EndDialog(dialog, 1);
       return TRUE;
     case IDCANCEL:

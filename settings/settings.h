@@ -20,7 +20,16 @@ struct ProfileLocation {
 };
 extern ProfileLocation profile;
 
+// Fills Settings. On Windows NT 6 and later each key comes from HKEY_CURRENT_USER
+// "Control Panel\Screen Saver.Vyk" (REG_SZ decimal text) when that holds it, else
+// from control.ini, else the default 1; elsewhere from control.ini or the default.
 void LoadSettings();
+// Stores one setting under its key as plain decimal text ("1", "10", "0"): in the
+// registry key above on Windows NT 6 and later, in control.ini elsewhere. Uses the
+// profile location of the last LoadSettings; the result is not examined.
+void StoreSetting(const char* name, LONG value);
+// 1 when the settings are stored in the user's registry key (Windows NT 6 and later).
+LONG SettingsInRegistry();
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,10 +1,16 @@
 // Process entry: the command-line scan, the start-up mode dispatch and the modes it starts.
+#include <windows.h>
+#include <commctrl.h>
+
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
 #include "shell/platform.h"
 #include "shell/shell.h"
 
 namespace {
+
+// InitCommonControlsEx of COMCTL32.DLL.
+typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX* classes);
 
 // PwdChangePasswordA of MPR.DLL: provider name, owner window and two reserved zeros.
 typedef DWORD(WINAPI* ChangePasswordFn)(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2);
@@ -102,8 +108,20 @@ int ShowConfigDialog(HWND owner) {
   return static_cast<int>(DialogBoxParamA(shell.instance, MAKEINTRESOURCEA(IDD_CONFIG), owner, ConfigDialogProc, 0));
 }
 
-// The configuration dialog uses only the platform's own control classes.
-int PrepareConfigDialog(HINSTANCE) { return 1; }
+// The manifest asks for common controls 6, whose window classes exist only once the
+// library has been initialised. InitCommonControlsEx is looked up by name because the
+// first Windows 95 and NT 4 lack it; without it the dialog keeps the system's own
+// classes. The library stays loaded while the process lives, for the classes it made.
+int PrepareConfigDialog(HINSTANCE) {
+  HMODULE controls = platform.LoadLibraryA("COMCTL32.DLL");
+  if (!controls) return 1;
+  auto initialise = reinterpret_cast<InitCommonControlsExFn>(
+      reinterpret_cast<void*>(platform.GetProcAddress(controls, "InitCommonControlsEx")));
+  if (!initialise) return 1;
+  INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
+  initialise(&classes);
+  return 1;
+}
 
 int StartPasswordChange(const char* text) {
   HWND owner = ParseWindowHandle(text);

@@ -1,4 +1,4 @@
-// The error log's bytes on disk: line ends, replacement, long messages and unwritable files.
+// The error log's bytes on disk: line ends, replacement, long messages, and its move to the temporary folder.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,30 +12,42 @@ namespace {
 
 const char logName[] = "vykerror.txt";
 
-// Each test runs in an empty directory of its own, so the relative log name lands there.
+// Each test runs in an empty directory of its own, so the relative log name lands there,
+// and the user's temporary folder (TMP) is an empty folder "temp" inside it.
 class LogErrorTest : public ::testing::Test {
  protected:
   void SetUp() override {
     GetCurrentDirectoryA(MAX_PATH, previousDirectory);
+    GetEnvironmentVariableA("TMP", previousTmp, MAX_PATH);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     wsprintfA(directory, "%svyk-log-%lu", temp, GetCurrentProcessId());
+    wsprintfA(tempFolder, "%s\\temp", directory);
+    wsprintfA(tempLog, "%s\\%s", tempFolder, logName);
     CreateDirectoryA(directory, nullptr);
+    CreateDirectoryA(tempFolder, nullptr);
     ASSERT_TRUE(SetCurrentDirectoryA(directory));
+    ASSERT_TRUE(SetEnvironmentVariableA("TMP", tempFolder));
     DeleteFileA(logName);
   }
   void TearDown() override {
     DeleteFileA(logName);
     RemoveDirectoryA(logName);
+    DeleteFileA(tempLog);
+    RemoveDirectoryA(tempFolder);
+    SetEnvironmentVariableA("TMP", previousTmp[0] ? previousTmp : nullptr);
     SetCurrentDirectoryA(previousDirectory);
     RemoveDirectoryA(directory);
   }
   char previousDirectory[MAX_PATH];
+  char previousTmp[MAX_PATH] = {};
   char directory[MAX_PATH];
+  char tempFolder[MAX_PATH];
+  char tempLog[MAX_PATH];
 };
 
-bool ReadLog(std::string* bytes) {
-  HANDLE file = CreateFileA(logName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+bool ReadLog(std::string* bytes, const char* path = logName) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   char buffer[4096];
   DWORD got = 0;
@@ -169,23 +181,47 @@ TEST_F(LogErrorTest, LongFormatStringIsCut) {
   EXPECT_EQ(bytes, std::string(250, 'e') + "\r\nta\r\n");
 }
 
-// A locked file or a directory in the way drops the message without a trace.
-TEST_F(LogErrorTest, UnopenableFileDropsTheMessage) {
+// A file locked without sharing or a directory in the way stays as it was, and the
+// message goes to the user's temporary folder instead, byte for byte as it would have
+// been written in the current directory.
+TEST_F(LogErrorTest, UnopenableFileSendsTheMessageToTheTemporaryFolder) {
   WriteLog("kept\r\n");
   HANDLE locked = CreateFileA(logName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-  LogError("dropped");
+  LogError("moved\n%s", "away");
   CloseHandle(locked);
   std::string bytes;
   ASSERT_TRUE(ReadLog(&bytes));
   EXPECT_EQ(bytes, "kept\r\n");
+  ASSERT_TRUE(ReadLog(&bytes, tempLog));
+  EXPECT_EQ(bytes, "moved\r\naway\r\n");
 
   ASSERT_TRUE(DeleteFileA(logName));
   ASSERT_TRUE(CreateDirectoryA(logName, nullptr));
-  LogError("dropped too");
+  LogError("moved too");
   DWORD attributes = GetFileAttributesA(logName);
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  ASSERT_TRUE(ReadLog(&bytes, tempLog));
+  EXPECT_EQ(bytes, "moved too\r\n");
+}
+
+// A current directory that takes the file keeps the temporary folder out of it.
+TEST_F(LogErrorTest, WritableDirectoryLeavesTheTemporaryFolderAlone) {
+  LogError("here");
+  std::string bytes;
+  ASSERT_TRUE(ReadLog(&bytes));
+  EXPECT_EQ(bytes, "here\r\n");
+  EXPECT_EQ(GetFileAttributesA(tempLog), INVALID_FILE_ATTRIBUTES);
+}
+
+// With neither place usable the message is dropped without a trace.
+TEST_F(LogErrorTest, NoUsablePlaceDropsTheMessage) {
+  ASSERT_TRUE(CreateDirectoryA(logName, nullptr));
+  ASSERT_TRUE(RemoveDirectoryA(tempFolder));
+  LogError("dropped");
+  EXPECT_EQ(GetFileAttributesA(tempFolder), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(GetFileAttributesA(logName) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST_F(LogErrorTest, OthersMayReadWhileTheLogIsOpen) {

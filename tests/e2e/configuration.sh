@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The settings dialog, as the desktop opens it: /c, /c:HANDLE and a start without arguments.
-# OK (Enter) keeps the settings in control.ini and exits 1; Cancel (Escape) exits 0 and
-# changes nothing; the About box opens from it and closes again.
+# OK (Enter) keeps the settings in the user's registry key (Wine is Windows 6.1) and exits 1;
+# Cancel (Escape) exits 0 and changes nothing; the About box opens from it and closes again.
+# With control.ini unwritable, as for a standard user, settings still last from run to run.
 # Usage: configuration.sh BUILD SAVER HOST LAUNCHER
 source "$(dirname "$0")/lib.sh" "$@"
 dialog_title="Vyk ScreenSaver Setup"
@@ -14,14 +15,23 @@ open_dialog() {
 
 in_dialog() { pause 0.5; xdotool windowfocus --sync "$dialog" 2>/dev/null; pause 0.2; xdotool key "$@"; }
 
-settings_written_in_order() {
-  local expected actual
-  expected=$(printf '[Screen Saver.Vyk]\nRedrawSpeed=1\nLogos=1\nLinear=1\nHardware=1')
-  actual=$(tr -d '\r' <"$control_ini" 2>/dev/null | sed '/^$/d')
-  [ "$actual" = "$expected" ] || { echo "control.ini holds: $(echo "$actual" | tr '\n' ' ')"; return 1; }
+# user_key_holds "KEY=VALUE ...": the user's key holds exactly these, in any order.
+user_key_holds() {
+  local actual expected
+  actual=$(user_settings)
+  expected=$(printf '%s\n' $1 | sort | tr '\n' ' ')
+  [ "$actual" = "$expected" ] || { echo "the user's key holds: $actual"; return 1; }
 }
 
-unchanged_since() { cmp -s "$1" "$control_ini" || { echo "control.ini changed: $(tr '\r\n' '  ' <"$control_ini")"; return 1; }; }
+settings_written_in_order() {
+  user_key_holds "RedrawSpeed=1 Logos=1 Linear=1 Hardware=1" || return 1
+  [ ! -e "$control_ini" ] || { echo "control.ini was made: $(tr '\r\n' '  ' <"$control_ini")"; return 1; }
+}
+
+unchanged_since() {
+  cmp -s "$1" "$control_ini" || { echo "control.ini changed: $(tr '\r\n' '  ' <"$control_ini")"; return 1; }
+  [ "$(user_settings)" = "$(cat "$1.key")" ] || { echo "the user's key changed: $(user_settings)"; return 1; }
+}
 
 # /c with no settings stored yet: Enter is OK.
 rm -f "$control_ini"
@@ -29,7 +39,7 @@ if open_dialog /c; then
   pass "/c opens the dialog \"$dialog_title\""
   in_dialog Return
   check "Enter in the dialog exits with 1" closes_with "$saver_pid" 15 1
-  check "OK writes RedrawSpeed, Logos, Linear and Hardware, in this order" settings_written_in_order
+  check "OK stores RedrawSpeed, Logos, Linear and Hardware in the user's key, not in control.ini" settings_written_in_order
 else
   fail "/c opens the dialog \"$dialog_title\"" "no such window appeared"
 fi
@@ -39,13 +49,8 @@ end_all
 if open_dialog /c; then
   in_dialog space Return
   check "unchecking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 15 1
-  logo_off_written() {
-    local actual
-    actual=$(tr -d '\r' <"$control_ini" | sed '/^$/d' | tr '\n' ' ')
-    [ "$actual" = "[Screen Saver.Vyk] RedrawSpeed=1 Logos=0 Linear=1 Hardware=1 " ] ||
-      { echo "control.ini holds: $actual"; return 1; }
-  }
-  check "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" logo_off_written
+  check "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" \
+    user_key_holds "RedrawSpeed=1 Logos=0 Linear=1 Hardware=1"
 else
   fail "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" "no dialog appeared"
 fi
@@ -54,6 +59,7 @@ end_all
 # /c:1234 (the number is ignored): Escape is Cancel.
 [ -f "$control_ini" ] || write_settings RedrawSpeed=1 Logos=1 Linear=1 Hardware=1
 cp "$control_ini" "$work/before.ini"
+user_settings >"$work/before.ini.key"
 if open_dialog /c:1234; then
   pass "/c:1234 opens the dialog \"$dialog_title\""
   in_dialog Escape
@@ -92,5 +98,36 @@ else
   fail "a start without arguments opens the dialog \"$dialog_title\"" "no such window appeared"
 fi
 end_all
+
+# A standard user may not write control.ini: it holds old settings and refuses writes.
+wine reg delete "$user_key" /f >/dev/null 2>&1
+write_settings RedrawSpeed=5 Logos=0 Linear=1 Hardware=0
+cp "$control_ini" "$work/locked.ini"
+chattr +i "$control_ini"
+if { printf x >>"$control_ini"; } 2>/dev/null; then
+  fail "settings last with control.ini unwritable" "chattr +i did not lock control.ini"
+elif open_dialog /c; then
+  in_dialog Return
+  check "with control.ini unwritable, OK exits with 1" closes_with "$saver_pid" 15 1
+  check "settings only in control.ini are read: OK stores them unchanged in the user's key" \
+    user_key_holds "RedrawSpeed=5 Logos=0 Linear=1 Hardware=0"
+  end_all
+  open_dialog /c
+  in_dialog space Return
+  check "with control.ini unwritable, checking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 15 1
+  end_all
+  # The next run shows what the last OK stored and writes back what it shows.
+  open_dialog /c
+  in_dialog Return
+  closes_with "$saver_pid" 15 1 >/dev/null
+  check "the next run reads Logos=1 as set in the dialog, not control.ini's 0" \
+    user_key_holds "RedrawSpeed=5 Logos=1 Linear=1 Hardware=0"
+  check "control.ini stays as it was" cmp -s "$work/locked.ini" "$control_ini"
+else
+  fail "settings last with control.ini unwritable" "no dialog appeared"
+fi
+end_all
+chattr -i "$control_ini"
+wine reg delete "$user_key" /f >/dev/null 2>&1
 rm -f "$control_ini"
 finish

@@ -11,11 +11,23 @@ unset VYK_KEEP_DISPLAY
 source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
 base_overrides=$WINEDLLOVERRIDES
 control_ini="$WINEPREFIX/drive_c/windows/control.ini"
+# Where the saver keeps its settings on Windows Vista and later (Wine reports 6.1); each
+# suite starts with it empty, so that only control.ini holds settings.
+user_key='HKCU\Control Panel\Screen Saver.Vyk'
+wine reg delete "$user_key" /f >/dev/null 2>&1
+
+# The REG_SZ values of the user's settings key as "KEY=VALUE" words, sorted by name (the
+# registry keeps no order of its own).
+user_settings() {
+  wine reg query "$user_key" 2>/dev/null | tr -d '\r' | awk '$2 == "REG_SZ" { print $1 "=" $3 }' | sort | tr '\n' ' '
+}
 
 work=$(mktemp -d)
 started=()  # every process started in the background by a check (the harness's Xvfb is not one)
 failures=0
-trap 'end_all; rm -rf "$work"' EXIT
+# A check may leave a folder or file immutable (chattr +i) to stand in for one that a
+# standard user may not write; Wine runs as root here and writes anything else.
+trap 'end_all; chattr -R -i "$work" 2>/dev/null; rm -rf "$work"' EXIT
 
 # Every wait below, and every pause of the checks, is multiplied by VYK_SLOWDOWN (set by the
 # harness: 1, or more for a build whose programs run emulated); no check is relaxed by it.

@@ -14,7 +14,10 @@ pass() { printf 'ok   %s\n' "$1"; }
 fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A run that stops half-way must not leave the mapping behind: it would send every other
+# test's control.ini to the registry.
+trap 'rm -rf "$work"; wine reg delete "$mapping_key" /v "Screen Saver.Vyk" /f /reg:64 >/dev/null 2>&1;
+  wine reg delete "$mapping_key" /v "Screen Saver.Vyk" /f /reg:32 >/dev/null 2>&1' EXIT
 
 windir="$WINEPREFIX/drive_c/windows"
 installed="$windir/VykSaver.scr"
@@ -37,6 +40,21 @@ wait_uninstalled() {
     sleep 0.5
   done
   return 1
+}
+
+# The IniFileMapping value in one view of HKLM (32 or 64): nothing when it is absent.
+mapping_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\control.ini'
+mapping_in_view() {
+  wine reg query "$mapping_key" /v "Screen Saver.Vyk" "/reg:$1" 2>/dev/null | tr -d '\r' |
+    awk '$1 " " $2 == "Screen Saver.Vyk" { sub(/^.*REG_SZ[ \t]+/, ""); print; exit }'
+}
+# mapping_is WANT: both views hold WANT (empty: no value in either).
+mapping_is() {
+  local view value
+  for view in 64 32; do
+    value=$(mapping_in_view "$view")
+    [ "$value" = "$1" ] || { echo "$view-bit view holds '$value'"; return 1; }
+  done
 }
 
 # Runs the uninstaller that the installer registered, silently.
@@ -100,6 +118,9 @@ value=$(reg_value "$desktop" SCRNSAVE.EXE)
 [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
   pass "Vyk Screen Saver is listed among the programs to uninstall" ||
   fail "Vyk Screen Saver is listed among the programs to uninstall" "no DisplayName"
+why=$(mapping_is 'USR:Control Panel\Screen Saver.Vyk') &&
+  pass "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" ||
+  fail "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" "$why"
 
 if run_registered_uninstaller; then
   wait_uninstalled && pass "the uninstaller removes the saver, itself and its entry" ||
@@ -107,6 +128,8 @@ if run_registered_uninstaller; then
   value=$(reg_value "$desktop" SCRNSAVE.EXE)
   [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen" ||
     fail "after uninstalling, no screen saver is chosen" "SCRNSAVE.EXE is '$value'"
+  why=$(mapping_is '') && pass "the uninstaller removes the control.ini mapping from both registry views" ||
+    fail "the uninstaller removes the control.ini mapping from both registry views" "$why"
 fi
 
 # A user who had chosen another screen saver gets it back.

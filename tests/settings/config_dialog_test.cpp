@@ -8,6 +8,7 @@
 
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 #include "tests/settings/profile_file.h"
 
@@ -24,6 +25,7 @@ class ConfigDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     if (dialog) DestroyWindow(dialog);
+    ResetPlatform();
   }
   // Opens the dialog over the given file content (null: no file).
   void Open(const char* file) {
@@ -254,26 +256,57 @@ const OkCase okCases[] = {
      [](HWND) {}, "RedrawSpeed=4\r\nLogos=0\r\nLinear=1\r\nHardware=0\r\n", {4, 0, 1, 0}},
 };
 
-// OK writes all four keys as plain decimal text, the speed first, and ends the dialog.
+// OK writes all four keys as plain decimal text, the speed first, and ends the dialog;
+// on the Windows 95 family and NT 4 they go to control.ini.
 TEST_F(ConfigDialogTest, OkWritesAllFourKeys) {
   for (const OkCase& c : okCases) {
-    SCOPED_TRACE(c.name);
-    Open(c.file);
-    c.change(dialog);
-    EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), TRUE);
-    std::string bytes;
-    ASSERT_TRUE(profile_file::Read(&bytes));
-    EXPECT_EQ(bytes, std::string(section) + c.written);
-    EXPECT_EQ(Settings.redrawSpeed, c.after.redrawSpeed);
-    EXPECT_EQ(Settings.logos, c.after.logos);
-    EXPECT_EQ(Settings.linear, c.after.linear);
-    EXPECT_EQ(Settings.hardware, c.after.hardware);
-    EXPECT_FALSE(IsWindowVisible(dialog));
+    for (const profile_file::WindowsVersion* windows : {&profile_file::windows95, &profile_file::windowsNt4}) {
+      SCOPED_TRACE(std::string(c.name) + " on " + windows->name);
+      profile_file::PretendWindows(*windows);
+      Open(c.file);
+      c.change(dialog);
+      EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), TRUE);
+      std::string bytes;
+      ASSERT_TRUE(profile_file::Read(&bytes));
+      EXPECT_EQ(bytes, std::string(section) + c.written);
+      EXPECT_EQ(Settings.redrawSpeed, c.after.redrawSpeed);
+      EXPECT_EQ(Settings.logos, c.after.logos);
+      EXPECT_EQ(Settings.linear, c.after.linear);
+      EXPECT_EQ(Settings.hardware, c.after.hardware);
+      EXPECT_FALSE(IsWindowVisible(dialog));
+      EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), "");
+    }
+  }
+}
+
+// On Vista and later OK puts all four keys in the user's key as decimal text and
+// leaves control.ini as it was, so a standard user keeps them.
+TEST_F(ConfigDialogTest, OkOnVistaAndLaterWritesTheUserKey) {
+  for (const OkCase& c : okCases) {
+    for (const profile_file::WindowsVersion* windows : {&profile_file::windowsVista, &profile_file::windows10}) {
+      SCOPED_TRACE(std::string(c.name) + " on " + windows->name);
+      profile_file::PretendWindows(*windows);
+      profile_file::RemoveUserKey();
+      Open(c.file);
+      c.change(dialog);
+      EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), TRUE);
+      EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), "1:" + std::to_string(c.after.redrawSpeed));
+      EXPECT_EQ(profile_file::ReadUserValue("Logos"), "1:" + std::to_string(c.after.logos));
+      EXPECT_EQ(profile_file::ReadUserValue("Linear"), "1:" + std::to_string(c.after.linear));
+      EXPECT_EQ(profile_file::ReadUserValue("Hardware"), "1:" + std::to_string(c.after.hardware));
+      std::string bytes;
+      EXPECT_EQ(profile_file::Read(&bytes), c.file != nullptr);
+      if (c.file) {
+        EXPECT_EQ(bytes, c.file);
+      }
+      EXPECT_FALSE(IsWindowVisible(dialog));
+    }
   }
 }
 
 // Other sections and keys of the shared file survive the write.
 TEST_F(ConfigDialogTest, OkKeepsTheRestOfTheFile) {
+  profile_file::PretendWindows(profile_file::windowsNt4);
   Open("[Before]\r\nKey=a\r\n[Screen Saver.Vyk]\r\nExtra=x\r\n");
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   char text[16] = {};
@@ -400,6 +433,7 @@ const ModalCase modalCases[] = {
 };
 
 TEST_F(ConfigDialogTest, ModalResultAndWrites) {
+  profile_file::PretendWindows(profile_file::windowsNt4);
   for (const ModalCase& c : modalCases) {
     SCOPED_TRACE(c.name);
     profile_file::Remove();

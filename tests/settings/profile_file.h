@@ -1,4 +1,4 @@
-// Test helpers for control.ini in the Wine prefix's Windows directory: read, write and restore its bytes.
+// Test helpers for control.ini in the Wine prefix's Windows directory and the user's settings key: read, write, restore.
 #ifndef VYK_TESTS_SETTINGS_PROFILE_FILE_H
 #define VYK_TESTS_SETTINGS_PROFILE_FILE_H
 
@@ -6,7 +6,48 @@
 
 #include <string>
 
+#include "shell/platform.h"
+
 namespace profile_file {
+
+// A Windows that platform.GetVersionExA reports, and where its settings belong.
+struct WindowsVersion {
+  const char* name;  // for the trace
+  DWORD platformId;  // VER_PLATFORM_WIN32_WINDOWS or VER_PLATFORM_WIN32_NT
+  DWORD major;       // dwMajorVersion
+  DWORD minor;       // dwMinorVersion
+  bool registry;     // true: the user's key holds the settings; false: control.ini
+};
+
+const WindowsVersion windows95 = {"Windows 95", VER_PLATFORM_WIN32_WINDOWS, 4, 0, false};
+const WindowsVersion windowsMe = {"Windows Me", VER_PLATFORM_WIN32_WINDOWS, 4, 90, false};
+const WindowsVersion windowsNt4 = {"Windows NT 4", VER_PLATFORM_WIN32_NT, 4, 0, false};
+const WindowsVersion windowsXp = {"Windows XP", VER_PLATFORM_WIN32_NT, 5, 1, false};
+const WindowsVersion windowsVista = {"Windows Vista", VER_PLATFORM_WIN32_NT, 6, 0, true};
+const WindowsVersion windows10 = {"Windows 10", VER_PLATFORM_WIN32_NT, 10, 0, true};
+
+inline OSVERSIONINFOA& ReportedVersion() {
+  static OSVERSIONINFOA version;
+  return version;
+}
+
+inline BOOL WINAPI ReportVersion(LPOSVERSIONINFOA info) {
+  DWORD size = info->dwOSVersionInfoSize;
+  *info = ReportedVersion();
+  info->dwOSVersionInfoSize = size;
+  return TRUE;
+}
+
+// Makes platform.GetVersionExA report the given Windows until ResetPlatform.
+inline void PretendWindows(const WindowsVersion& windows) {
+  OSVERSIONINFOA& version = ReportedVersion();
+  version = OSVERSIONINFOA{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  version.dwPlatformId = windows.platformId;
+  version.dwMajorVersion = windows.major;
+  version.dwMinorVersion = windows.minor;
+  platform.GetVersionExA = ReportVersion;
+}
 
 inline std::string Path() {
   char directory[MAX_PATH];
@@ -54,11 +95,49 @@ inline ULONGLONG WriteStamp() {
   return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
 }
 
+// The user's settings key of Windows NT 6 and later, under HKEY_CURRENT_USER.
+constexpr char userKey[] = "Control Panel\\Screen Saver.Vyk";
+
+inline void RemoveUserKey() { RegDeleteKeyA(HKEY_CURRENT_USER, userKey); }
+
+// Stores one value in the user's key with the given type (REG_SZ text or a REG_DWORD).
+inline void WriteUserValue(const char* name, DWORD type, const std::string& text, DWORD number = 0) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, userKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  if (type == REG_DWORD) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+  } else {
+    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+  }
+  RegCloseKey(key);
+}
+
+// "type:text" of one value in the user's key ("1:7" for REG_SZ "7"); "" when absent.
+inline std::string ReadUserValue(const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, userKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "";
+  char text[64] = {};
+  DWORD type = 0;
+  DWORD size = sizeof(text) - 1;
+  LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return "";
+  return std::to_string(type) + ":" + text;
+}
+
 // Holds the prefix's own control.ini aside for the life of a test and puts it back.
+// The user's settings key is removed before and after, so each test starts from
+// settings that only control.ini holds.
 class Saved {
  public:
-  Saved() { existed_ = Read(&bytes_); }
+  Saved() {
+    existed_ = Read(&bytes_);
+    RemoveUserKey();
+  }
   ~Saved() {
+    RemoveUserKey();
     if (existed_) {
       Write(bytes_);
     } else {

@@ -305,6 +305,33 @@ TEST_F(SaverResources, EveryResourceIsEnglishUk) {
   EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_VYK), englishUk), nullptr);
 }
 
+// ---- Application manifest.
+
+// What the manifest must declare for today's desktops, each as its text in the XML.
+const char* const manifestDeclarations[] = {
+    "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2,PerMonitor</dpiAwareness>",
+    "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+    "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+    "processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\"",
+    "<requestedExecutionLevel level=\"asInvoker\"",
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+};
+
+// The process manifest is RT_MANIFEST 1; the loader reads no other.
+TEST_F(SaverResources, ManifestDeclaresDpiCommonControlsSystemsAndNoElevation) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr);
+  HGLOBAL loaded = LoadResource(module, found);
+  ASSERT_NE(loaded, nullptr);
+  const std::string text(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+  EXPECT_EQ(text.compare(0, 5, "<?xml"), 0);
+  for (const char* declaration : manifestDeclarations) EXPECT_NE(text.find(declaration), std::string::npos) << declaration;
+}
+
 // ---- Version record.
 
 class SaverVersion : public ::testing::Test {

@@ -1,11 +1,13 @@
-// Loading the four settings from control.ini: defaults for what is missing, stored values unchecked.
+// Loading the four settings from the user's key or control.ini: defaults for what is missing, stored values unchecked.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 #include "tests/settings/profile_file.h"
 
@@ -17,6 +19,7 @@ class SettingsStoreTest : public ::testing::Test {
     shell.instance = GetModuleHandleA(nullptr);
     Settings = SettingsRecord{};
   }
+  void TearDown() override { ResetPlatform(); }
   profile_file::Saved saved;
 };
 
@@ -94,6 +97,99 @@ TEST_F(SettingsStoreTest, EveryLoadReadsTheFileAfresh) {
   profile_file::Remove();
   LoadSettings();
   EXPECT_EQ(Settings.redrawSpeed, 1);
+}
+
+using profile_file::WindowsVersion;
+
+// One value in the user's key: REG_SZ text, or a REG_DWORD number when text is null.
+struct UserValue {
+  const char* name;
+  const char* text;
+  DWORD number;
+};
+
+struct UserKeyCase {
+  const char* name;
+  const WindowsVersion* windows;
+  std::vector<UserValue> values;  // the user's key; empty: no key at all
+  const char* file;               // control.ini; null: no file
+  LONG redrawSpeed, logos, linear, hardware;
+};
+
+const char allZeroFile[] = "[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\n";
+
+const UserKeyCase userKeyCases[] = {
+    {"Vista: the key alone", &profile_file::windowsVista,
+     {{"RedrawSpeed", "4", 0}, {"Logos", "0", 0}, {"Linear", "0", 0}, {"Hardware", "2", 0}}, nullptr, 4, 0, 0, 2},
+    {"Vista: the key wins over control.ini", &profile_file::windowsVista,
+     {{"RedrawSpeed", "3", 0}, {"Logos", "1", 0}, {"Linear", "1", 0}, {"Hardware", "1", 0}}, allZeroFile, 3, 1, 1, 1},
+    {"Windows 10: key by key, the rest from control.ini", &profile_file::windows10, {{"Logos", "1", 0}}, allZeroFile,
+     7, 1, 0, 0},
+    {"Vista: only control.ini", &profile_file::windowsVista, {}, allZeroFile, 7, 0, 0, 0},
+    {"Vista: neither", &profile_file::windowsVista, {}, nullptr, 1, 1, 1, 1},
+    {"Vista: empty text counts as missing", &profile_file::windowsVista, {{"RedrawSpeed", "", 0}}, allZeroFile, 7, 0,
+     0, 0},
+    {"Vista: a number that is not text counts as missing", &profile_file::windowsVista,
+     {{"RedrawSpeed", nullptr, 9}}, allZeroFile, 7, 0, 0, 0},
+    {"Vista: values unchecked", &profile_file::windowsVista,
+     {{"RedrawSpeed", "11", 0}, {"Logos", "-1", 0}, {"Linear", " 5x", 0}, {"Hardware", "2147483647", 0}}, nullptr, 11,
+     -1, 5, 2147483647},
+    {"Windows 95: the key is never read", &profile_file::windows95, {{"RedrawSpeed", "3", 0}, {"Logos", "1", 0}},
+     allZeroFile, 7, 0, 0, 0},
+    {"Windows NT 4: the key is never read", &profile_file::windowsNt4, {{"RedrawSpeed", "3", 0}}, nullptr, 1, 1, 1, 1},
+    {"Windows XP: the key is never read", &profile_file::windowsXp, {{"Hardware", "0", 0}}, nullptr, 1, 1, 1, 1},
+};
+
+TEST_F(SettingsStoreTest, UserKeyFirstOnVistaAndLater) {
+  for (const UserKeyCase& c : userKeyCases) {
+    SCOPED_TRACE(c.name);
+    profile_file::PretendWindows(*c.windows);
+    profile_file::RemoveUserKey();
+    for (const UserValue& v : c.values) {
+      profile_file::WriteUserValue(v.name, v.text ? REG_SZ : REG_DWORD, v.text ? v.text : "", v.number);
+    }
+    if (c.file) {
+      profile_file::Write(c.file);
+    } else {
+      profile_file::Remove();
+    }
+    Settings = SettingsRecord{-7, -7, -7, -7};
+    LoadSettings();
+    EXPECT_EQ(Settings.redrawSpeed, c.redrawSpeed);
+    EXPECT_EQ(Settings.logos, c.logos);
+    EXPECT_EQ(Settings.linear, c.linear);
+    EXPECT_EQ(Settings.hardware, c.hardware);
+  }
+}
+
+// What StoreSetting keeps is what the next load reads, and it lands in one place only:
+// the user's key on Vista and later, control.ini before.
+TEST_F(SettingsStoreTest, StoredValueIsReadByTheNextLoad) {
+  const WindowsVersion* versions[] = {&profile_file::windows95, &profile_file::windowsMe, &profile_file::windowsNt4,
+                                      &profile_file::windowsXp, &profile_file::windowsVista, &profile_file::windows10};
+  for (const WindowsVersion* windows : versions) {
+    SCOPED_TRACE(windows->name);
+    profile_file::PretendWindows(*windows);
+    profile_file::RemoveUserKey();
+    profile_file::Write("[Screen Saver.Vyk]\r\nRedrawSpeed=2\r\n");
+    LoadSettings();
+    StoreSetting("RedrawSpeed", 9);
+    StoreSetting("Logos", 0);
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.redrawSpeed, 9);
+    EXPECT_EQ(Settings.logos, 0);
+    std::string bytes;
+    ASSERT_TRUE(profile_file::Read(&bytes));
+    if (windows->registry) {
+      EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), "1:9");
+      EXPECT_EQ(profile_file::ReadUserValue("Logos"), "1:0");
+      EXPECT_EQ(bytes, "[Screen Saver.Vyk]\r\nRedrawSpeed=2\r\n");
+    } else {
+      EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), "");
+      EXPECT_EQ(bytes, "[Screen Saver.Vyk]\r\nRedrawSpeed=9\r\nLogos=0\r\n");
+    }
+  }
 }
 
 }  // namespace
