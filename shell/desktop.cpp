@@ -112,6 +112,8 @@ int ConsoleDisplayState(WPARAM wParam, LPARAM lParam) {
   return setting->Data[0];
 }
 
+// A process the system scales for DPI is told 96 here and sees cursor positions scaled
+// alike, so the travel stays in step with what GetCursorPos reports.
 UINT WindowDpi(HWND window) {
   WindowDpiFn dpiForWindow = reinterpret_cast<WindowDpiFn>(reinterpret_cast<void*>(UserExport("GetDpiForWindow")));
   if (dpiForWindow) {

@@ -60,7 +60,7 @@ constexpr int maxCoverWindows = 15;
 
 // The full-screen saver's place on the desktop: the other monitors' covers, the display
 // power registration and the cursor travel for its DPI. Owned by FitToDesktop and
-// LeaveDesktop (saverDesktop.cpp); one copy for the process.
+// LeaveDesktop (desktop.cpp); one copy for the process.
 struct DesktopState {
   HWND coverWindows[maxCoverWindows];  // black windows over the monitors other than the saver's; owned by the saver window
   int coverCount;                      // how many of coverWindows were made
