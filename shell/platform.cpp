@@ -2,11 +2,13 @@
 #include "shell/platform.h"
 
 PlatformCalls platform = {
+    RuntimeListMonitors,
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
     RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA, ::GetCursorPos,
 };
 
 void ResetPlatform() {
+  platform.ListMonitors = RuntimeListMonitors;
   platform.GetVersionExA = ::GetVersionExA;
   platform.LoadLibraryA = ::LoadLibraryA;
   platform.GetProcAddress = ::GetProcAddress;
@@ -31,4 +33,55 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
     }
   }
   return create(driver, out, outer);
+}
+
+namespace {
+
+using EnumMonitorsFn = BOOL(WINAPI*)(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data);
+using MonitorInfoFn = BOOL(WINAPI*)(HMONITOR monitor, LPMONITORINFO info);
+
+// What the enumeration callback fills; lives on the stack of RuntimeListMonitors.
+struct MonitorList {
+  RECT* rects;                // caller's array
+  int capacity;               // its length
+  int count;                  // rectangles filled so far
+  MonitorInfoFn monitorInfo;  // GetMonitorInfoA, or null when only the enumeration exists
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM data) {
+  MonitorList* list = reinterpret_cast<MonitorList*>(data);
+  if (list->count >= list->capacity) return FALSE;
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  bool primary = false;
+  RECT area = *bounds;
+  if (list->monitorInfo && list->monitorInfo(monitor, &info)) {
+    area = info.rcMonitor;
+    primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  }
+  list->rects[list->count] = area;
+  if (primary && list->count > 0) {
+    list->rects[list->count] = list->rects[0];
+    list->rects[0] = area;
+  }
+  ++list->count;
+  return TRUE;
+}
+
+}  // namespace
+
+int RuntimeListMonitors(RECT* rects, int capacity) {
+  if (!rects || capacity < 1) return 0;
+  // USER32 is loaded in every process that has a window; the exports are there from Windows 98 and 2000 on.
+  HMODULE user = GetModuleHandleA("USER32.DLL");
+  EnumMonitorsFn enumMonitors = nullptr;
+  MonitorList list = {rects, capacity, 0, nullptr};
+  if (user) {
+    enumMonitors = reinterpret_cast<EnumMonitorsFn>(reinterpret_cast<void*>(::GetProcAddress(user, "EnumDisplayMonitors")));
+    list.monitorInfo = reinterpret_cast<MonitorInfoFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetMonitorInfoA")));
+  }
+  if (enumMonitors) enumMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+  if (list.count > 0) return list.count;
+  rects[0] = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return 1;
 }

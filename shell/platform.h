@@ -8,6 +8,7 @@
 // Every field defaults to the real function (see ResetPlatform). Tests replace
 // single fields and call ResetPlatform afterwards. Nothing else is routed here.
 struct PlatformCalls {
+  int (*ListMonitors)(RECT* rects, int capacity);               // monitor rectangles, primary first (RuntimeListMonitors)
   BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info);          // OS version; decides the Windows 95 family paths
   HMODULE(WINAPI* LoadLibraryA)(LPCSTR name);                  // PASSWORD.CPL, MPR.DLL, DDRAW.DLL, DINPUT.DLL
   FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR name);  // exports of the libraries above
@@ -29,5 +30,11 @@ void ResetPlatform();
 // any caller. Without the library or its export it returns DDERR_GENERIC and leaves
 // *out null.
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
+
+// Default of platform.ListMonitors: fills rects with up to capacity monitor rectangles in
+// virtual-screen coordinates, the primary monitor first, and returns how many it filled.
+// EnumDisplayMonitors and GetMonitorInfoA are looked up in USER32 by name; where they are
+// missing (Windows 95, NT 4) it reports the one screen, 0,0 to SM_CXSCREEN by SM_CYSCREEN.
+int RuntimeListMonitors(RECT* rects, int capacity);
 
 #endif

@@ -48,12 +48,19 @@ LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       // Any identifier counts as a tick.
       saverProcState.awaitingFirstTick = 0;
-      if (!saverProcState.inFrame) {
+      // With the display off the tick still ends the wait for the first tick, but draws no frame nobody could see.
+      if (!saverProcState.inFrame && !saverProcState.displayOff) {
         saverProcState.inFrame = 1;
         PresentFrame(window);
         saverProcState.inFrame = 0;
       }
       break;
+    case WM_POWERBROADCAST: {
+      // Dimmed (2) still shows the frames; only off (0) stops them.
+      int displayState = ConsoleDisplayState(wParam, lParam);
+      if (displayState >= 0) saverProcState.displayOff = displayState == 0 ? 1 : 0;
+      break;
+    }
     default:
       break;
   }

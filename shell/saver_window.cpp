@@ -83,6 +83,7 @@ int RunSaverWindow(HWND parent) {
     shell.saverWindow = CreateWindowExA(exStyle, saverClassName, title, style, 0, 0, width, height, parent, nullptr,
                                         shell.instance, nullptr);
   }
+  if (shell.saverWindow && !shell.previewMode) FitToDesktop(shell.saverWindow);
   // A saver that could not open its window has failed, and says so.
   int exitCode = -1;
   if (shell.saverWindow) {
@@ -95,6 +96,7 @@ int RunSaverWindow(HWND parent) {
     }
     if (got == 0) exitCode = static_cast<int>(message.wParam);
   }
+  LeaveDesktop();
   UnloadPasswordVerifier();
   return exitCode;
 }
@@ -116,6 +118,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       if (shell.imeModule && shell.associateContextFn && shell.savedImeContext) {
         shell.associateContextFn(window, shell.savedImeContext);
       }
+      StopDisplayPowerWatch();
       PostQuitMessage(0);
       break;
     case WM_SETTEXT:
@@ -188,7 +191,7 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       if (!platform.GetCursorPos(&position)) break;
       DWORD travel = static_cast<DWORD>(labs(position.x - shell.savedCursorPos.x)) +
                      static_cast<DWORD>(labs(position.y - shell.savedCursorPos.y));
-      if (travel > cursorTravelLimit) {
+      if (travel > saverDesktop.travelLimit) {
         PostClose(window);
         shell.savedCursorPos = position;
       }

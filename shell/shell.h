@@ -32,6 +32,7 @@ struct SaverProcState {
   UINT_PTR timerId;        // SetTimer's result at creation; 0 when no timer was made
   LONG awaitingFirstTick;  // 1 from WM_CREATE to the first WM_TIMER; closes are refused meanwhile
   LONG inFrame;            // 1 while PresentFrame runs; a nested tick draws nothing
+  LONG displayOff;         // 1 while the system reports the display switched off; ticks then draw nothing
 };
 extern SaverProcState saverProcState;
 
@@ -51,8 +52,22 @@ extern ShellSeams shellSeams;
 // Puts the real functions back into every field of shellSeams.
 void ResetShellSeams();
 
-// Largest cursor travel (|dx| + |dy|, pixels) that does not close the saver.
+// Largest cursor travel (|dx| + |dy|, pixels) that does not close the saver, at 96 DPI.
 constexpr DWORD cursorTravelLimit = 4;
+
+// Most monitors the full-screen saver covers besides its own.
+constexpr int maxCoverWindows = 15;
+
+// The full-screen saver's place on the desktop: the other monitors' covers, the display
+// power registration and the cursor travel for its DPI. Owned by FitToDesktop and
+// LeaveDesktop (desktop.cpp); one copy for the process.
+struct DesktopState {
+  HWND coverWindows[maxCoverWindows];  // black windows over the monitors other than the saver's; owned by the saver window
+  int coverCount;                      // how many of coverWindows were made
+  HPOWERNOTIFY powerNotify;            // display power registration of the saver window, or null
+  DWORD travelLimit;                   // cursor travel that does not close the saver, for the saver window's DPI
+};
+extern DesktopState saverDesktop;
 
 // Puts the shell records back to their process-start values (tests only).
 void ResetShellState();
@@ -83,6 +98,25 @@ void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 void SetSaverRunning(UINT on);
 DWORD ElapsedTicks(DWORD earlier, DWORD later);
+
+// The desktop around the full-screen saver window.
+// Sets the travel limit for the window's DPI, covers every other monitor and asks for
+// display power notifications. The covers belong to the window and close with it.
+void FitToDesktop(HWND saver);
+// After the loop: destroys any cover still open and forgets the cover class.
+void LeaveDesktop();
+// Ends the display power notifications; called as the saver window is destroyed.
+void StopDisplayPowerWatch();
+// Window procedure of the covers: input goes to their owner, the saver window.
+LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The console display state a WM_POWERBROADCAST reports (0 off, 1 on, 2 dimmed), or -1
+// when the message is about anything else.
+int ConsoleDisplayState(WPARAM wParam, LPARAM lParam);
+// Dots per inch of the monitor the window is on: GetDpiForWindow where the system has
+// it, else the screen's LOGPIXELSX from Windows 2000 on, else 96.
+UINT WindowDpi(HWND window);
+// cursorTravelLimit scaled by dpi / 96; a DPI outside what displays report gives cursorTravelLimit.
+DWORD CursorTravelLimit(UINT dpi);
 
 // The program's saver procedure: lifecycle and frame timer.
 LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

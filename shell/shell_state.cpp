@@ -6,12 +6,15 @@ namespace {
 // 0xFFFFFFFF: no password dialog has ended yet.
 constexpr DWORD neverVerified = 0xFFFFFFFF;
 
+const DesktopState desktopStart = {{}, 0, nullptr, cursorTravelLimit};
+
 const ShellState shellStart = {nullptr, 0, 0, nullptr, 0, 0, nullptr, nullptr, neverVerified, {0, 0}, nullptr, nullptr, nullptr};
 
 }  // namespace
 
 ShellState shell = shellStart;
 SaverProcState saverProcState;
+DesktopState saverDesktop = desktopStart;
 
 ShellSeams shellSeams = {
     RunSaverWindow, ShowConfigDialog, StartPreview, StartPasswordChange, ::SetTimer, ::SystemParametersInfoA,
@@ -20,6 +23,7 @@ ShellSeams shellSeams = {
 void ResetShellState() {
   shell = shellStart;
   saverProcState = SaverProcState{};
+  saverDesktop = desktopStart;
 }
 
 void ResetShellSeams() {
