@@ -16,8 +16,6 @@
 
 #include <math.h>
 
-#include "display/device_state.h"
-
 AnimationState animation;
 
 namespace {
@@ -59,16 +57,16 @@ void ScrollWall(uint32_t seed) {
 }
 
 // Moves the logo's left edge P and centre line Q by the rule of the frame's phase.
-void MoveLogo(uint32_t frame) {
+void MoveLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
   const double diagonal = scene.sceneDiagonal;
   const float logoWidth = scene.logoWidth;
   const float speed = static_cast<float>(diagonal / 256.0);
-  const float xMax = static_cast<float>(DeviceState.clientWidth - 1);
-  const float rightRest = static_cast<float>((DeviceState.clientWidth - 1) - 1.3 * logoWidth);
+  const float xMax = static_cast<float>(clientWidth - 1);
+  const float rightRest = static_cast<float>((clientWidth - 1) - 1.3 * logoWidth);
   const double leftRest = logoWidth * 0.125;
   const float topBand = static_cast<float>(diagonal / 12.0);
   const float bottomBand =
-      static_cast<float>(DeviceState.clientHeight - (diagonal / 64.0 + diagonal / 16.0));
+      static_cast<float>(clientHeight - (diagonal / 64.0 + diagonal / 16.0));
   const float offLeft = -logoWidth;
 
   float& p = animation.logoLeft;
@@ -112,10 +110,10 @@ void MoveLogo(uint32_t frame) {
 }
 
 // Lays out the five logo columns from P and Q; columns past an edge are pinned to it.
-void LayOutLogo(uint32_t frame) {
+void LayOutLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
   const double diagonal = scene.sceneDiagonal;
-  const double xMax = static_cast<float>(DeviceState.clientWidth - 1);
-  const double yMax = static_cast<float>(DeviceState.clientHeight - 1);
+  const double xMax = static_cast<float>(clientWidth - 1);
+  const double yMax = static_cast<float>(clientHeight - 1);
   const double halfHeight = diagonal / 16.0;
   const double columnStep = static_cast<float>(diagonal / 29.0);
   const double centreY = animation.logoCentreY;
@@ -140,7 +138,7 @@ void LayOutLogo(uint32_t frame) {
 
 }  // namespace
 
-void AnimateFrame() {
+void AnimateFrame(int32_t clientWidth, int32_t clientHeight) {
   animation.animationSeed -= 1u;
   ScrollWall(animation.animationSeed);
 
@@ -152,6 +150,6 @@ void AnimateFrame() {
   // phase as the arithmetic shift of the signed count would.
   animation.frameCounter += 1u;
   const uint32_t frame = animation.frameCounter;
-  MoveLogo(frame);
-  LayOutLogo(frame);
+  MoveLogo(frame, clientWidth, clientHeight);
+  LayOutLogo(frame, clientWidth, clientHeight);
 }

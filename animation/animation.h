@@ -1,12 +1,22 @@
-// The title sequence: scene geometry, per-frame animation and the draw calls of a frame.
+// The title sequence: scene geometry and per-frame animation, free of any platform header.
 #ifndef VYK_ANIMATION_ANIMATION_H
 #define VYK_ANIMATION_ANIMATION_H
 
-#include <windows.h>
-#include <d3d.h>
 #include <stdint.h>
 
-typedef D3DTLVERTEX TLVertex;
+// A transformed-and-lit vertex laid out field for field as Direct3D's D3DTLVERTEX, so that
+// the Windows saver hands the arrays to DrawPrimitive where they lie; draw_frame.cpp checks
+// the layout against the platform's record.
+struct TLVertex {
+  float sx;           // x of the vertex in render-target pixels; written by BuildSceneGeometry, AnimateFrame
+  float sy;           // y in pixels, downwards; written by BuildSceneGeometry, AnimateFrame
+  float sz;           // depth, 0 to 1 in Direct3D; unused without a depth buffer; BuildSceneGeometry
+  float rhw;          // reciprocal of homogeneous w; BuildSceneGeometry
+  uint32_t color;     // diffuse colour 0xAARRGGBB; BuildSceneGeometry
+  uint32_t specular;  // specular colour 0xAARRGGBB, always 0; BuildSceneGeometry
+  float tu;           // texture u, 0 to 1 across the texture; BuildSceneGeometry, AnimateFrame
+  float tv;           // texture v, 0 at the top row; BuildSceneGeometry, AnimateFrame
+};
 
 constexpr int quadVertexCount = 4;   // each of quadA and quadB
 constexpr int ringCount = 5;
@@ -28,15 +38,15 @@ inline TLVertex* quadB() { return scene.quadBlock + 3; }
 
 // Animation state kept between frames; advanced only by AnimateFrame.
 struct AnimationState {
-  uint32_t animationSeed;  // GetTickCount() at window creation (SaverProc), then decremented per frame
+  uint32_t animationSeed;  // a millisecond clock at window creation (SaverProc, the native hack), then decremented per frame
   uint32_t frameCounter;   // frames animated so far; 0 before the first; wraps after 2^32
   float logoLeft;          // x of the logo strip's left edge, pixels
   float logoCentreY;       // y of the logo strip's centre line, pixels
 };
 extern AnimationState animation;
 
-void BuildSceneGeometry();
-void AnimateFrame();
-void DrawFrame(IDirect3DDevice2* device);
+// Both take the render target's client size in pixels; every size of the scene follows it.
+void BuildSceneGeometry(int32_t clientWidth, int32_t clientHeight);
+void AnimateFrame(int32_t clientWidth, int32_t clientHeight);
 
 #endif

@@ -5,7 +5,7 @@
 // corners), then the logo over the tunnel. Colour keying is off for the tunnel, whose
 // black texels are drawn like any other, and on for the logo only, so that the logo's
 // black surround is left out and the tunnel shows between the letters.
-#include "animation/animation.h"
+#include "animation/draw_frame.h"
 
 #include <ddraw.h>
 
@@ -15,7 +15,7 @@
 namespace {
 
 void DrawStrip(IDirect3DDevice2* device, TLVertex* vertices, DWORD count) {
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, vertices, count, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(vertices), count, D3DDP_WAIT);
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ void DrawFrame(IDirect3DDevice2* device) {
   // Only the front surface is checked; one Restore a frame, and the frame is drawn whatever it gives.
   if (front->IsLost() == DDERR_SURFACELOST) front->Restore();
 
-  AnimateFrame();
+  AnimateFrame(DeviceState.clientWidth, DeviceState.clientHeight);
 
   // Every call goes to the device passed in, which is DeviceState.device; a caller
   // holding a device while the record's field is already null still draws safely.

@@ -11,15 +11,13 @@
 
 #include <math.h>
 
-#include "display/device_state.h"
-
 SceneGeometry scene;
 
 namespace {
 
 constexpr float vertexDepth = 100.0f;       // sz of the ring vertices
 constexpr float vertexRhw = 100.0f;         // rhw of the quad and ring vertices
-constexpr D3DCOLOR vertexColor = 0x00FFFFFFu;  // white, alpha 0: the texture shows unchanged
+constexpr uint32_t vertexColor = 0x00FFFFFFu;  // white, alpha 0: the texture shows unchanged
 constexpr double angleStep = 0.19634954084375;  // a shade under pi/16; 32 steps close the ring to 2e-10
 constexpr double logoColumnStep = 0.123;    // texture u between logo columns
 constexpr double logoFirstU = 0.01;
@@ -33,11 +31,9 @@ void SetPosition(TLVertex& vertex, double x, double y) {
 
 }  // namespace
 
-void BuildSceneGeometry() {
-  const LONG width = DeviceState.clientWidth;
-  const LONG height = DeviceState.clientHeight;
+void BuildSceneGeometry(int32_t width, int32_t height) {
   // The squares are summed as 32-bit integers; client areas stay far below the overflow size.
-  const LONG sumOfSquares = width * width + height * height;
+  const int32_t sumOfSquares = width * width + height * height;
   const double diagonal = sqrt(static_cast<double>(sumOfSquares));
   const double cx = static_cast<double>(width / 2);
   const double cy = static_cast<double>(height / 2);

@@ -12,7 +12,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "animation/animation.h"
+#include "animation/draw_frame.h"
 #include "bench/present_counter.h"
 #include "display/device_state.h"
 #include "resources/resource_ids.h"
@@ -213,10 +213,7 @@ bool BringUpFloor(HWND window) {
       !SetUpFloorScene()) {
     return false;
   }
-  // The saver's geometry reads the client size from its device record.
-  DeviceState.clientWidth = floorState.width;
-  DeviceState.clientHeight = floorState.height;
-  BuildSceneGeometry();
+  BuildSceneGeometry(floorState.width, floorState.height);
   animation.animationSeed = GetTickCount();
   return true;
 }
@@ -237,16 +234,16 @@ void ReleaseAll(HWND window) {
 
 void DrawAndFlip() {
   IDirect3DDevice2* device = floorState.device;
-  AnimateFrame();
+  AnimateFrame(floorState.width, floorState.height);
   device->BeginScene();
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, quadA(), quadVertexCount, D3DDP_WAIT);
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, quadB(), quadVertexCount, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadA()), quadVertexCount, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadB()), quadVertexCount, D3DDP_WAIT);
   for (int ring = 0; ring < ringCount; ++ring) {
-    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, scene.ringStrips[ring], ringVertexCount, D3DDP_WAIT);
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(scene.ringStrips[ring]), ringVertexCount, D3DDP_WAIT);
   }
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, scene.logoStrip, logoVertexCount, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(scene.logoStrip), logoVertexCount, D3DDP_WAIT);
   device->EndScene();
   floorState.frontSurface->Flip(nullptr, DDFLIP_WAIT);
   CountPresent();

@@ -1,5 +1,5 @@
 // Presentation: the next frame drawn, then flipped or copied into the saver window.
-#include "animation/animation.h"
+#include "animation/draw_frame.h"
 #include "display/display.h"
 
 #if defined(VYK_BENCH_COUNTERS)

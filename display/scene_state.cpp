@@ -61,5 +61,5 @@ void SetUpSceneState(IDirect3DDevice2* device) {
   device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, FALSE);
   device->EndScene();
 
-  BuildSceneGeometry();
+  BuildSceneGeometry(DeviceState.clientWidth, DeviceState.clientHeight);
 }

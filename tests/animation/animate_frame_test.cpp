@@ -1,12 +1,12 @@
 // Tests of AnimateFrame: the texture scroll through the tunnel and the logo's 1024-frame cycle.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <stdint.h>
 #include <string.h>
 
 #include <vector>
 
 #include "animation/animation.h"
-#include "display/device_state.h"
 
 namespace {
 
@@ -17,17 +17,23 @@ const float kXMax = 639.0f;
 const float kTopBand = 66.666664f;    // 800 / 12
 const float kBottomBand = 417.5f;     // 480 - 5 * 800 / 64
 
+// Client size of the scene under test; every AnimateFrame call passes it.
+int32_t sceneWidth = 0;
+int32_t sceneHeight = 0;
+
+void BuildScene(int32_t width, int32_t height) {
+  memset(&scene, 0, sizeof(scene));
+  memset(&animation, 0, sizeof(animation));
+  sceneWidth = width;
+  sceneHeight = height;
+  BuildSceneGeometry(width, height);
+}
+
 class AnimateFrameTest : public ::testing::Test {
  protected:
   void SetUp() override { SetUpScene(640, 480); }
 
-  static void SetUpScene(LONG width, LONG height) {
-    memset(&scene, 0, sizeof(scene));
-    memset(&animation, 0, sizeof(animation));
-    DeviceState.clientWidth = width;
-    DeviceState.clientHeight = height;
-    BuildSceneGeometry();
-  }
+  static void SetUpScene(int32_t width, int32_t height) { BuildScene(width, height); }
 };
 
 // The row-drift value t of the last frame, read back from the table entry T[0] = t/32768 + 0.01.
@@ -36,7 +42,7 @@ long RowDrift() { return lround((scene.quadBlock[0].tv - 0.01) * 32768.0); }
 TEST_F(AnimateFrameTest, WorkedExampleSeed0x12344) {
   animation.animationSeed = 0x12345;
   animation.frameCounter = 7;
-  AnimateFrame();
+  AnimateFrame(sceneWidth, sceneHeight);
   ASSERT_EQ(animation.animationSeed, 0x12344u);
 
   const TLVertex* quad = scene.quadBlock;
@@ -81,7 +87,7 @@ TEST_F(AnimateFrameTest, RowDriftTable) {
   };
   for (const auto& c : cases) {
     animation.animationSeed = c.seed + 1;
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     EXPECT_EQ(RowDrift(), c.t) << std::hex << "S = 0x" << c.seed;
   }
 }
@@ -91,12 +97,12 @@ TEST_F(AnimateFrameTest, RowDriftTable) {
 // 0x4000 to 0x3FFF.
 TEST_F(AnimateFrameTest, RowDriftIsContinuousExceptAtTheJumps) {
   animation.animationSeed = 0x2468ACE1;
-  AnimateFrame();
+  AnimateFrame(sceneWidth, sceneHeight);
   long previous = RowDrift();
   int jumps = 0, turns = 0;
   for (int frame = 0; frame < 0x10000 + 3; ++frame) {
     const uint32_t before = animation.animationSeed;
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     const long t = RowDrift();
     if ((before & 0x7FFF) == 0x4000) {
       EXPECT_EQ(labs(t - previous), 16383) << std::hex << "S = 0x" << animation.animationSeed;
@@ -120,7 +126,7 @@ TEST_F(AnimateFrameTest, BandWindowsMeetAndStreamOutward) {
   animation.animationSeed = 0x5A5A0301;
   std::vector<float> previous;
   for (int frame = 0; frame < 300; ++frame) {
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     std::vector<float> edges;  // inner and outer u of the square, then of each ring
     edges.push_back(scene.quadBlock[1].tu);
     edges.push_back(scene.quadBlock[0].tu);
@@ -157,7 +163,7 @@ TEST_F(AnimateFrameTest, BandWindowsMeetAndStreamOutward) {
 TEST_F(AnimateFrameTest, RingTextureIsSymmetricAboutTheVerticalAxis) {
   animation.animationSeed = 0x0BADF00D;
   for (int frame = 0; frame < 40; ++frame) {
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     for (int k = 0; k < ringCount; ++k) {
       for (int j = 0; j <= 32; ++j) {
         EXPECT_EQ(scene.ringStrips[k][2 * j].tv, scene.ringStrips[k][2 * (32 - j)].tv);
@@ -176,7 +182,7 @@ TEST_F(AnimateFrameTest, FirstFrameLogoAt640x480) {
   };
   static const double halfHeights[5] = {54.090, 57.398, 60.045, 61.795, 62.491};
   animation.animationSeed = 1000;
-  AnimateFrame();
+  AnimateFrame(sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
   EXPECT_NEAR(animation.logoLeft, -107.2198, 1e-4);
   EXPECT_FLOAT_EQ(animation.logoLeft, -kL + kV);
@@ -238,7 +244,7 @@ TEST_F(AnimateFrameTest, PhaseRulesAndBoundaries) {
     animation.frameCounter = c.frame - 1;
     animation.logoLeft = c.p;
     animation.logoCentreY = c.q;
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     EXPECT_EQ(animation.frameCounter, c.frame);
     EXPECT_FLOAT_EQ(animation.logoLeft, c.expectedP) << "N = " << c.frame << ", P = " << c.p;
     EXPECT_FLOAT_EQ(animation.logoCentreY, c.expectedQ) << "N = " << c.frame << ", P = " << c.p;
@@ -250,28 +256,24 @@ TEST_F(AnimateFrameTest, CounterWrapRunsTheFirstFrameSetUpAgain) {
   animation.frameCounter = 0xFFFFFFFFu;
   animation.logoLeft = 300.0f;
   animation.logoCentreY = kBottomBand;
-  AnimateFrame();
+  AnimateFrame(sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 0u);
   EXPECT_FLOAT_EQ(animation.logoLeft, 300.0f) << "phase 0 leaves a logo past leftRest where it is";
-  AnimateFrame();
+  AnimateFrame(sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
   EXPECT_FLOAT_EQ(animation.logoLeft, -kL + kV);
   EXPECT_FLOAT_EQ(animation.logoCentreY, kTopBand);
 }
 
 // Frames in which the logo's left edge moves, per phase, over one whole cycle.
-std::vector<int> MovingFramesPerPhase(LONG width, LONG height) {
-  memset(&scene, 0, sizeof(scene));
-  memset(&animation, 0, sizeof(animation));
-  DeviceState.clientWidth = width;
-  DeviceState.clientHeight = height;
-  BuildSceneGeometry();
+std::vector<int> MovingFramesPerPhase(int32_t width, int32_t height) {
+  BuildScene(width, height);
   std::vector<int> moving(8, 0);
-  AnimateFrame();
+  AnimateFrame(sceneWidth, sceneHeight);
   float previous = animation.logoLeft;
   moving[0] = 1;
   for (int frame = 2; frame < 2048; ++frame) {
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     if (animation.logoLeft != previous) ++moving[(animation.frameCounter >> 7) & 7];
     previous = animation.logoLeft;
   }
@@ -280,7 +282,7 @@ std::vector<int> MovingFramesPerPhase(LONG width, LONG height) {
 
 // The moves take the same number of frames at any size: 40 in and out on the left, 46 on the right.
 TEST_F(AnimateFrameTest, MovesTakeTheSameNumberOfFramesAtEverySize) {
-  static const LONG sizes[][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1920, 1080}, {320, 200}};
+  static const int32_t sizes[][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1920, 1080}, {320, 200}};
   // Two cycles are counted; the first frame's move belongs to phase 0 of the first cycle.
   static const int expected[8] = {80, 80, 80, 80, 92, 92, 92, 92};
   for (const auto& size : sizes) {
@@ -294,7 +296,7 @@ TEST_F(AnimateFrameTest, MovesTakeTheSameNumberOfFramesAtEverySize) {
 // Over whole cycles at several sizes the logo stays inside the window; columns past
 // an edge are pinned to it and the rest lie one column width apart.
 TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
-  static const LONG sizes[][2] = {{640, 480}, {1024, 768}, {200, 150}, {1920, 1080}};
+  static const int32_t sizes[][2] = {{640, 480}, {1024, 768}, {200, 150}, {1920, 1080}};
   for (const auto& size : sizes) {
     SetUpScene(size[0], size[1]);
     const float xMax = static_cast<float>(size[0] - 1);
@@ -302,7 +304,7 @@ TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
     const double column = scene.sceneDiagonal / 29.0;
     bool sawLeftPin = false, sawRightPin = false, sawWhole = false;
     for (int frame = 0; frame < 1100; ++frame) {
-      AnimateFrame();
+      AnimateFrame(sceneWidth, sceneHeight);
       int inside = 0;
       for (int i = 0; i < 5; ++i) {
         const TLVertex& top = scene.logoStrip[2 * i];
@@ -335,7 +337,7 @@ TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
 TEST_F(AnimateFrameTest, LogoColumnsWaveAroundTheCentreLine) {
   double smallest = 1e9, largest = 0;
   for (int frame = 0; frame < 120; ++frame) {
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     for (int i = 0; i < 5; ++i) {
       const TLVertex& top = scene.logoStrip[2 * i];
       const TLVertex& bottom = scene.logoStrip[2 * i + 1];
@@ -353,7 +355,7 @@ TEST_F(AnimateFrameTest, LogoColumnsWaveAroundTheCentreLine) {
 TEST_F(AnimateFrameTest, ZeroSizeSceneAnimatesWithoutSize) {
   SetUpScene(0, 0);
   for (int frame = 0; frame < 1030; ++frame) {
-    AnimateFrame();
+    AnimateFrame(sceneWidth, sceneHeight);
     for (int i = 0; i < logoVertexCount; ++i) {
       ASSERT_TRUE(isfinite(scene.logoStrip[i].sx) && isfinite(scene.logoStrip[i].sy));
       ASSERT_EQ(scene.logoStrip[i].sx, scene.logoStrip[0].sx);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "animation/animation.h"
+#include "animation/draw_frame.h"
 #include "display/device_state.h"
 #include "fakes/fake_directx.h"
 #include "fakes/frame_calls.h"
@@ -51,7 +51,7 @@ class DrawFrameTest : public ::testing::Test {
     DeviceState.clientHeight = 480;
     Settings.logos = 1;
     memset(&scene, 0, sizeof(scene));
-    BuildSceneGeometry();
+    BuildSceneGeometry(DeviceState.clientWidth, DeviceState.clientHeight);
     animation = AnimationState{0x12345, 0, 0.0f, 0.0f};
     fake::ClearLog();
   }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "animation/animation.h"
+#include "animation/draw_frame.h"
 #include "display/display.h"
 #include "display/texture.h"
 #include "settings/settings.h"

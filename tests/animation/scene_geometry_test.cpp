@@ -1,18 +1,16 @@
 // Tests of BuildSceneGeometry: sizes, centre square, ring radii and closure, logo strip coordinates.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <stdint.h>
 #include <string.h>
 
 #include "animation/animation.h"
-#include "display/device_state.h"
 
 namespace {
 
-void BuildFor(LONG width, LONG height) {
+void BuildFor(int32_t width, int32_t height) {
   memset(&scene, 0, sizeof(scene));
-  DeviceState.clientWidth = width;
-  DeviceState.clientHeight = height;
-  BuildSceneGeometry();
+  BuildSceneGeometry(width, height);
 }
 
 const double kPi = 3.14159265358979323846;
@@ -59,7 +57,7 @@ TEST(SceneGeometry, RingVerticesLieOnTheirCircles) {
 }
 
 TEST(SceneGeometry, EveryRingIsClosed) {
-  static const LONG sizes[][2] = {{640, 480}, {641, 481}, {1920, 1080}, {3840, 2160}, {1, 1}};
+  static const int32_t sizes[][2] = {{640, 480}, {641, 481}, {1920, 1080}, {3840, 2160}, {1, 1}};
   for (const auto& size : sizes) {
     BuildFor(size[0], size[1]);
     for (int k = 0; k < ringCount; ++k) {
@@ -169,13 +167,9 @@ TEST(SceneGeometry, RebuildRestoresTheSameGeometry) {
   BuildFor(640, 480);
   static SceneGeometry first;
   first = scene;
-  DeviceState.clientWidth = 1280;
-  DeviceState.clientHeight = 1024;
-  BuildSceneGeometry();
+  BuildSceneGeometry(1280, 1024);
   EXPECT_NE(scene.sceneDiagonal, first.sceneDiagonal);
-  DeviceState.clientWidth = 640;
-  DeviceState.clientHeight = 480;
-  BuildSceneGeometry();
+  BuildSceneGeometry(640, 480);
   EXPECT_EQ(memcmp(scene.quadBlock, first.quadBlock, sizeof(scene.quadBlock)), 0);
   EXPECT_EQ(memcmp(scene.ringStrips, first.ringStrips, sizeof(scene.ringStrips)), 0);
   EXPECT_EQ(memcmp(scene.logoStrip, first.logoStrip, sizeof(scene.logoStrip)), 0);

@@ -1,0 +1,26 @@
+// Direct3D drawing of the title sequence; Windows only, beside the portable animation.h.
+#ifndef VYK_ANIMATION_DRAW_FRAME_H
+#define VYK_ANIMATION_DRAW_FRAME_H
+
+#include <windows.h>
+#include <d3d.h>
+#include <stddef.h>
+
+#include "animation/animation.h"
+
+// The vertex arrays go to DrawPrimitive as D3DTLVERTEX where they lie, never copied.
+static_assert(sizeof(TLVertex) == sizeof(D3DTLVERTEX), "TLVertex must match D3DTLVERTEX");
+static_assert(offsetof(TLVertex, sx) == offsetof(D3DTLVERTEX, sx), "sx");
+static_assert(offsetof(TLVertex, sy) == offsetof(D3DTLVERTEX, sy), "sy");
+static_assert(offsetof(TLVertex, sz) == offsetof(D3DTLVERTEX, sz), "sz");
+static_assert(offsetof(TLVertex, rhw) == offsetof(D3DTLVERTEX, rhw), "rhw");
+static_assert(offsetof(TLVertex, color) == offsetof(D3DTLVERTEX, color), "color");
+static_assert(offsetof(TLVertex, specular) == offsetof(D3DTLVERTEX, specular), "specular");
+static_assert(offsetof(TLVertex, tu) == offsetof(D3DTLVERTEX, tu), "tu");
+static_assert(offsetof(TLVertex, tv) == offsetof(D3DTLVERTEX, tv), "tv");
+
+inline D3DTLVERTEX* AsD3DVertices(TLVertex* vertices) { return reinterpret_cast<D3DTLVERTEX*>(vertices); }
+
+void DrawFrame(IDirect3DDevice2* device);
+
+#endif

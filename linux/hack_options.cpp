@@ -1,0 +1,97 @@
+// Command line of the native hack: XScreenSaver's window options and the saver's three settings.
+#include "linux/hack.h"
+
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+
+HackOptionsRecord HackOptions = {1, 1, 1, targetDefault, 0};
+
+namespace {
+
+constexpr double millisecondsPerSpeedStep = 14.2857;
+
+// The flag options: each sets one field to one value. Both one and two leading dashes
+// are taken, as XScreenSaver's own hacks take them.
+struct FlagOption {
+  const char* name;  // without the leading dashes
+  int32_t* field;    // the HackOptions field it sets
+  int32_t value;     // the value it sets
+};
+
+const FlagOption flagOptions[] = {
+    {"logo", &HackOptions.logos, 1},
+    {"no-logo", &HackOptions.logos, 0},
+    {"linear", &HackOptions.linear, 1},
+    {"no-linear", &HackOptions.linear, 0},
+};
+
+const char* OptionName(const char* argument) {
+  if (argument[0] != '-') return nullptr;
+  return argument[1] == '-' ? argument + 2 : argument + 1;
+}
+
+// Whole decimal number within [low, high]; returns 1 and stores it, or 0.
+int ParseBoundedNumber(const char* text, long low, long high, int32_t* result) {
+  if (text == nullptr || *text == '\0') return 0;
+  char* end = nullptr;
+  errno = 0;
+  const long value = strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value < low || value > high) return 0;
+  *result = static_cast<int32_t>(value);
+  return 1;
+}
+
+// A window id as XScreenSaver passes it: decimal, or hexadecimal with 0x.
+int ParseWindowId(const char* text, unsigned long* result) {
+  if (text == nullptr || *text == '\0' || *text == '-') return 0;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long value = strtoul(text, &end, 0);
+  if (errno != 0 || *end != '\0' || value == 0) return 0;
+  *result = value;
+  return 1;
+}
+
+}  // namespace
+
+const char* HackUsage() {
+  return "usage: vyk [--root | --window | --window-id ID] [--speed 1..10] [--logo | --no-logo] "
+         "[--linear | --no-linear]";
+}
+
+uint32_t FramePeriodMs(int32_t redrawSpeed) {
+  if (redrawSpeed < fastestSpeed || redrawSpeed > slowestSpeed) redrawSpeed = fastestSpeed;
+  return static_cast<uint32_t>(static_cast<double>(redrawSpeed) * millisecondsPerSpeedStep);
+}
+
+int ParseHackOptions(int argc, char** argv) {
+  HackOptions = HackOptionsRecord{1, 1, 1, targetDefault, 0};
+  for (int i = 1; i < argc; ++i) {
+    const char* name = OptionName(argv[i]);
+    if (name == nullptr) return 0;
+    bool known = false;
+    for (const FlagOption& flag : flagOptions) {
+      if (strcmp(name, flag.name) == 0) {
+        *flag.field = flag.value;
+        known = true;
+      }
+    }
+    if (known) continue;
+    if (strcmp(name, "root") == 0) {
+      HackOptions.target = targetRoot;
+    } else if (strcmp(name, "window") == 0) {
+      HackOptions.target = targetOwnWindow;
+    } else if (strcmp(name, "window-id") == 0) {
+      if (i + 1 >= argc || !ParseWindowId(argv[++i], &HackOptions.windowId)) return 0;
+      HackOptions.target = targetWindowId;
+    } else if (strcmp(name, "speed") == 0) {
+      if (i + 1 >= argc || !ParseBoundedNumber(argv[++i], fastestSpeed, slowestSpeed, &HackOptions.redrawSpeed)) {
+        return 0;
+      }
+    } else {
+      return 0;
+    }
+  }
+  return 1;
+}
