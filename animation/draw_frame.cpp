@@ -9,7 +9,6 @@
 
 #include <ddraw.h>
 
-#include "display/device_state.h"
 #include "settings/settings.h"
 
 namespace {
@@ -20,18 +19,15 @@ void DrawStrip(IDirect3DDevice2* device, TLVertex* vertices, DWORD count) {
 
 }  // namespace
 
-void DrawFrame(IDirect3DDevice2* device) {
+void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, LONG clientWidth, LONG clientHeight) {
   if (device == nullptr) return;
-  IDirectDrawSurface* front = DeviceState.frontSurface;
   if (front == nullptr) return;
 
   // Only the front surface is checked; one Restore a frame, and the frame is drawn whatever it gives.
   if (front->IsLost() == DDERR_SURFACELOST) front->Restore();
 
-  AnimateFrame(DeviceState.clientWidth, DeviceState.clientHeight);
+  AnimateFrame(clientWidth, clientHeight);
 
-  // Every call goes to the device passed in, which is DeviceState.device; a caller
-  // holding a device while the record's field is already null still draws safely.
   device->BeginScene();
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
   DrawStrip(device, quadA(), quadVertexCount);

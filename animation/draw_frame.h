@@ -21,6 +21,9 @@ static_assert(offsetof(TLVertex, tv) == offsetof(D3DTLVERTEX, tv), "tv");
 
 inline D3DTLVERTEX* AsD3DVertices(TLVertex* vertices) { return reinterpret_cast<D3DTLVERTEX*>(vertices); }
 
-void DrawFrame(IDirect3DDevice2* device);
+// Draws the next frame with device into its render target. front is the surface shown
+// on screen: lost, it is restored here first. The client size is the window's, as the
+// scene was built for it.
+void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, LONG clientWidth, LONG clientHeight);
 
 #endif

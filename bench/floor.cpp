@@ -15,6 +15,7 @@
 #include "animation/draw_frame.h"
 #include "bench/present_counter.h"
 #include "display/device_state.h"
+#include "platform/platform.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -39,14 +40,6 @@ struct FloorRecord {
   int height;
 };
 FloorRecord floorState;
-
-template <typename T>
-void ReleaseAndNull(T*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 bool Check(HRESULT result, const char* step) {
   if (result == 0) return true;
@@ -113,8 +106,8 @@ bool LoadFloorTexture(D3DTEXTUREHANDLE* handle) {
       Check(floorState.texture->GetHandle(floorState.device, handle), "GetHandle (texture)")) {
     loaded = true;
   }
-  ReleaseAndNull(sourceTexture);
-  ReleaseAndNull(source);
+  ReleaseField(sourceTexture);
+  ReleaseField(source);
   return loaded;
 }
 
@@ -155,10 +148,9 @@ bool SetUpFloorScene() {
 }
 
 bool BringUpFloor(HWND window) {
-  using CreateFn = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
   HMODULE ddraw = LoadLibraryA("DDRAW.DLL");  // kept loaded until the process ends
-  CreateFn create =
-      ddraw ? reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(ddraw, "DirectDrawCreate"))) : nullptr;
+  DirectDrawCreateFn create =
+      ddraw ? reinterpret_cast<DirectDrawCreateFn>(reinterpret_cast<void*>(GetProcAddress(ddraw, "DirectDrawCreate"))) : nullptr;
   if (!create) {
     fprintf(stderr, "vyk_floor: DDRAW.DLL or its DirectDrawCreate is missing\n");
     return false;
@@ -219,17 +211,17 @@ bool BringUpFloor(HWND window) {
 }
 
 void ReleaseAll(HWND window) {
-  ReleaseAndNull(floorState.device);
-  ReleaseAndNull(floorState.viewport);
-  ReleaseAndNull(floorState.backSurface);
-  ReleaseAndNull(floorState.frontSurface);
+  ReleaseField(floorState.device);
+  ReleaseField(floorState.viewport);
+  ReleaseField(floorState.backSurface);
+  ReleaseField(floorState.frontSurface);
   if (floorState.directDraw2) floorState.directDraw2->SetCooperativeLevel(window, DDSCL_NORMAL);
-  ReleaseAndNull(floorState.material);
-  ReleaseAndNull(floorState.texture);
-  ReleaseAndNull(floorState.textureSurface);
-  ReleaseAndNull(floorState.direct3D2);
-  ReleaseAndNull(floorState.directDraw2);
-  ReleaseAndNull(floorState.directDraw);
+  ReleaseField(floorState.material);
+  ReleaseField(floorState.texture);
+  ReleaseField(floorState.textureSurface);
+  ReleaseField(floorState.direct3D2);
+  ReleaseField(floorState.directDraw2);
+  ReleaseField(floorState.directDraw);
 }
 
 void DrawAndFlip() {

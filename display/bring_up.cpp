@@ -4,13 +4,8 @@
 #include "diagnostics/diagnostics.h"
 #include "display/display.h"
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
-#if !defined(_WIN64)
-static_assert(sizeof(DDSURFACEDESC) == 108, "DirectX 5 surface description");
-static_assert(sizeof(D3DVIEWPORT2) == 44, "DirectX 5 viewport description");
-#endif
-static_assert(sizeof(PALETTEENTRY) == 4, "palette entry");
 
 namespace {
 

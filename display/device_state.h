@@ -6,6 +6,8 @@
 #include <ddraw.h>
 #include <d3d.h>
 
+#include "display/directx5.h"
+
 // One copy for the process. Each interface field owns one counted reference, from
 // its creation in BringUpDisplay (material: SetUpSceneState) until TearDownDisplay.
 struct DeviceStateRecord {

@@ -22,5 +22,8 @@ void SetUpSceneState(IDirect3DDevice2* device);
 
 // Draws the next frame and shows it; 0 when the display is not ready.
 int PresentFrame(HWND window);
+// Called after every frame handed to Flip or Blt when set; null in the saver as shipped.
+// A benchmark build of the saver sets it to count the frames it presents.
+extern void (*framePresentedHook)();
 
 #endif

@@ -2,17 +2,12 @@
 #include "animation/draw_frame.h"
 #include "display/display.h"
 
-#if defined(VYK_BENCH_COUNTERS)
-#include "bench/present_counter.h"
-#endif
+void (*framePresentedHook)() = nullptr;
 
 namespace {
 
-// Only the benchmark build counts presents; the shipped saver writes nothing.
-inline void CountFramePresented() {
-#if defined(VYK_BENCH_COUNTERS)
-  CountPresent();
-#endif
+void CountFramePresented() {
+  if (framePresentedHook) framePresentedHook();
 }
 
 }  // namespace
@@ -25,7 +20,7 @@ int PresentFrame(HWND window) {
   if (DeviceState.deviceStatus != 2) return 0;
   if (!DeviceState.frontSurface) return 0;
 
-  DrawFrame(DeviceState.device);
+  DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
 
   RECT client = {0, 0, 0, 0};
   GetClientRect(window, &client);

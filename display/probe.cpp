@@ -2,16 +2,11 @@
 #include <string.h>
 
 #include "display/display.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
-#if !defined(_WIN64)
-static_assert(sizeof(DDSURFACEDESC) == 108, "DirectX 5 surface description");
-#endif
 static_assert(sizeof(OSVERSIONINFOA) == 148, "version record");
 
 namespace {
-
-using DirectDrawCreateFn = HRESULT(WINAPI*)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
 
 // Runtime steps of the version word.
 constexpr DWORD noDirectX = 0x000;

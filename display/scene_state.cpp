@@ -6,7 +6,6 @@
 #include "display/texture.h"
 #include "resources/resource_ids.h"
 
-static_assert(sizeof(D3DMATERIAL) == 80, "DirectX 5 material description");
 
 namespace {
 

@@ -3,16 +3,8 @@
 
 #include <string.h>
 
-#if !defined(_WIN64)
-static_assert(sizeof(DDSURFACEDESC) == 108, "DirectX 5 surface description");
-static_assert(sizeof(DDPIXELFORMAT) == 32, "DirectX 5 pixel format");
-static_assert(sizeof(BITMAP) == 24, "GDI bitmap record");
-#endif
-static_assert(sizeof(PALETTEENTRY) * 256 == 1024, "palette table");
+#include "display/device_state.h"
 
-// Size of the device description that GetCaps fills: the DirectX 5 record, smaller
-// than the one these headers declare.
-constexpr DWORD deviceDescSize = 204;
 
 TextureHolder sceneTexture;
 
@@ -23,14 +15,6 @@ struct FormatChoice {
   DWORD wantedBitCount;  // bits per pixel of the bitmap
   DDPIXELFORMAT best;    // format taken so far; dwRGBBitCount 0 while none is
 };
-
-template <typename Interface>
-void ReleaseAndNull(Interface*& field) {
-  if (field) {
-    field->Release();
-    field = nullptr;
-  }
-}
 
 // Takes 8-bit palettised formats and RGB formats without alpha, the nearest at or
 // above the wanted bit count. The unsigned differences make a format below the wanted
@@ -70,14 +54,14 @@ IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device) {
   if (!device) return nullptr;
   IDirectDrawSurface* target = nullptr;
   if (device->GetRenderTarget(&target) != D3D_OK || !target) {
-    ReleaseAndNull(target);
+    ReleaseField(target);
     return nullptr;
   }
   IDirectDrawSurface2* target2 = nullptr;
   const HRESULT queried = target->QueryInterface(IID_IDirectDrawSurface2, reinterpret_cast<void**>(&target2));
   target->Release();
   if (queried != S_OK || !target2) {
-    ReleaseAndNull(target2);
+    ReleaseField(target2);
     return nullptr;
   }
   void* object = nullptr;
@@ -128,9 +112,9 @@ IDirectDrawPalette* CreateBitmapPalette(IDirectDraw* directDraw, HBITMAP bitmap,
 }
 
 void TextureHolder::ReleaseTexture() {
-  ReleaseAndNull(sourceSurface);
-  ReleaseAndNull(textureSurface);
-  ReleaseAndNull(texturePalette);
+  ReleaseField(sourceSurface);
+  ReleaseField(textureSurface);
+  ReleaseField(texturePalette);
   textureHandle = 0;
 }
 
@@ -145,8 +129,8 @@ int TextureHolder::UploadTexture() {
   sourceSurface->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&source));
   HRESULT loaded = D3DERR_TEXTURE_LOAD_FAILED;
   if (target && source) loaded = target->Load(source);
-  ReleaseAndNull(target);
-  ReleaseAndNull(source);
+  ReleaseField(target);
+  ReleaseField(source);
   return loaded == D3D_OK ? 1 : 0;
 }
 

@@ -2,7 +2,6 @@
 #include "settings/settings.h"
 
 #include "resources/resource_ids.h"
-#include "shell/shell.h"
 
 namespace {
 
@@ -15,15 +14,18 @@ struct ConfigDialogControls {
 };
 ConfigDialogControls configControls;
 
-constexpr LONG slowestSpeed = 10;
-constexpr LONG fastestSpeed = 1;
+
+// The module the dialog was made from, whose string table and About box it uses.
+HINSTANCE DialogModule(HWND dialog) {
+  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+}
 
 LONG CheckState(HWND checkBox) {
   return static_cast<LONG>(SendMessageA(checkBox, BM_GETCHECK, 0, 0));
 }
 
 INT_PTR InitConfigDialog(HWND dialog) {
-  LoadSettings();
+  LoadSettings(DialogModule(dialog));
   if (Settings.redrawSpeed > slowestSpeed || Settings.redrawSpeed < fastestSpeed) Settings.redrawSpeed = fastestSpeed;
   configControls.speedScrollBar = GetDlgItem(dialog, IDC_SPEED_SCROLL);
   SetScrollRange(configControls.speedScrollBar, SB_CTL, fastestSpeed, slowestSpeed, FALSE);
@@ -55,7 +57,7 @@ INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
       EndDialog(dialog, 0);
       return TRUE;
     case IDC_ABOUT:
-      DialogBoxParamA(shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDialogProc, 0);
+      DialogBoxParamA(DialogModule(dialog), MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDialogProc, 0);
       return FALSE;
     default:
       return FALSE;

@@ -13,6 +13,10 @@ struct SettingsRecord {
 };
 extern SettingsRecord Settings;
 
+// The redraw speeds the dialog offers; the timer runs a speed outside them as the fastest.
+constexpr LONG fastestSpeed = 1;
+constexpr LONG slowestSpeed = 10;
+
 // Where the settings live; both reloaded from the string table by every LoadSettings.
 struct ProfileLocation {
   char file[13];     // "control.ini", found by the profile functions in the Windows directory
@@ -20,10 +24,11 @@ struct ProfileLocation {
 };
 extern ProfileLocation profile;
 
-// Fills Settings. On Windows NT 6 and later each key comes from HKEY_CURRENT_USER
+// Fills Settings, with the profile location read from the string table of instance.
+// On Windows NT 6 and later each key comes from HKEY_CURRENT_USER
 // "Control Panel\Screen Saver.Vyk" (REG_SZ decimal text) when that holds it, else
 // from control.ini, else the default 1; elsewhere from control.ini or the default.
-void LoadSettings();
+void LoadSettings(HINSTANCE instance);
 // Stores one setting under its key as plain decimal text ("1", "10", "0"): in the
 // registry key above on Windows NT 6 and later, in control.ini elsewhere. Uses the
 // profile location of the last LoadSettings; the result is not examined.

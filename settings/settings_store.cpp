@@ -2,8 +2,7 @@
 #include "settings/settings.h"
 
 #include "resources/resource_ids.h"
-#include "shell/platform.h"
-#include "shell/shell.h"
+#include "platform/platform.h"
 
 SettingsRecord Settings;
 ProfileLocation profile;
@@ -66,9 +65,9 @@ LONG SettingsInRegistry() {
 // replaces a speed outside 1 to 10, and the saver's timer guards its own period. Each
 // key comes from the user's registry key when it holds it, so values an older version
 // left in control.ini are still read until the dialog stores new ones.
-void LoadSettings() {
-  LoadStringA(shell.instance, IDS_PROFILE_SECTION, profile.section, sizeof(profile.section));
-  LoadStringA(shell.instance, IDS_PROFILE_FILE, profile.file, sizeof(profile.file));
+void LoadSettings(HINSTANCE instance) {
+  LoadStringA(instance, IDS_PROFILE_SECTION, profile.section, sizeof(profile.section));
+  LoadStringA(instance, IDS_PROFILE_FILE, profile.file, sizeof(profile.file));
   HKEY key = nullptr;
   if (SettingsInRegistry() && RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
     key = nullptr;

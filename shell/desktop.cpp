@@ -1,5 +1,5 @@
 // The full-screen saver on today's desktop: covers over the other monitors, display power notices, DPI-scaled travel.
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The platform's password component (PASSWORD.CPL) and the screen-saver-running state that follows it.
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
 void LoadPasswordVerifier() {

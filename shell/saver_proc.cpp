@@ -8,8 +8,6 @@ namespace {
 
 constexpr UINT_PTR redrawTimerId = 1;
 constexpr double millisecondsPerSpeedStep = 14.2857;
-constexpr LONG fastestSpeed = 1;
-constexpr LONG slowestSpeed = 10;
 
 }  // namespace
 
@@ -24,7 +22,7 @@ UINT TimerPeriod(LONG redrawSpeed) {
 LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      LoadSettings();
+      LoadSettings(shell.instance);
       saverProcState.awaitingFirstTick = 1;
       // A failed bring-up is logged there; the window stays open, black, and closable.
       BringUpDisplay(window);

@@ -1,7 +1,7 @@
 // The saver window: its class, the two variants, the message loop and the two stages of message filtering.
 #include <stdlib.h>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
 namespace {
@@ -211,7 +211,7 @@ BOOL ConfirmClose(HWND window) {
     return 1;
   }
   DWORD now = GetTickCount();
-  if (shell.lastVerifyTick != 0xFFFFFFFF && ElapsedTicks(shell.lastVerifyTick, now) < verifyQuietTicks) {
+  if (shell.lastVerifyTick != neverVerified && ElapsedTicks(shell.lastVerifyTick, now) < verifyQuietTicks) {
     return shell.closeAllowed;
   }
   shell.verifying = 1;

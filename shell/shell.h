@@ -9,6 +9,9 @@ typedef BOOL(WINAPI* VerifyPasswordFn)(HWND window);
 // Signature of ImmAssociateContext in IMM32.DLL: returns the context attached before.
 typedef HANDLE(WINAPI* AssociateContextFn)(HWND window, HANDLE context);
 
+// lastVerifyTick while no password dialog has ended yet.
+constexpr DWORD neverVerified = 0xFFFFFFFF;
+
 // Shell-wide state, one copy for the process. Owned by the shell; other parts only read.
 struct ShellState {
   HINSTANCE instance;                    // module instance; set by DispatchStartMode, used for every resource load
@@ -19,7 +22,7 @@ struct ShellState {
   LONG verifying;                        // 1 while the verify message is being sent (ConfirmClose)
   HMODULE passwordModule;                // PASSWORD.CPL while loaded; owned by Load/UnloadPasswordVerifier
   VerifyPasswordFn verifyPasswordFn;     // its VerifyScreenSavePwd, null when no password is in force
-  DWORD lastVerifyTick;                  // GetTickCount() when the last password dialog ended; 0xFFFFFFFF never
+  DWORD lastVerifyTick;                  // GetTickCount() when the last password dialog ended; neverVerified before
   POINT savedCursorPos;                  // reference point for cursor travel, screen coordinates
   HMODULE imeModule;                     // IMM32.DLL when already loaded by someone else; never loaded here
   AssociateContextFn associateContextFn; // its ImmAssociateContext, or null

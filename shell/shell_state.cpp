@@ -3,8 +3,6 @@
 
 namespace {
 
-// 0xFFFFFFFF: no password dialog has ended yet.
-constexpr DWORD neverVerified = 0xFFFFFFFF;
 
 const DesktopState desktopStart = {{}, 0, nullptr, cursorTravelLimit};
 

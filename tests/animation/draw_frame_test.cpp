@@ -87,7 +87,7 @@ TEST_F(DrawFrameTest, CallSequenceFollowsTheLogoSetting) {
     Settings.logos = c.logos;
     fake::ClearLog();
     const size_t drawsBefore = fake::Device("Dev1")->draws.size();
-    DrawFrame(device);
+    DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
     const std::vector<std::string> expected =
         c.logos ? Concat({{"Surface::IsLost(S1)"}, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}})
                 : Concat({{"Surface::IsLost(S1)"}, tunnelCalls, {"Device::EndScene(Dev1)"}});
@@ -100,7 +100,7 @@ TEST_F(DrawFrameTest, CallSequenceFollowsTheLogoSetting) {
 // The strips are handed over in place, already animated for this frame, with colour
 // keying off for the tunnel and on for the logo.
 TEST_F(DrawFrameTest, DrawsTheAnimatedStripsInOrder) {
-  DrawFrame(device);
+  DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
   EXPECT_EQ(animation.animationSeed, 0x12344u);
   const std::vector<fake::DrawRecord>& draws = fake::Device("Dev1")->draws;
@@ -148,7 +148,7 @@ TEST_F(DrawFrameTest, LostFrontSurfaceIsRestoredFirst) {
     fake::ClearLog();
     if (c.isLost != DD_OK) fake::FailCall("Surface::IsLost", 1, c.isLost);
     if (c.restore != DD_OK) fake::FailCall("Surface::Restore", 1, c.restore);
-    DrawFrame(device);
+    DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
     std::vector<std::string> expected = {"Surface::IsLost(S1)"};
     if (c.restored) expected.push_back("Surface::Restore(S1)");
     expected = Concat({expected, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}});
@@ -171,7 +171,7 @@ TEST_F(DrawFrameTest, NullDeviceOrFrontSurfaceLeavesTheAnimationAlone) {
   for (const auto& c : cases) {
     DeviceState.frontSurface = c.frontSurface ? front : nullptr;
     fake::ClearLog();
-    DrawFrame(c.passDevice ? device : nullptr);
+    DrawFrame(c.passDevice ? device : nullptr, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
     EXPECT_TRUE(fake::Log().empty()) << c.name;
     EXPECT_EQ(animation.frameCounter, 77u) << c.name;
     EXPECT_EQ(animation.animationSeed, 0xCAFEu) << c.name;
@@ -183,7 +183,7 @@ TEST_F(DrawFrameTest, NullDeviceOrFrontSurfaceLeavesTheAnimationAlone) {
 // Geometry never built: the frame is drawn from degenerate strips and still animates.
 TEST_F(DrawFrameTest, UnbuiltGeometryDrawsDegenerateStrips) {
   memset(&scene, 0, sizeof(scene));
-  DrawFrame(device);
+  DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
   EXPECT_EQ(Concat({{"Surface::IsLost(S1)"}, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}}), fake::Log());
   EXPECT_EQ(animation.frameCounter, 1u);
   for (const fake::DrawRecord& draw : fake::Device("Dev1")->draws) {

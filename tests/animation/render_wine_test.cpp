@@ -18,7 +18,7 @@
 #include "display/display.h"
 #include "display/texture.h"
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ class RenderOnWine : public ::testing::Test {
 
   // Draws frames until frameCounter reaches `frame`, then reads the render surface back.
   std::vector<Pixel> DrawUpTo(uint32_t frame, const char* name) {
-    while (animation.frameCounter < frame) DrawFrame(DeviceState.device);
+    while (animation.frameCounter < frame) DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
     std::vector<Pixel> pixels(kWidth * kHeight);
     HDC surfaceDc = nullptr;
     EXPECT_EQ(DD_OK, DeviceState.renderSurface->GetDC(&surfaceDc));

@@ -11,7 +11,7 @@
 #include "display/texture.h"
 #include "display_test_support.h"
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 using display_test::LogFileExists;
 using display_test::LogFileText;

@@ -7,7 +7,7 @@
 #include "display_test_support.h"
 #include "fakes/fake_directx.h"
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace display_test {
 

@@ -8,7 +8,7 @@
 
 #include "display/texture.h"
 #include "resources/resource_ids.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 // COM interfaces have no virtual destructor by design; the fakes are deleted through their
 // ObjectInfo base, whose destructor is virtual.

@@ -8,7 +8,7 @@
 
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "tests/settings/profile_file.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace profile_file {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "tests/settings/profile_file.h"
 
@@ -55,7 +55,7 @@ TEST_F(SettingsStoreTest, LoadsStoredValuesAndDefaults) {
       profile_file::Remove();
     }
     Settings = SettingsRecord{-7, -7, -7, -7};
-    LoadSettings();
+    LoadSettings(GetModuleHandleA(nullptr));
     EXPECT_EQ(Settings.redrawSpeed, c.redrawSpeed);
     EXPECT_EQ(Settings.logos, c.logos);
     EXPECT_EQ(Settings.linear, c.linear);
@@ -68,20 +68,20 @@ TEST_F(SettingsStoreTest, LoadsStoredValuesAndDefaults) {
 TEST_F(SettingsStoreTest, LoadLeavesTheFileAsItWas) {
   const std::string stored = "[Screen Saver.Vyk]\r\nRedrawSpeed=11\r\nLogos=0\r\n";
   profile_file::Write(stored);
-  LoadSettings();
+  LoadSettings(GetModuleHandleA(nullptr));
   std::string bytes;
   ASSERT_TRUE(profile_file::Read(&bytes));
   EXPECT_EQ(bytes, stored);
 
   profile_file::Remove();
-  LoadSettings();
+  LoadSettings(GetModuleHandleA(nullptr));
   EXPECT_FALSE(profile_file::Read(&bytes));
 }
 
 TEST_F(SettingsStoreTest, ProfileLocationComesFromTheStringTable) {
   lstrcpyA(profile.file, "stale.ini");
   lstrcpyA(profile.section, "Stale section");
-  LoadSettings();
+  LoadSettings(GetModuleHandleA(nullptr));
   EXPECT_STREQ(profile.file, "control.ini");
   EXPECT_STREQ(profile.section, "Screen Saver.Vyk");
 }
@@ -89,13 +89,13 @@ TEST_F(SettingsStoreTest, ProfileLocationComesFromTheStringTable) {
 // A second load picks up a change made on disk in between.
 TEST_F(SettingsStoreTest, EveryLoadReadsTheFileAfresh) {
   profile_file::Write("[Screen Saver.Vyk]\r\nRedrawSpeed=3\r\n");
-  LoadSettings();
+  LoadSettings(GetModuleHandleA(nullptr));
   EXPECT_EQ(Settings.redrawSpeed, 3);
   WritePrivateProfileStringA("Screen Saver.Vyk", "RedrawSpeed", "8", "control.ini");
-  LoadSettings();
+  LoadSettings(GetModuleHandleA(nullptr));
   EXPECT_EQ(Settings.redrawSpeed, 8);
   profile_file::Remove();
-  LoadSettings();
+  LoadSettings(GetModuleHandleA(nullptr));
   EXPECT_EQ(Settings.redrawSpeed, 1);
 }
 
@@ -154,7 +154,7 @@ TEST_F(SettingsStoreTest, UserKeyFirstOnVistaAndLater) {
       profile_file::Remove();
     }
     Settings = SettingsRecord{-7, -7, -7, -7};
-    LoadSettings();
+    LoadSettings(GetModuleHandleA(nullptr));
     EXPECT_EQ(Settings.redrawSpeed, c.redrawSpeed);
     EXPECT_EQ(Settings.logos, c.logos);
     EXPECT_EQ(Settings.linear, c.linear);
@@ -172,11 +172,11 @@ TEST_F(SettingsStoreTest, StoredValueIsReadByTheNextLoad) {
     profile_file::PretendWindows(*windows);
     profile_file::RemoveUserKey();
     profile_file::Write("[Screen Saver.Vyk]\r\nRedrawSpeed=2\r\n");
-    LoadSettings();
+    LoadSettings(GetModuleHandleA(nullptr));
     StoreSetting("RedrawSpeed", 9);
     StoreSetting("Logos", 0);
     Settings = SettingsRecord{};
-    LoadSettings();
+    LoadSettings(GetModuleHandleA(nullptr));
     EXPECT_EQ(Settings.redrawSpeed, 9);
     EXPECT_EQ(Settings.logos, 0);
     std::string bytes;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "tests/settings/profile_file.h"
 #include "tests/shell/shell_test_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "tests/shell/shell_test_support.h"
 
@@ -99,7 +99,7 @@ class PasswordTest : public ::testing::Test {
 
 // ---- loading the verifier ----
 
-constexpr DWORD absent = 0xFFFFFFFF;
+constexpr DWORD absent = neverVerified;
 
 struct LoadCase {
   const char* name;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "tests/shell/shell_test_support.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 
 namespace shell_test {

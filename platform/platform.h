@@ -1,9 +1,12 @@
 // The platform seam: the few system calls whose outcome tests must control.
-#ifndef VYK_SHELL_PLATFORM_H
-#define VYK_SHELL_PLATFORM_H
+#ifndef VYK_PLATFORM_PLATFORM_H
+#define VYK_PLATFORM_PLATFORM_H
 
 #include <windows.h>
 #include <ddraw.h>
+
+// DirectDrawCreate as DDRAW.DLL exports it.
+typedef HRESULT(WINAPI* DirectDrawCreateFn)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
 
 // Every field defaults to the real function (see ResetPlatform). Tests replace
 // single fields and call ResetPlatform afterwards. Nothing else is routed here.
@@ -13,7 +16,7 @@ struct PlatformCalls {
   HMODULE(WINAPI* LoadLibraryA)(LPCSTR name);                  // PASSWORD.CPL, MPR.DLL, DDRAW.DLL, DINPUT.DLL
   FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR name);  // exports of the libraries above
   BOOL(WINAPI* FreeLibrary)(HMODULE module);                    // pairs with LoadLibraryA
-  HRESULT(WINAPI* DirectDrawCreate)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);  // bring-up's DirectDraw object
+  DirectDrawCreateFn DirectDrawCreate;                         // bring-up's DirectDraw object
   int(WINAPI* GetDeviceCaps)(HDC dc, int index);               // display depth (BITSPIXEL)
   void(WINAPI* OutputDebugStringA)(LPCSTR text);               // runtime probe's notes
   BOOL(WINAPI* GetCursorPos)(LPPOINT point);                    // the saver window's cursor travel

@@ -1,5 +1,5 @@
 // The platform seam's real defaults, and DirectDrawCreate looked up at run time.
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 PlatformCalls platform = {
     RuntimeListMonitors,
@@ -20,13 +20,12 @@ void ResetPlatform() {
 }
 
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {
-  using CreateFn = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
-  static CreateFn create;  // kept for the process: DDRAW.DLL is never freed once used
+  static DirectDrawCreateFn create;  // kept for the process: DDRAW.DLL is never freed once used
   if (!create) {
     if (out) *out = nullptr;
     HMODULE ddraw = platform.LoadLibraryA("DDRAW.DLL");
     if (!ddraw) return DDERR_GENERIC;
-    create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(platform.GetProcAddress(ddraw, "DirectDrawCreate")));
+    create = reinterpret_cast<DirectDrawCreateFn>(reinterpret_cast<void*>(platform.GetProcAddress(ddraw, "DirectDrawCreate")));
     if (!create) {
       platform.FreeLibrary(ddraw);
       return DDERR_GENERIC;
