@@ -87,13 +87,18 @@ HRESULT ChooseTextureFormat(IDirect3DDevice2* device, DWORD wantedBitCount, DDPI
   return result;
 }
 
-IDirectDrawPalette* CreateBitmapPalette(IDirectDraw* directDraw, HBITMAP bitmap, PALETTEENTRY* table) {
-  RGBQUAD colours[256];
+UINT ReadBitmapColours(HBITMAP bitmap, RGBQUAD* colours) {
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ previous = SelectObject(dc, bitmap);
   const UINT count = GetDIBColorTable(dc, 0, 256, colours);
   SelectObject(dc, previous);
   DeleteDC(dc);
+  return count;
+}
+
+IDirectDrawPalette* CreateBitmapPalette(IDirectDraw* directDraw, HBITMAP bitmap, PALETTEENTRY* table) {
+  RGBQUAD colours[256];
+  const UINT count = ReadBitmapColours(bitmap, colours);
   // Entries past the colour count are zeroed: DirectDraw reads all 256 (or 16) of
   // them, and they must not carry whatever the caller's table held before.
   for (UINT i = 0; i < 256; ++i) {

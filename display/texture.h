@@ -40,6 +40,9 @@ IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device);
 // result of EnumTextureFormats.
 HRESULT ChooseTextureFormat(IDirect3DDevice2* device, DWORD wantedBitCount, DDPIXELFORMAT* pixelFormat);
 
+// Copies the colour table of the DIB section bitmap into colours (room for 256) and
+// returns how many entries it has; 0 for a bitmap without one.
+UINT ReadBitmapColours(HBITMAP bitmap, RGBQUAD* colours);
 // Palette from the colour table of the DIB section bitmap, built in table (room for 256
 // entries; those past the colour count are zeroed). Null when the bitmap has no colour
 // table or DirectDraw made no palette.

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "display/texture.h"
 #include "fakes/fake_directx.h"
 
 // The import slots of the executable: every call the program's code makes to these
@@ -87,11 +88,7 @@ bool WriteBitmapFile(const char* path, HBITMAP bitmap) {
   DIBSECTION dib;
   if (GetObjectA(bitmap, sizeof(dib), &dib) != static_cast<int>(sizeof(dib))) return false;
   RGBQUAD colours[256];
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(dc, bitmap);
-  const UINT count = GetDIBColorTable(dc, 0, 256, colours);
-  SelectObject(dc, previous);
-  DeleteDC(dc);
+  const UINT count = ReadBitmapColours(bitmap, colours);
   BITMAPINFOHEADER header = dib.dsBmih;
   header.biClrUsed = count;
   const DWORD pixelBytes = static_cast<DWORD>(dib.dsBm.bmWidthBytes * dib.dsBm.bmHeight);

@@ -86,11 +86,7 @@ void ExpectSurfaceHoldsBitmap(IDirectDrawSurface* surface, HBITMAP bitmap, const
   ASSERT_EQ(static_cast<int>(sizeof(dib)), GetObjectA(bitmap, sizeof(dib), &dib));
   ASSERT_EQ(8, dib.dsBm.bmBitsPixel);
   RGBQUAD colours[256];
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(dc, bitmap);
-  const UINT count = GetDIBColorTable(dc, 0, 256, colours);
-  SelectObject(dc, previous);
-  DeleteDC(dc);
+  const UINT count = ReadBitmapColours(bitmap, colours);
   ASSERT_GT(count, 0u);
 
   DDSURFACEDESC desc;
