@@ -25,6 +25,7 @@ InstallDir "$WINDIR"
 !define MAPPING_KEY "Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\control.ini"
 !define MAPPING_VALUE "Screen Saver.Vyk"
 !define MAPPING_TARGET "USR:Control Panel\Screen Saver.Vyk"
+!define SETTINGS_KEY "Control Panel\Screen Saver.Vyk"
 
 ; The saver's section of control.ini is sent to the user's own key, where the saver
 ; itself stores its settings on Vista and later, so that the profile functions of any
@@ -40,6 +41,19 @@ InstallDir "$WINDIR"
     ${EndIf}
     ${command} HKLM "${MAPPING_KEY}" "${MAPPING_VALUE}" ${MAPPING_ARGUMENT}
     SetRegView default
+  ${EndIf}
+!macroend
+
+; Once the mapping is in place, the profile functions no longer see the section in
+; control.ini, so settings a user chose before are carried into the user's key first,
+; each only where the key does not hold it yet.
+!macro VykCarrySetting name
+  ReadRegStr $2 HKCU "${SETTINGS_KEY}" "${name}"
+  ${If} $2 == ""
+    ReadINIStr $1 "$WINDIR\control.ini" "${MAPPING_VALUE}" "${name}"
+    ${If} $1 != ""
+      WriteRegStr HKCU "${SETTINGS_KEY}" "${name}" "$1"
+    ${EndIf}
   ${EndIf}
 !macroend
 
@@ -64,6 +78,12 @@ Section "Vyk Screen Saver"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "PreviousScreenSaver" "$0"
   WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER_PATH}"
 
+  ${If} ${AtLeastWinVista}
+    !insertmacro VykCarrySetting RedrawSpeed
+    !insertmacro VykCarrySetting Logos
+    !insertmacro VykCarrySetting Linear
+    !insertmacro VykCarrySetting Hardware
+  ${EndIf}
   !define MAPPING_ARGUMENT '"${MAPPING_TARGET}"'
   !insertmacro VykMapping WriteRegStr
   !undef MAPPING_ARGUMENT

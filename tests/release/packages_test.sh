@@ -104,8 +104,14 @@ if [ -z "${installer:-}" ]; then
   exit 0
 fi
 
-# A fresh user: no screen saver chosen before.
+# A fresh user: no screen saver chosen before, and settings an earlier Vyk left in control.ini
+# (the speed only; the user's key already holds Logos, which stays as it is).
+settings_key='HKCU\Control Panel\Screen Saver.Vyk'
+control_ini="$WINEPREFIX/drive_c/windows/control.ini"
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+wine reg delete "$settings_key" /f >/dev/null 2>&1
+wine reg add "$settings_key" /v Logos /d 0 /f >/dev/null 2>&1
+printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=1\r\n' >"$control_ini"
 rm -f "$installed" "$uninstaller"
 wine "$installer" /S
 status=$?
@@ -118,6 +124,11 @@ value=$(reg_value "$desktop" SCRNSAVE.EXE)
 [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
   pass "Vyk Screen Saver is listed among the programs to uninstall" ||
   fail "Vyk Screen Saver is listed among the programs to uninstall" "no DisplayName"
+speed=$(reg_value "$settings_key" RedrawSpeed) logos=$(reg_value "$settings_key" Logos)
+[ "$speed" = 7 ] && [ "$logos" = 0 ] && pass "the installer carries control.ini's settings into the user's key, keeping what it held" ||
+  fail "the installer carries control.ini's settings into the user's key, keeping what it held" "RedrawSpeed '$speed', Logos '$logos'"
+rm -f "$control_ini"
+wine reg delete "$settings_key" /f >/dev/null 2>&1
 why=$(mapping_is 'USR:Control Panel\Screen Saver.Vyk') &&
   pass "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" ||
   fail "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" "$why"
