@@ -50,9 +50,17 @@ inline void ResetAll() {
   shellSeams.SystemParametersInfoA = RecordSystemParameters;
 }
 
+// A pump ends at the first timer message that came due after it began, once that is
+// dispatched: a saver drawing frames slower than its timer (the emulated 32-bit
+// build) always has the next tick due, and the queue would never run dry.
+inline bool DueSince(const MSG& message, DWORD start) {
+  return message.message == WM_TIMER && static_cast<LONG>(message.time - start) > 0;
+}
+
 // Dispatches everything pending except WM_CLOSE, which stays queued for TakeCloses.
 // A WM_QUIT met on the way is put back so that the saver's own loop still sees it.
 inline void PumpExceptClose() {
+  const DWORD start = GetTickCount();
   MSG message;
   for (;;) {
     BOOL got = PeekMessageA(&message, nullptr, 0, WM_CLOSE - 1, PM_REMOVE);
@@ -64,11 +72,13 @@ inline void PumpExceptClose() {
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
+    if (DueSince(message, start)) return;
   }
 }
 
 // Dispatches everything pending, WM_CLOSE included.
 inline void Pump() {
+  const DWORD start = GetTickCount();
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -77,6 +87,7 @@ inline void Pump() {
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
+    if (DueSince(message, start)) return;
   }
 }
 
