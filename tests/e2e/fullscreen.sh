@@ -3,8 +3,9 @@
 # Usage: fullscreen.sh BUILD SAVER HOST LAUNCHER
 source "$(dirname "$0")/lib.sh" "$@"
 
-# Thirty screenshots, one about every 0.2 s, from the moment the window appears: the logo's
-# first slide-in (40 frames) is caught even when the saver draws only 10 frames a second.
+# Thirty screenshots, one about every 0.2 s (times the slowdown), from the saver's first picture
+# on: the logo's first slide-in (40 frames) is caught even when the saver draws only 10 frames
+# a second.
 film() {
   local i
   for i in $(seq 30); do shot "$work/$1-$i.ppm"; pause 0.1; done
@@ -53,10 +54,11 @@ rm -f "$control_ini"
 xdotool mousemove 320 240
 start_saver /s
 if saver_window=$(wait_window "Screen Saver" 20); then
-  film logo-on
   check "the saver's window is titled \"Screen Saver\" and covers the screen" window_covers_screen
   check "the picture is not black" wait_drawn "$work/a.ppm"
+  film logo-on
   shot "$work/a.ppm"
+  pause 0.2
   shot "$work/b.ppm"
   check "the tunnel is mirror-symmetric about the vertical centre line" mirrored "$work/a.ppm"
   check "consecutive frames differ: the tunnel moves" at_least "$(picture changed "$work/a.ppm" "$work/b.ppm")" 0.2
@@ -71,6 +73,7 @@ write_settings RedrawSpeed=1 Logos=0 Linear=1 Hardware=1
 xdotool mousemove 320 240
 start_saver /s
 if saver_window=$(wait_window "Screen Saver" 20); then
+  wait_drawn "$work/first-drawn.ppm" >/dev/null
   film logo-off
   check "the picture with the logo off is not black either" at_least "$(picture covered "$work/logo-off-20.ppm")" 0.95
   check "with the logo off, no logo appears" logo_never_appears logo-off
