@@ -1,9 +1,10 @@
-# Shared by the scripts: the Debian packages the project needs, and installing them.
+# Shared by the scripts: the Debian packages the project needs, installing them, building presets.
 vyk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$vyk_root/scripts/lib/display.sh"
 
 vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip python3
-  libgl-dev libx11-dev libgl1-mesa-dri)
+  libgl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -60,5 +61,5 @@ vyk_build_progress() {
 vyk_stop_session() {
   local build=$1
   WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
-  if [ -f "$build/xvfb.pid" ]; then kill "$(cat "$build/xvfb.pid")" 2>/dev/null || true; rm -f "$build/xvfb.pid"; fi
+  vyk_stop_xvfb "$build/xvfb.pid"
 }

@@ -10,7 +10,7 @@ dialog_title="Vyk ScreenSaver Setup"
 # open_dialog ARGS...: starts the saver and waits for its dialog (sets dialog); fails without.
 open_dialog() {
   start_saver "$@"
-  dialog=$(wait_window "$dialog_title" 20)
+  dialog=$(vyk_wait_window "$dialog_title" 20)
 }
 
 in_dialog() { pause 0.5; xdotool windowfocus --sync "$dialog" 2>/dev/null; pause 0.2; xdotool key "$@"; }
@@ -75,7 +75,7 @@ if open_dialog; then
   pass "a start without arguments opens the dialog \"$dialog_title\""
   # Focus starts on "Show Vyk logo"; OK, Cancel and About follow in the tab order.
   in_dialog Tab Tab Tab space
-  if about=$(wait_window "About Box" 10); then
+  if about=$(vyk_wait_window "About Box" 10); then
     pass "the About button opens the About box"
     xdotool windowfocus "$about" 2>/dev/null
     pause 0.2

@@ -53,7 +53,7 @@ logo_never_appears() {
 rm -f "$control_ini"
 xdotool mousemove 320 240
 start_saver /s
-if saver_window=$(wait_window "Screen Saver" 20); then
+if saver_window=$(vyk_wait_window "Screen Saver" 20); then
   check "the saver's window is titled \"Screen Saver\" and covers the screen" window_covers_screen
   check "the picture is not black" wait_drawn "$work/a.ppm"
   film logo-on
@@ -72,7 +72,7 @@ end_all
 write_settings RedrawSpeed=1 Logos=0 Linear=1 Hardware=1
 xdotool mousemove 320 240
 start_saver /s
-if saver_window=$(wait_window "Screen Saver" 20); then
+if saver_window=$(vyk_wait_window "Screen Saver" 20); then
   wait_drawn "$work/first-drawn.ppm" >/dev/null
   film logo-off
   check "the picture with the logo off is not black either" at_least "$(picture covered "$work/logo-off-20.ppm")" 0.95

@@ -29,8 +29,9 @@ failures=0
 # standard user may not write; Wine runs as root here and writes anything else.
 trap 'end_all; chattr -R -i "$work" 2>/dev/null; rm -rf "$work"' EXIT
 
-# Every wait below, and every pause of the checks, is multiplied by VYK_SLOWDOWN (set by the
-# harness: 1, or more for a build whose programs run emulated); no check is relaxed by it.
+# Every wait below, every pause of the checks and vyk_wait_window (from the harness) is multiplied
+# by VYK_SLOWDOWN (set by the harness: 1, or more for a build whose programs run emulated); no
+# check is relaxed by it.
 pause() { sleep "$(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { print s * f }')"; }
 
 pass() { printf 'ok   %s\n' "$1"; }
@@ -66,17 +67,6 @@ start_saver() {
   (cd "$work" && exec wine "$saver" "$@") &
   saver_pid=$!
   started+=("$saver_pid")
-}
-
-# Prints the X id of the top-level window titled exactly $1, waiting up to $2 seconds.
-wait_window() {
-  local i id
-  for i in $(seq $(($2 * 10 * VYK_SLOWDOWN))); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
 }
 
 window_exists() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null)" ]; }
@@ -118,7 +108,7 @@ at_most() { python3 -c "import sys; sys.exit(0 if float('$1') <= float('$2') els
 start_full_screen() {
   xdotool mousemove 320 240
   start_saver /s
-  saver_window=$(wait_window "Screen Saver" 20) || { problem="no window titled \"Screen Saver\" appeared"; return 1; }
+  saver_window=$(vyk_wait_window "Screen Saver" 20) || { problem="no window titled \"Screen Saver\" appeared"; return 1; }
   pause 1.5
 }
 

@@ -45,7 +45,7 @@ else
   (cd "$locked" && exec wine "$saver" /s) &
   saver_pid=$!
   started+=("$saver_pid")
-  if saver_window=$(wait_window "Screen Saver" 20); then
+  if saver_window=$(vyk_wait_window "Screen Saver" 20); then
     sleep 2
     check "an unwritable current folder sends vykerror.txt to the temporary folder, same bytes" \
       error_file_says_why "$temp_log"

@@ -22,29 +22,19 @@ if [ "$vyk_target_arch" = i686 ]; then
   case "$WINEDLLOVERRIDES" in *winedbg*) ;; *) export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d" ;; esac
 fi
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/display.sh"
+
 # One Xvfb per build folder, started on first use and found again through its files.
 vyk_start_display() {
-  local num pidf="$vyk_build/xvfb.pid" numf="$vyk_build/xvfb.display"
+  local pidf="$vyk_build/xvfb.pid" numf="$vyk_build/xvfb.display"
   if [ -f "$pidf" ] && [ -f "$numf" ] && kill -0 "$(cat "$pidf")" 2>/dev/null; then
     export DISPLAY=":$(cat "$numf")"
     return 0
   fi
-  exec 8>"$vyk_build/xvfb.fd"
-  # fd 9 is the harness lock: the long-lived Xvfb and wineserver must not keep it.
-  Xvfb -displayfd 8 -screen 0 ${VYK_SCREEN:-800x600x24} -nolisten tcp -noreset >/dev/null 2>&1 9>&- &
-  echo $! >"$pidf"
-  exec 8>&-
-  local i
-  for i in $(seq 50); do
-    num=$(cat "$vyk_build/xvfb.fd" 2>/dev/null)
-    [ -n "$num" ] && break
-    sleep 0.1
-  done
-  [ -n "$num" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
-  echo "$num" >"$numf"
-  export DISPLAY=":$num"
+  vyk_start_xvfb "${VYK_SCREEN:-800x600x24}" "$pidf" /dev/null -noreset
 }
 
+# fd 9 is the harness lock: nothing long-lived started under it (Xvfb, wineserver) may keep it.
 {
   flock 9
   if [ -z "${VYK_KEEP_DISPLAY:-}" ]; then vyk_start_display || exit 1; fi

@@ -20,12 +20,9 @@ check() {
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }' || { echo "$1 < $2"; return 1; }; }
 at_most() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }' || { echo "$1 > $2"; return 1; }; }
 
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+source "$(dirname "$0")/../../scripts/lib/display.sh"
+vyk_start_xvfb 640x480x24 "$work/xvfb.pid" "$work/xvfb.log" || exit 1
+xvfb_pid=$vyk_xvfb_pid
 hack_pid=
 host_pid=
 cleanup() {
