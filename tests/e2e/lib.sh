@@ -32,7 +32,7 @@ trap 'end_all; chattr -R -i "$work" 2>/dev/null; rm -rf "$work"' EXIT
 # Every wait below, every pause of the checks and vyk_wait_window (from the harness) is multiplied
 # by VYK_SLOWDOWN (set by the harness: 1, or more for a build whose programs run emulated); no
 # check is relaxed by it.
-pause() { sleep "$(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { print s * f }')"; }
+source "$e2e_dir/picture_checks.sh"
 
 pass() { printf 'ok   %s\n' "$1"; }
 fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
@@ -93,14 +93,6 @@ closes_with() {
 
 still_running() { kill -0 "$1" 2>/dev/null || { echo "it ended"; return 1; }; }
 
-# Screenshot of the whole virtual screen as a PPM file.
-shot() { import -window root -silent "$1"; }
-
-picture() { python3 "$e2e_dir/picture.py" "$@"; }
-
-# at_least VALUE MINIMUM / at_most VALUE MAXIMUM, for the decimal numbers picture prints.
-at_least() { python3 -c "import sys; sys.exit(0 if float('$1') >= float('$2') else 1)" || { echo "$1 is below $2"; return 1; }; }
-at_most() { python3 -c "import sys; sys.exit(0 if float('$1') <= float('$2') else 1)" || { echo "$1 is above $2"; return 1; }; }
 
 # Starts the full-screen saver with the pointer at the screen centre and waits for its window
 # (sets saver_window) and then for its first frames. When no window appears it fails and

@@ -5,7 +5,6 @@ vyk=$1 window_host=$2 picture_py=$3 work=$4
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 
-picture() { python3 "$picture_py" "$@"; }
 # Runs a check in this shell, so that it may wait for the hack, and reports it on one line.
 check() {
   local name=$1
@@ -17,8 +16,8 @@ check() {
     failures=$((failures + 1))
   fi
 }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }' || { echo "$1 < $2"; return 1; }; }
-at_most() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }' || { echo "$1 > $2"; return 1; }; }
+# The screenshot checks the Windows saver's end-to-end suite uses too; PICTURE_PY is theirs.
+source "$(dirname "$picture_py")/picture_checks.sh"
 
 source "$(dirname "$0")/../../scripts/lib/display.sh"
 vyk_start_xvfb 640x480x24 "$work/xvfb.pid" "$work/xvfb.log" || exit 1
@@ -33,7 +32,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-shot() { import -window root "$1"; }
 crop() { convert "$1" -crop "$2+0+0" +repage "$3"; }
 start_hack() { "$vyk" "$@" >"$work/hack.log" 2>&1 & hack_pid=$!; }
 
@@ -56,33 +54,6 @@ ends_with_zero_within() {
 exits_zero_on() {
   kill "-$1" "$hack_pid"
   ends_with_zero_within 1
-}
-
-# Mirror row share at least 0.8, ring halves within 1 of 255, as for the Windows saver.
-mirrored() {
-  local measures row rings
-  measures=$(picture mirror "$1") || { echo "$measures"; return 1; }
-  read -r row rings <<<"$measures"
-  at_least "$row" 0.8 && at_most "$rings" 1.0
-}
-film() {
-  local i
-  for i in $(seq 30); do shot "$work/$1-$i.ppm"; sleep 0.1; done
-}
-logo_appears() {
-  local most=0 n
-  for n in $(picture logo "$work"/$1-*.ppm); do [ "$n" -gt "$most" ] && most=$n; done
-  [ "$most" -ge 1000 ] || { echo "at most $most more yellow pixels on one side of the top band"; return 1; }
-}
-logo_never_appears() {
-  local most=0 drawn=0 n
-  for n in $(picture logo "$work"/$1-*.ppm); do
-    [ "$n" -ge 0 ] || continue
-    drawn=$((drawn + 1))
-    [ "$n" -gt "$most" ] && most=$n
-  done
-  [ "$drawn" -ge 20 ] || { echo "only $drawn of 30 screenshots show the tunnel"; return 1; }
-  [ "$most" -le 150 ] || { echo "up to $most more yellow pixels on one side of the top band"; return 1; }
 }
 
 # --root, logo on: the tunnel, its symmetry and motion, the logo; SIGTERM ends it.
