@@ -110,12 +110,12 @@ void ResizeGlScene(int32_t width, int32_t height) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   // Pixel centres of OpenGL lie at half coordinates, Direct3D's pre-transformed ones at
-  // whole. With y turned downwards OpenGL's top-left fill rule gives a pixel whose centre
-  // lies on a horizontal edge to the triangle above it, Direct3D's to the one below; the
-  // picture is raised by a fraction of a pixel, above the rasteriser's sub-pixel step, so
-  // that such pixels go where Direct3D puts them.
-  const double raise = 1.0 / 64.0;
-  glOrtho(-0.5, width - 0.5, height - 0.5 + raise, -0.5 + raise, -1.0, 1.0);
+  // whole. The mapping is exact, with no shift: every pixel then samples the texture at
+  // the very point Direct3D samples it, and the tunnel keeps the point symmetry about its
+  // centre that the Windows saver's picture has pixel for pixel. The rings are minified,
+  // two to three texels a pixel, with the point filter, so even a shift of 1/64 pixel
+  // picks other texels in some pixels on one side of the centre than on the other.
+  glOrtho(-0.5, width - 0.5, height - 0.5, -0.5, -1.0, 1.0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }
@@ -127,8 +127,18 @@ void DrawGlScene(int32_t logos) {
   DrawStrip(quadB(), quadVertexCount);
   for (int k = 0; k < ringCount; ++k) DrawStrip(scene.ringStrips[k], ringVertexCount);
   if (logos != 0) {
+    // With y turned downwards OpenGL's top-left fill rule gives a pixel whose centre lies
+    // on a horizontal edge to the triangle above it, Direct3D's to the one below. That
+    // matters for the logo, whose bottom edge rests on the last row when the flag swings
+    // down: the logo alone is raised by a fraction of a pixel, above the rasteriser's
+    // sub-pixel step, so that such rows go where Direct3D puts them. Inside the tunnel the
+    // only edges through pixel centres are shared by two triangles that agree there, and
+    // the raise would shift its texture sampling instead (see ResizeGlScene).
+    const double raise = 1.0 / 64.0;
     glEnable(GL_ALPHA_TEST);
+    glTranslated(0.0, -raise, 0.0);
     DrawStrip(scene.logoStrip, logoVertexCount);
+    glLoadIdentity();
   }
 }
 
