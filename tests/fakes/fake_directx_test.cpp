@@ -10,6 +10,22 @@ namespace {
 class FakeDirectXTest : public ::testing::Test {
  protected:
   void SetUp() override { fake::Reset(); }
+  // A DirectDraw object, its IDirect3D2 and an offscreen 3D surface; a width of 0 leaves
+  // the size to the fakes. The caller releases all three.
+  void OpenRenderSurface(DWORD width, DWORD height) {
+    fake::DirectDrawCreate(nullptr, &openDraw, nullptr);
+    openDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&open3D));
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | (width ? DDSD_WIDTH | DDSD_HEIGHT : 0);
+    desc.dwWidth = width;
+    desc.dwHeight = height;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+    openDraw->CreateSurface(&desc, &openSurface, nullptr);
+  }
+  IDirectDraw* openDraw = nullptr;            // made by OpenRenderSurface; the test releases it
+  IDirect3D2* open3D = nullptr;               // its IDirect3D2; the test releases it
+  IDirectDrawSurface* openSurface = nullptr;  // the 3D surface; the test releases it
 };
 
 TEST_F(FakeDirectXTest, FlippingChainIsLoggedAndReleasedThroughItsFront) {
@@ -77,69 +93,49 @@ TEST_F(FakeDirectXTest, OverReleaseAndLeaksAreReported) {
 }
 
 TEST_F(FakeDirectXTest, DeviceHoldsItsTargetAndViewports) {
-  IDirectDraw* directDraw = nullptr;
-  fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
-  IDirect3D2* direct3D = nullptr;
-  directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
-  DDSURFACEDESC desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = 64;
-  desc.dwHeight = 32;
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-  IDirectDrawSurface* surface = nullptr;
-  directDraw->CreateSurface(&desc, &surface, nullptr);
+  OpenRenderSurface(64, 32);
   fake::FailCall("CreateDevice(IID_IDirect3DHALDevice", 0, DDERR_GENERIC);
   IDirect3DDevice2* device = nullptr;
-  EXPECT_EQ(DDERR_GENERIC, direct3D->CreateDevice(IID_IDirect3DHALDevice, surface, &device));
-  ASSERT_EQ(D3D_OK, direct3D->CreateDevice(IID_IDirect3DRampDevice, surface, &device));
+  EXPECT_EQ(DDERR_GENERIC, open3D->CreateDevice(IID_IDirect3DHALDevice, openSurface, &device));
+  ASSERT_EQ(D3D_OK, open3D->CreateDevice(IID_IDirect3DRampDevice, openSurface, &device));
   IDirect3DViewport2* viewport = nullptr;
-  direct3D->CreateViewport(&viewport, nullptr);
+  open3D->CreateViewport(&viewport, nullptr);
   device->AddViewport(viewport);
   EXPECT_EQ(D3D_OK, device->SetCurrentViewport(viewport));
   EXPECT_EQ("Ramp", fake::Device("Dev1")->type);
   EXPECT_EQ(2, fake::Surface("S1")->refs);
-  surface->Release();
+  openSurface->Release();
   viewport->Release();
   EXPECT_EQ(0u, device->Release());
-  direct3D->Release();
-  directDraw->Release();
+  open3D->Release();
+  openDraw->Release();
   EXPECT_TRUE(fake::Leaks().empty());
   EXPECT_TRUE(fake::Problems().empty());
 }
 
 TEST_F(FakeDirectXTest, RefusedLookUpsHandBackTheirObjectWhenConfigured) {
-  IDirectDraw* directDraw = nullptr;
-  fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
-  IDirect3D2* direct3D = nullptr;
-  directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
-  DDSURFACEDESC desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS;
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-  IDirectDrawSurface* surface = nullptr;
-  directDraw->CreateSurface(&desc, &surface, nullptr);
+  OpenRenderSurface(0, 0);
   IDirect3DDevice2* device = nullptr;
-  ASSERT_EQ(D3D_OK, direct3D->CreateDevice(IID_IDirect3DHALDevice, surface, &device));
+  ASSERT_EQ(D3D_OK, open3D->CreateDevice(IID_IDirect3DHALDevice, openSurface, &device));
   fake::config.refusedCreationsHandBackObjects = true;
   for (const char* call : {"CreateMaterial", "GetRenderTarget", "QueryInterface(S1,IID_IDirectDrawSurface2)",
                            "GetDDInterface"})
     fake::FailCall(call, 0, DDERR_GENERIC);
   IDirect3DMaterial2* material = nullptr;
-  EXPECT_EQ(DDERR_GENERIC, direct3D->CreateMaterial(&material, nullptr));
+  EXPECT_EQ(DDERR_GENERIC, open3D->CreateMaterial(&material, nullptr));
   IDirectDrawSurface* target = nullptr;
   EXPECT_EQ(DDERR_GENERIC, device->GetRenderTarget(&target));
   IDirectDrawSurface2* target2 = nullptr;
-  EXPECT_EQ(DDERR_GENERIC, surface->QueryInterface(IID_IDirectDrawSurface2, reinterpret_cast<void**>(&target2)));
+  EXPECT_EQ(DDERR_GENERIC, openSurface->QueryInterface(IID_IDirectDrawSurface2, reinterpret_cast<void**>(&target2)));
   ASSERT_NE(nullptr, target2);
   void* owner = nullptr;
   EXPECT_EQ(DDERR_GENERIC, target2->GetDDInterface(&owner));
   EXPECT_EQ("M1", fake::NameOf(material));
   EXPECT_EQ("S1", fake::NameOf(target));
-  EXPECT_EQ(static_cast<void*>(directDraw), owner);
+  EXPECT_EQ(static_cast<void*>(openDraw), owner);
   // Each handed-back object carries a reference of its own.
   const std::initializer_list<IUnknown*> held = {material, target, target2, static_cast<IDirectDraw*>(owner),
-                                                 device,   surface, direct3D, directDraw};
+                                                 device,   openSurface, open3D, openDraw};
   for (IUnknown* object : held)
     if (object) object->Release();
   EXPECT_TRUE(fake::Leaks().empty());

@@ -20,6 +20,20 @@ class SettingsStoreTest : public ::testing::Test {
     Settings = SettingsRecord{};
   }
   void TearDown() override { ResetPlatform(); }
+  // Loads with control.ini holding file (null: no file) and checks the four values loaded.
+  static void ExpectLoaded(const char* file, LONG redrawSpeed, LONG logos, LONG linear, LONG hardware) {
+    if (file) {
+      profile_file::Write(file);
+    } else {
+      profile_file::Remove();
+    }
+    Settings = SettingsRecord{-7, -7, -7, -7};
+    LoadSettings(GetModuleHandleA(nullptr));
+    EXPECT_EQ(Settings.redrawSpeed, redrawSpeed);
+    EXPECT_EQ(Settings.logos, logos);
+    EXPECT_EQ(Settings.linear, linear);
+    EXPECT_EQ(Settings.hardware, hardware);
+  }
   profile_file::Saved saved;
 };
 
@@ -49,17 +63,7 @@ const LoadCase loadCases[] = {
 TEST_F(SettingsStoreTest, LoadsStoredValuesAndDefaults) {
   for (const LoadCase& c : loadCases) {
     SCOPED_TRACE(c.name);
-    if (c.file) {
-      profile_file::Write(c.file);
-    } else {
-      profile_file::Remove();
-    }
-    Settings = SettingsRecord{-7, -7, -7, -7};
-    LoadSettings(GetModuleHandleA(nullptr));
-    EXPECT_EQ(Settings.redrawSpeed, c.redrawSpeed);
-    EXPECT_EQ(Settings.logos, c.logos);
-    EXPECT_EQ(Settings.linear, c.linear);
-    EXPECT_EQ(Settings.hardware, c.hardware);
+    ExpectLoaded(c.file, c.redrawSpeed, c.logos, c.linear, c.hardware);
   }
 }
 
@@ -148,17 +152,7 @@ TEST_F(SettingsStoreTest, UserKeyFirstOnVistaAndLater) {
     for (const UserValue& v : c.values) {
       profile_file::WriteUserValue(v.name, v.text ? REG_SZ : REG_DWORD, v.text ? v.text : "", v.number);
     }
-    if (c.file) {
-      profile_file::Write(c.file);
-    } else {
-      profile_file::Remove();
-    }
-    Settings = SettingsRecord{-7, -7, -7, -7};
-    LoadSettings(GetModuleHandleA(nullptr));
-    EXPECT_EQ(Settings.redrawSpeed, c.redrawSpeed);
-    EXPECT_EQ(Settings.logos, c.logos);
-    EXPECT_EQ(Settings.linear, c.linear);
-    EXPECT_EQ(Settings.hardware, c.hardware);
+    ExpectLoaded(c.file, c.redrawSpeed, c.logos, c.linear, c.hardware);
   }
 }
 
