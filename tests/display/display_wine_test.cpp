@@ -5,6 +5,7 @@
 #include <d3d.h>
 #include <string.h>
 
+#include <set>
 #include <vector>
 
 #include "display/display.h"
@@ -65,8 +66,9 @@ void PumpMessages() {
   }
 }
 
-// Counts the pixels of window's client area on the screen that are not black.
-int NonBlackPixels(HWND window, int width, int height) {
+// Counts the pixels of window's client area on the screen that are not black; colours,
+// when given, receives each distinct colour among them.
+int NonBlackPixels(HWND window, int width, int height, std::set<DWORD>* colours = nullptr) {
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
   HDC screen = GetDC(nullptr);
@@ -87,7 +89,10 @@ int NonBlackPixels(HWND window, int width, int height) {
   int count = 0;
   const DWORD* pixels = static_cast<const DWORD*>(bits);
   for (int i = 0; i < width * height; ++i)
-    if ((pixels[i] & 0x00FFFFFFu) != 0) ++count;
+    if ((pixels[i] & 0x00FFFFFFu) != 0) {
+      ++count;
+      if (colours) colours->insert(pixels[i] & 0x00FFFFFFu);
+    }
   SelectObject(memory, previous);
   DeleteObject(dib);
   DeleteDC(memory);
@@ -183,6 +188,40 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   EXPECT_EQ(2, DeviceState.deviceStatus);
   extra.ExpectEachIsTheLast();
   EXPECT_EQ(0, PresentFrame(window));
+}
+
+// Wine's DirectDraw, like Windows', is reset by a display-mode request: every video-memory
+// surface is lost, the texture with them. The next frame restores them and reloads the
+// texture, under the same handle, and the picture is the textured tunnel again.
+TEST_F(DisplayOnWine, FrameAfterAResetRestoresTheSurfacesAndIsTextured) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HWND window = MakeWindow(nullptr, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
+  ASSERT_NE(nullptr, window);
+  PumpMessages();
+  ASSERT_EQ(1, BringUpDisplay(window));
+  ASSERT_EQ(1, PresentFrame(window));
+  const D3DTEXTUREHANDLE handle = sceneTexture.textureHandle;
+  DDSURFACEDESC mode;
+  memset(&mode, 0, sizeof(mode));
+  mode.dwSize = sizeof(mode);
+  ASSERT_EQ(DD_OK, DeviceState.directDraw2->GetDisplayMode(&mode));
+  DeviceState.directDraw2->SetDisplayMode(mode.dwWidth, mode.dwHeight, mode.ddpfPixelFormat.dwRGBBitCount, 0, 0);
+  ASSERT_EQ(DDERR_SURFACELOST, sceneTexture.textureSurface->IsLost()) << "Wine kept the surfaces";
+
+  for (int frame = 0; frame < 5; ++frame) {
+    EXPECT_EQ(1, PresentFrame(window));
+    PumpMessages();
+  }
+  EXPECT_EQ(DD_OK, DeviceState.frontSurface->IsLost());
+  EXPECT_EQ(DD_OK, sceneTexture.textureSurface->IsLost());
+  EXPECT_EQ(handle, sceneTexture.textureHandle);
+  EXPECT_FALSE(LogFileExists()) << LogFileText();
+  // The flat white of an untextured tunnel would give a handful of colours; the wall artwork gives many.
+  std::set<DWORD> colours;
+  EXPECT_GT(NonBlackPixels(window, width, height, &colours), width * height / 4);
+  EXPECT_GT(colours.size(), 32u);
+  EXPECT_EQ(1, TearDownDisplay(window));
 }
 
 TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture) {
