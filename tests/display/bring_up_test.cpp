@@ -431,8 +431,10 @@ TEST_F(BringUp, SoftwareDeviceAndModeAttemptsFollowTheWindowsVersion) {
     DWORD platformId, major, minor, build;
     const char* software;  // the device made with the hardware setting off
     int modeRequests;      // SetDisplayMode calls when every surface attempt is refused
-  } cases[] = {{VER_PLATFORM_WIN32_WINDOWS, 4, 10, 1998, "Ramp", 2}, {VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Ramp", 2},
-               {VER_PLATFORM_WIN32_NT, 6, 2, 9200, "Ramp", 0}, {VER_PLATFORM_WIN32_NT, 10, 0, 22631, "IID_IDirect3DRGBDevice", 0}};
+  } cases[] = {{VER_PLATFORM_WIN32_WINDOWS, 4, 10, 1998, "Ramp", 2},
+               {VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Ramp", 2},
+               {VER_PLATFORM_WIN32_NT, 6, 2, 9200, "Ramp", 0},
+               {VER_PLATFORM_WIN32_NT, 10, 0, 22631, "IID_IDirect3DRGBDevice", 0}};
   for (const auto& test : cases) {
     SCOPED_TRACE(std::to_string(test.major) + "." + std::to_string(test.minor));
     for (bool refuseSurfaces : {false, true}) {
@@ -446,8 +448,9 @@ TEST_F(BringUp, SoftwareDeviceAndModeAttemptsFollowTheWindowsVersion) {
       const HRESULT last = test.modeRequests ? DDERR_INVALIDMODE : DDERR_OUTOFVIDEOMEMORY;
       BringUpExpecting(!refuseSurfaces, refuseSurfaces ? 1 : 2,
                        refuseSurfaces ? "CreateSurface failed \n" + std::string(ResultText(last)) : "");
-      const auto requests = std::count_if(fake::Log().begin(), fake::Log().end(),
-                                          [](const std::string& line) { return line.find("SetDisplayMode") != std::string::npos; });
+      const auto requests = std::count_if(fake::Log().begin(), fake::Log().end(), [](const std::string& line) {
+        return line.find("SetDisplayMode") != std::string::npos;
+      });
       EXPECT_EQ(refuseSurfaces ? test.modeRequests : 0, requests);
       if (!refuseSurfaces) {
         EXPECT_EQ(test.software, fake::Device(DeviceState.device)->type);

@@ -140,8 +140,9 @@ TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
   EXPECT_EQ(1, PresentFrame(window));
   EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(
       {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"},
-      {"Surface::Restore(S1)", "Surface::Restore(S2)", "Surface::Restore(S3)", "Surface::QueryInterface(S3,IID_IDirect3DTexture2)",
-       "Surface::QueryInterface(S4,IID_IDirect3DTexture2)", "Texture::Load(S3,S4)", "Texture::Release(S3)", "Texture::Release(S4)"})));
+      {"Surface::Restore(S1)", "Surface::Restore(S2)", "Surface::Restore(S3)",
+       "Surface::QueryInterface(S3,IID_IDirect3DTexture2)", "Surface::QueryInterface(S4,IID_IDirect3DTexture2)",
+       "Texture::Load(S3,S4)", "Texture::Release(S3)", "Texture::Release(S4)"})));
   EXPECT_EQ(3u, fake::Device("Dev1")->draws.back().renderStates.at(D3DRENDERSTATE_TEXTUREHANDLE));
 
   fake::FailCall("Surface::IsLost", 1, DDERR_SURFACELOST);
