@@ -154,7 +154,12 @@ TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
   fake::FailCall("Surface::IsLost", 1, DDERR_SURFACELOST);
   fake::FailCall("Surface::Restore", 1, DDERR_WRONGMODE);
   fake::FailCall("CreateViewport", 1, DDERR_OUTOFMEMORY);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  UpdateWindow(window);
   EXPECT_EQ(0, PresentFrame(window));
+  HDC dc = GetDC(window);
+  EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 160, 120)) << "the window is painted black";
+  ReleaseDC(window, dc);
   EXPECT_EQ(display_test::LogFileBytes("Create viewport error \n" + std::string(ResultText(DDERR_OUTOFMEMORY)) + "."),
             display_test::LogFileText());
   DeleteFileA("vykerror.txt");
