@@ -19,8 +19,9 @@ constexpr DWORD windowedPrimaryCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_3DDEVICE 
 constexpr DWORD windowedRenderCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
 
 // Full-screen surface attempts: the current mode, then 640 x 480 at 16 and at 8 bits.
-constexpr int surfaceAttempts = 3;
-constexpr DWORD attemptBits[surfaceAttempts] = {0, 16, 8};
+// FullScreenSurfaceAttempts says how many of them the running system gets.
+constexpr int mostSurfaceAttempts = 3;
+constexpr DWORD attemptBits[mostSurfaceAttempts] = {0, 16, 8};
 
 // The stock palette's twenty colours go to both ends of the display palette; a
 // 5 x 6 x 7 colour cube (blue outermost, green innermost) fills entries 10 to 219.
@@ -52,7 +53,9 @@ int SetCooperativeLevel(HWND window) {
 }
 
 // The flipping chain: front buffer and its one back buffer, which the device renders into.
+// Only the last attempt's failure is logged, with its own result.
 int CreateFlippingSurfaces(HWND window, DDSURFACEDESC& desc) {
+  const int surfaceAttempts = FullScreenSurfaceAttempts(probedSystem);
   HRESULT result = DD_OK;
   for (int attempt = 0; attempt < surfaceAttempts; ++attempt) {
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
@@ -148,8 +151,9 @@ int AttachClipper(HWND window) {
   return 1;
 }
 
-// The HAL device when the hardware setting allows and it is granted, else the Ramp
-// device. Linear magnification survives only on the HAL with the linear setting on.
+// The HAL device when the hardware setting allows and it is granted, else the software
+// device of the running system. Linear magnification survives only on the HAL with the
+// linear setting on.
 int CreateDevice() {
   HRESULT hal = DDERR_GENERIC;
   if (Settings.hardware != 0)
@@ -157,13 +161,13 @@ int CreateDevice() {
   if (Settings.linear == 0) DeviceState.textureFilter = D3DFILTER_NEAREST;
   if (hal == D3D_OK) return 1;
 
-  // A refused HAL that still handed back a device must not be lost under the Ramp device.
+  // A refused HAL that still handed back a device must not be lost under the software device.
   ReleaseField(DeviceState.device);
   DeviceState.textureFilter = D3DFILTER_NEAREST;
-  HRESULT ramp =
-      DeviceState.direct3D2->CreateDevice(IID_IDirect3DRampDevice, DeviceState.renderSurface, &DeviceState.device);
-  if (ramp != D3D_OK) {
-    LogError("Create Render device error \n%s.", ResultText(ramp));
+  HRESULT software = DeviceState.direct3D2->CreateDevice(SoftwareDevice(probedSystem), DeviceState.renderSurface,
+                                                         &DeviceState.device);
+  if (software != D3D_OK) {
+    LogError("Create Render device error \n%s.", ResultText(software));
     return 0;
   }
   return 1;

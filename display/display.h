@@ -6,7 +6,25 @@
 #include "display/device_state.h"
 
 // DirectX version word: high byte major version, low byte step (0x500 is DirectX 5).
+// Also records the system version it reads in probedSystem.
 DWORD ProbeDirectXVersion();
+
+// The system version as the last ProbeDirectXVersion read it through the platform seam;
+// all zero before any probe and when the version could not be read. Shared by every display.
+struct SystemVersion {
+  DWORD platformId;  // VER_PLATFORM_WIN32_NT or VER_PLATFORM_WIN32_WINDOWS; written by ProbeDirectXVersion
+  DWORD major;       // major version: 4 for the Windows 95 family and NT 4, 10 for Windows 10 and 11
+  DWORD minor;       // minor version: 2 for Windows 8 (6.2), 10 for Windows 98 (4.10)
+};
+extern SystemVersion probedSystem;
+
+// The software device made where the HAL is off or refused: the Ramp device, or from
+// Windows 10 on the RGB device, since Ramp has drawn wrongly there since version 1803.
+const GUID& SoftwareDevice(const SystemVersion& system);
+// Full-screen surface attempts: the current mode, then 640 x 480 at 16 and at 8 bits (3);
+// from Windows 8 on the current mode only (1), since asking there for a mode of fewer than
+// 32 bits puts the program into a slow compatibility mode for good.
+int FullScreenSurfaceAttempts(const SystemVersion& system);
 
 // 1 when the whole chain is up (deviceStatus 2), 0 otherwise; failures are logged.
 int BringUpDisplay(HWND window);
@@ -22,6 +40,12 @@ void SetUpSceneState(IDirect3DDevice2* device);
 
 // Draws the next frame and shows it; 0 when the display is not ready.
 int PresentFrame(HWND window);
+// After DirectDraw lost its surfaces (a display-mode change resets it), restores them and
+// reloads the texture from its system-memory source, or, when a surface cannot be restored,
+// brings the whole display up anew. 1 when the next frame can be drawn; 0 when the display
+// could not be brought back: its window is then painted black, the bring-up has logged
+// the failure, and the display stays down.
+int RecoverLostSurfaces(HWND window);
 // Called after every frame handed to Flip or Blt when set; null in the saver as shipped.
 // A benchmark build of the saver sets it to count the frames it presents.
 extern void (*framePresentedHook)();

@@ -14,11 +14,12 @@ void CountFramePresented() {
 
 // Reads the client area anew on every tick, so a moved or resized window is followed.
 // The copy is never stretched: source and destination are cut to the same size, the
-// smaller of the client area and the render surface. Results are not examined; a lost
-// front surface is restored by the next DrawFrame.
+// smaller of the client area and the render surface. Results are not examined; lost
+// surfaces are restored, and the texture reloaded, before the next frame is drawn.
 int PresentFrame(HWND window) {
   if (DeviceState.deviceStatus != 2) return 0;
   if (!DeviceState.frontSurface) return 0;
+  if (!RecoverLostSurfaces(window)) return 0;
 
   DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
 

@@ -125,7 +125,10 @@ DWORD ProbeDirectXVersion() {
   OSVERSIONINFOA os;
   memset(&os, 0, sizeof(os));
   os.dwOSVersionInfoSize = sizeof(os);
+  probedSystem = SystemVersion{0, 0, 0};
   if (!platform.GetVersionExA(&os)) return noDirectX;
+  // Kept for the bring-up's device and mode rules, so that the version is read once.
+  probedSystem = SystemVersion{os.dwPlatformId, os.dwMajorVersion, os.dwMinorVersion};
 
   if (os.dwPlatformId == VER_PLATFORM_WIN32_NT) {
     if (os.dwMajorVersion < 4) return noDirectX;

@@ -5,6 +5,7 @@
 #include <ddraw.h>
 #include <d3d.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -420,6 +421,41 @@ TEST_F(BringUp, DeviceChoiceFollowsTheHardwareAndLinearSettings) {
     EXPECT_EQ(test.type, fake::Device(DeviceState.device)->type);
     EXPECT_EQ(test.filter, DeviceState.textureFilter);
     EXPECT_EQ(test.filter, fake::Device(DeviceState.device)->renderStates.at(D3DRENDERSTATE_TEXTUREMAG));
+  }
+}
+
+// The system version the platform seam reports picks the software device (RGB from Windows 10
+// on) and the full-screen modes tried (the current one only from Windows 8 on, its own refusal logged).
+TEST_F(BringUp, SoftwareDeviceAndModeAttemptsFollowTheWindowsVersion) {
+  const struct {
+    DWORD platformId, major, minor, build;
+    const char* software;  // the device made with the hardware setting off
+    int modeRequests;      // SetDisplayMode calls when every surface attempt is refused
+  } cases[] = {{VER_PLATFORM_WIN32_WINDOWS, 4, 10, 1998, "Ramp", 2},
+               {VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Ramp", 2},
+               {VER_PLATFORM_WIN32_NT, 6, 2, 9200, "Ramp", 0},
+               {VER_PLATFORM_WIN32_NT, 10, 0, 22631, "IID_IDirect3DRGBDevice", 0}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(std::to_string(test.major) + "." + std::to_string(test.minor));
+    for (bool refuseSurfaces : {false, true}) {
+      Restart();
+      fake::SetVersion(test.platformId, test.major, test.minor, test.build);
+      Settings.hardware = 0;
+      if (refuseSurfaces) {
+        fake::FailCall("DD2::CreateSurface", 1, DDERR_OUTOFVIDEOMEMORY);
+        fake::FailCall("DD2::CreateSurface", 0, DDERR_INVALIDMODE);
+      }
+      const HRESULT last = test.modeRequests ? DDERR_INVALIDMODE : DDERR_OUTOFVIDEOMEMORY;
+      BringUpExpecting(!refuseSurfaces, refuseSurfaces ? 1 : 2,
+                       refuseSurfaces ? "CreateSurface failed \n" + std::string(ResultText(last)) : "");
+      const auto requests = std::count_if(fake::Log().begin(), fake::Log().end(), [](const std::string& line) {
+        return line.find("SetDisplayMode") != std::string::npos;
+      });
+      EXPECT_EQ(refuseSurfaces ? test.modeRequests : 0, requests);
+      if (!refuseSurfaces) {
+        EXPECT_EQ(test.software, fake::Device(DeviceState.device)->type);
+      }
+    }
   }
 }
 

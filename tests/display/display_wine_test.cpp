@@ -5,6 +5,7 @@
 #include <d3d.h>
 #include <string.h>
 
+#include <set>
 #include <vector>
 
 #include "display/display.h"
@@ -65,8 +66,9 @@ void PumpMessages() {
   }
 }
 
-// Counts the pixels of window's client area on the screen that are not black.
-int NonBlackPixels(HWND window, int width, int height) {
+// Counts the pixels of window's client area on the screen that are not black; colours,
+// when given, receives each distinct colour among them.
+int NonBlackPixels(HWND window, int width, int height, std::set<DWORD>* colours = nullptr) {
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
   HDC screen = GetDC(nullptr);
@@ -87,7 +89,10 @@ int NonBlackPixels(HWND window, int width, int height) {
   int count = 0;
   const DWORD* pixels = static_cast<const DWORD*>(bits);
   for (int i = 0; i < width * height; ++i)
-    if ((pixels[i] & 0x00FFFFFFu) != 0) ++count;
+    if ((pixels[i] & 0x00FFFFFFu) != 0) {
+      ++count;
+      if (colours) colours->insert(pixels[i] & 0x00FFFFFFu);
+    }
   SelectObject(memory, previous);
   DeleteObject(dib);
   DeleteDC(memory);
@@ -145,23 +150,35 @@ class DisplayOnWine : public ::testing::Test {
     if (window) windows.insert(windows.begin(), window);
     return window;
   }
+  // A visible topmost window over the whole screen, as the full-screen saver's.
+  HWND FullScreenWindow() {
+    HWND window = MakeWindow(nullptr, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 0, 0, screenWidth, screenHeight);
+    PumpMessages();
+    return window;
+  }
+  // Presents count frames, each of which must be drawn, and lets them reach the screen.
+  static void PresentFrames(HWND window, int count) {
+    for (int frame = 0; frame < count; ++frame) {
+      EXPECT_EQ(1, PresentFrame(window));
+      PumpMessages();
+    }
+  }
   std::vector<HWND> windows;  // children first, so that DestroyWindow meets each once
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);   // the screen's size, for the full-screen tests
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
 };
 
 TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  HWND window = MakeWindow(nullptr, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 0, 0, width, height);
+  HWND window = FullScreenWindow();
   ASSERT_NE(nullptr, window);
-  PumpMessages();
-  EXPECT_EQ(0, NonBlackPixels(window, width, height)) << "the window is black before the saver draws";
+  EXPECT_EQ(0, NonBlackPixels(window, screenWidth, screenHeight)) << "the window is black before the saver draws";
 
   EXPECT_EQ(1, BringUpDisplay(window));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(1, DeviceState.fullScreen);
-  EXPECT_EQ(width, DeviceState.clientWidth);
-  EXPECT_EQ(height, DeviceState.clientHeight);
+  EXPECT_EQ(screenWidth, DeviceState.clientWidth);
+  EXPECT_EQ(screenHeight, DeviceState.clientHeight);
   EXPECT_EQ(0, DeviceState.renderWidth);
   EXPECT_EQ(0, DeviceState.renderHeight);
   ASSERT_NE(nullptr, DeviceState.renderSurface);
@@ -170,11 +187,8 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   EXPECT_NE(0u, sceneTexture.textureHandle);
   EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), DeviceState.textureFilter);
 
-  for (int frame = 0; frame < 5; ++frame) {
-    EXPECT_EQ(1, PresentFrame(window));
-    PumpMessages();
-  }
-  EXPECT_GT(NonBlackPixels(window, width, height), width * height / 4);
+  PresentFrames(window, 5);
+  EXPECT_GT(NonBlackPixels(window, screenWidth, screenHeight), screenWidth * screenHeight / 4);
 
   ExtraReferences extra;
   TakeIndependentObjects(extra);
@@ -183,6 +197,30 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   EXPECT_EQ(2, DeviceState.deviceStatus);
   extra.ExpectEachIsTheLast();
   EXPECT_EQ(0, PresentFrame(window));
+}
+
+// Wine's DirectDraw, like Windows', is reset by a display-mode request: every video-memory
+// surface is lost, the texture with them. The next frame restores them and reloads the
+// texture, under the same handle, and the picture is the textured tunnel again.
+TEST_F(DisplayOnWine, FrameAfterAResetRestoresTheSurfacesAndIsTextured) {
+  HWND window = FullScreenWindow();
+  ASSERT_NE(nullptr, window);
+  ASSERT_EQ(1, BringUpDisplay(window));
+  ASSERT_EQ(1, PresentFrame(window));
+  const D3DTEXTUREHANDLE handle = sceneTexture.textureHandle;
+  // Wine resets on any request, the mode in use included, granted or not.
+  DeviceState.directDraw2->SetDisplayMode(static_cast<DWORD>(screenWidth), static_cast<DWORD>(screenHeight), 32, 0, 0);
+  ASSERT_EQ(DDERR_SURFACELOST, sceneTexture.textureSurface->IsLost()) << "Wine kept the surfaces";
+
+  PresentFrames(window, 5);
+  EXPECT_EQ(DD_OK, sceneTexture.textureSurface->IsLost());
+  EXPECT_EQ(handle, sceneTexture.textureHandle);
+  EXPECT_FALSE(LogFileExists()) << LogFileText();
+  // The flat white of an untextured tunnel would give a handful of colours; the wall artwork gives many.
+  std::set<DWORD> colours;
+  EXPECT_GT(NonBlackPixels(window, screenWidth, screenHeight, &colours), screenWidth * screenHeight / 4);
+  EXPECT_GT(colours.size(), 32u);
+  EXPECT_EQ(1, TearDownDisplay(window));
 }
 
 TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture) {
@@ -211,10 +249,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   ClientToScreen(child, &origin);
   RECT childArea = {origin.x, origin.y, origin.x + width, origin.y + height};
   EXPECT_EQ(0, NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea)) << "black before the first frame";
-  for (int frame = 0; frame < 5; ++frame) {
-    EXPECT_EQ(1, PresentFrame(child));
-    PumpMessages();
-  }
+  PresentFrames(child, 5);
   EXPECT_GT(NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea), (width / 4) * (height / 4) / 4);
   RECT parentBorder = {origin.x - 20, origin.y - 20, origin.x + width + 20, origin.y};
   EXPECT_EQ(0, NonBlackPixelsOnPrimary(DeviceState.frontSurface, parentBorder)) << "the copy spilled over the child";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/diagnostics.h"
 #include "display/display.h"
 #include "display_test_support.h"
 #include "fakes/fake_directx.h"
@@ -42,9 +43,13 @@ class Present : public ::testing::Test {
   void PlaceWindow(int x, int y, int width, int height) {
     SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  // One frame of the title sequence with the logo, then presentation.
-  static std::vector<std::string> FrameThen(const std::vector<std::string>& presentation) {
+  // The check for lost surfaces and what recovery it calls for, one frame of the title
+  // sequence with the logo (DrawFrame asks IsLost again), then presentation.
+  static std::vector<std::string> FrameThen(const std::vector<std::string>& presentation,
+                                            const std::vector<std::string>& recovery = {}) {
     std::vector<std::string> lines = {"Surface::IsLost(S1)"};
+    lines.insert(lines.end(), recovery.begin(), recovery.end());
+    lines.push_back("Surface::IsLost(S1)");
     lines.insert(lines.end(), fake::tunnelCalls.begin(), fake::tunnelCalls.end());
     lines.insert(lines.end(), fake::logoCalls.begin(), fake::logoCalls.end());
     lines.push_back("Device::EndScene(Dev1)");
@@ -124,6 +129,42 @@ TEST_F(Present, NothingIsDrawnUntilTheDeviceIsReadyNorAfterTeardown) {
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_EQ(0, PresentFrame(window)) << "after teardown";
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
+}
+
+// A reset loses every video-memory surface. The next frame restores them and loads the
+// texture again from its source under the same handle; a surface made in another display
+// mode has the display made anew; when even that fails, one line is logged and it stays down.
+TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
+  BringUp(true);
+  fake::FailCall("Surface::IsLost(S1)", 1, DDERR_SURFACELOST);
+  EXPECT_EQ(1, PresentFrame(window));
+  EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(
+      {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"},
+      {"Surface::Restore(S1)", "Surface::Restore(S2)", "Surface::Restore(S3)",
+       "Surface::QueryInterface(S3,IID_IDirect3DTexture2)", "Surface::QueryInterface(S4,IID_IDirect3DTexture2)",
+       "Texture::Load(S3,S4)", "Texture::Release(S3)", "Texture::Release(S4)"})));
+  EXPECT_EQ(3u, fake::Device("Dev1")->draws.back().renderStates.at(D3DRENDERSTATE_TEXTUREHANDLE));
+
+  fake::FailCall("Surface::IsLost", 1, DDERR_SURFACELOST);
+  fake::FailCall("Surface::Restore(S1)", 1, DDERR_WRONGMODE);
+  EXPECT_EQ(1, PresentFrame(window));
+  EXPECT_EQ(0, fake::Object("Dev1")->refs);
+  EXPECT_FALSE(fake::Device("Dev2")->draws.empty()) << "the frame is drawn on the display made anew";
+
+  fake::FailCall("Surface::IsLost", 1, DDERR_SURFACELOST);
+  fake::FailCall("Surface::Restore", 1, DDERR_WRONGMODE);
+  fake::FailCall("CreateViewport", 1, DDERR_OUTOFMEMORY);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  UpdateWindow(window);
+  EXPECT_EQ(0, PresentFrame(window));
+  HDC dc = GetDC(window);
+  EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 160, 120)) << "the window is painted black";
+  ReleaseDC(window, dc);
+  EXPECT_EQ(display_test::LogFileBytes("Create viewport error \n" + std::string(ResultText(DDERR_OUTOFMEMORY)) + "."),
+            display_test::LogFileText());
+  DeleteFileA("vykerror.txt");
+  EXPECT_EQ(0, PresentFrame(window));
+  EXPECT_FALSE(display_test::LogFileExists()) << "the failure is logged once";
 }
 
 }  // namespace
