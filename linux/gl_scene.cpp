@@ -37,6 +37,18 @@ bool HasExtension(const char* name) {
   return false;
 }
 
+// glProvokingVertex is core from OpenGL 3.2 and otherwise an extension. Its address proves
+// nothing: glXGetProcAddressARB hands out an entry for any name, so the context itself is asked.
+bool HasProvokingVertex() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  int major = 0;
+  int minor = 0;
+  if (version != nullptr && sscanf(version, "%d.%d", &major, &minor) == 2 && (major > 3 || (major == 3 && minor >= 2))) {
+    return true;
+  }
+  return HasExtension("GL_ARB_provoking_vertex") || HasExtension("GL_EXT_provoking_vertex");
+}
+
 // One strip, handed to OpenGL where it lies. The colour is Direct3D's 0xAARRGGBB,
 // which is blue, green, red, alpha in memory: OpenGL's BGRA order.
 void DrawStrip(const TLVertex* vertices, GLsizei count) {
@@ -54,16 +66,15 @@ int SetUpGlScene(int32_t linear) {
     return 0;
   }
   // Direct3D's flat shading colours a triangle by its first vertex, OpenGL's by its last.
-  PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
-      glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glProvokingVertex")));
-  if (provokingVertex == nullptr) {
-    provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
-        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glProvokingVertexEXT")));
-  }
-  if (provokingVertex == nullptr) {
+  if (!HasProvokingVertex()) {
     fprintf(stderr, "vyk: OpenGL lacks glProvokingVertex\n");
     return 0;
   }
+  const char* entry = HasExtension("GL_ARB_provoking_vertex") || !HasExtension("GL_EXT_provoking_vertex")
+                          ? "glProvokingVertex"
+                          : "glProvokingVertexEXT";
+  PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
+      glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(entry)));
   provokingVertex(GL_FIRST_VERTEX_CONVENTION);
 
   if (!DecodeArtwork(artworkTexels)) {
