@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The native hack from outside, on a private 640x480 Xvfb with Mesa: picture, logo, window options, exits.
-# Usage: hack_xvfb_check.sh VYK WINDOW_HOST PICTURE_PY WORKDIR
-vyk=$1 window_host=$2 picture_py=$3 work=$4
+# The native hack from outside, on a private 640x480 Xvfb with Mesa: picture, logo, window and
+# standard options, frame rate and its overlay, exits.
+# Usage: hack_xvfb_check.sh VYK WINDOW_HOST PICTURE_PY WORKDIR SWAP_COUNTER
+vyk=$1 window_host=$2 picture_py=$3 work=$4 swap_counter=$5
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 
@@ -20,7 +21,8 @@ check() {
 source "$(dirname "$picture_py")/picture_checks.sh"
 
 source "$(dirname "$0")/../../scripts/lib/display.sh"
-vyk_start_xvfb 640x480x24 "$work/xvfb.pid" "$work/xvfb.log" || exit 1
+# -noreset: clients start right after the last one left, when a resetting server would drop them.
+vyk_start_xvfb 640x480x24 "$work/xvfb.pid" "$work/xvfb.log" -noreset || exit 1
 xvfb_pid=$vyk_xvfb_pid
 hack_pid=
 host_pid=
@@ -51,9 +53,68 @@ ends_with_zero_within() {
   echo "still running after ${1:-1} s"
   return 1
 }
-exits_zero_on() {
+# The hack ends by signal $1 (its shell status 128 + the number) within a second of it.
+ends_by_signal() {
+  local expected i status
+  expected=$((128 + $(kill -l "$1")))
   kill "-$1" "$hack_pid"
-  ends_with_zero_within 1
+  for i in $(seq $((20 * ${VYK_SLOWDOWN:-1}))); do
+    if ! kill -0 "$hack_pid" 2>/dev/null; then
+      wait "$hack_pid"
+      status=$?
+      hack_pid=
+      [ "$status" -eq "$expected" ] || { echo "status $status, not $expected; $(cat "$work/hack.log")"; return 1; }
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo "still running a second after SIG$1"
+  return 1
+}
+# The hack is still running after SECONDS.
+still_running_after() {
+  pause "$1"
+  kill -0 "$hack_pid" 2>/dev/null || { echo "ended; $(cat "$work/hack.log")"; return 1; }
+}
+# The bottom-left corner holds the frame-rate overlay: a black box with white glyphs,
+# where the 5 x 7 glyphs of "FPS: 00.0" at 2 pixels a cell light 10 to 40 % of the box.
+overlay_shown() {
+  local black white
+  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
+  at_least "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.99 && at_least "$white" 0.1 && at_most "$white" 0.4
+}
+overlay_absent() {
+  local black white
+  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
+  at_most "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.5
+}
+# Frames a second the hack presented, from the swap counter's file $1: from the first count
+# a second after its first frame, when start-up no longer weighs, to one 2 s later.
+counted() {
+  python3 -c 'import struct, sys
+data = open(sys.argv[1], "rb").read(24)
+n, first, last = struct.unpack("<Qqq", data) if len(data) == 24 else (0, 0, 0)
+print(n, last, last - first)' "$1" 2>/dev/null || echo "0 0 0"
+}
+presented_rate() {
+  local i n last span n0= last0=
+  for i in $(seq $((100 * ${VYK_SLOWDOWN:-1}))); do
+    read -r n last span <<<"$(counted "$1")"
+    if [ -z "$n0" ] && [ "$span" -ge 1000000 ]; then
+      n0=$n last0=$last
+    elif [ -n "$n0" ] && [ $((last - last0)) -ge 2000000 ]; then
+      awk -v n="$((n - n0))" -v t="$((last - last0))" 'BEGIN { printf "%.2f\n", n * 1000000 / t }'
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "not three seconds of frames counted"
+  return 1
+}
+rate_between() {
+  local rate
+  rate=$(presented_rate "$1") || { echo "$rate"; return 1; }
+  at_least "$rate" "$2" && at_most "$rate" "$3"
 }
 
 # --root, logo on: the tunnel, its symmetry and motion, the logo; SIGTERM ends it.
@@ -65,14 +126,38 @@ check "--root: the tunnel covers the screen" at_least "$(picture covered "$work/
 check "--root: the tunnel is mirror-symmetric about the vertical centre line" mirrored "$work/a.ppm"
 check "--root: consecutive screenshots differ, the tunnel moves" at_least "$(picture changed "$work/a.ppm" "$work/b.ppm")" 0.2
 check "--root --logo: the logo comes in along the top" logo_appears logo-on
-check "SIGTERM ends the hack with exit code 0 within a second" exits_zero_on TERM
+check "without --fps no frame-rate overlay is drawn" overlay_absent "$work/a.ppm"
+check "SIGTERM ends the hack by SIGTERM within a second" ends_by_signal TERM
 
 # --no-logo, at the slowest speed with point filtering: never a logo; SIGINT ends it.
 start_hack --root --no-logo --no-linear --speed 10
 film logo-off
 check "--no-logo: the tunnel covers the screen" at_least "$(picture covered "$work/logo-off-30.ppm")" 0.95
 check "--no-logo: no logo appears" logo_never_appears logo-off
-check "SIGINT ends the hack with exit code 0 within a second" exits_zero_on INT
+check "SIGINT ends the hack by SIGINT within a second" ends_by_signal INT
+
+# XScreenSaver's standard options, the harmless ones included, with the display named on
+# the command line alone: the tunnel with the overlay, at the pace --delay and --speed give.
+display=$DISPLAY
+env -u DISPLAY VYK_BENCH_COUNTER="$work/fps.counter" LD_PRELOAD="$swap_counter" \
+  "$vyk" -root -fps -delay 50000 -install -noinstall -mono -visual default -display "$display" >"$work/hack.log" 2>&1 &
+hack_pid=$!
+check "-delay 50000: 20 frames a second" rate_between "$work/fps.counter" 17 20.5
+shot "$work/fps.ppm"
+check "-fps -install -noinstall -mono -visual default -display: the tunnel covers the screen" at_least "$(picture covered "$work/fps.ppm")" 0.95
+check "-fps: the frame-rate overlay sits in the bottom-left corner" overlay_shown "$work/fps.ppm"
+check "SIGTERM ends the hack with the overlay by SIGTERM" ends_by_signal TERM
+VYK_BENCH_COUNTER="$work/slow.counter" LD_PRELOAD="$swap_counter" start_hack -root -delay 50000 -speed 2
+check "-delay 50000 -speed 2: 10 frames a second" rate_between "$work/slow.counter" 8.5 10.25
+check "SIGTERM ends the slower hack by SIGTERM" ends_by_signal TERM
+
+# Started with the stop signals blocked, as a parent's mask may leave them: they still end it.
+python3 -c 'import os, signal, sys
+signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
+os.execv(sys.argv[1], sys.argv[1:])' "$vyk" --root >"$work/hack.log" 2>&1 &
+hack_pid=$!
+pause 1
+check "started with SIGTERM and SIGINT blocked, SIGTERM still ends the hack by SIGTERM" ends_by_signal TERM
 
 # A window given by XScreenSaver, by option or by environment: drawn at its size, followed
 # when it changes, and the end of the run when it goes away.
@@ -111,10 +196,51 @@ XSCREENSAVER_WINDOW=$(head -n 1 "$work/host2.out") start_hack --root
 sleep 1.5
 shot "$work/full.ppm"
 check "--root with XSCREENSAVER_WINDOW: the tunnel fills that 360x270 window" draws_in_window 360x270 environment
-check "SIGTERM ends the hack in a given window with exit code 0" exits_zero_on TERM
+check "SIGTERM ends the hack in a given window by SIGTERM" ends_by_signal TERM
 exec {host_in}>&-
 wait "$host_pid" 2>/dev/null
 host_pid=
+
+# Its own window: a window manager's other messages leave it running, WM_DELETE_WINDOW closes it.
+exec {host_in}> >("$window_host" 10 10 >"$work/host3.out" 2>&1)
+host_pid=$!
+start_hack --window
+own_window=$(vyk_wait_window Vyk 10 "$hack_pid")
+printf 'message %x WM_PROTOCOLS _NET_WM_PING\n' "$own_window" >&"$host_in"
+printf 'message %x VYK_OTHER WM_DELETE_WINDOW\n' "$own_window" >&"$host_in"
+check "--window: other client messages leave the hack running" still_running_after 1
+printf 'message %x WM_PROTOCOLS WM_DELETE_WINDOW\n' "$own_window" >&"$host_in"
+check "--window: WM_DELETE_WINDOW ends the hack with exit code 0" ends_with_zero_within 3
+exec {host_in}>&-
+wait "$host_pid" 2>/dev/null
+host_pid=
+
+# Start-up failures name their cause: the window that cannot be drawn into, the missing
+# first-vertex flat shading (a context of OpenGL 3.1 without the extensions).
+fails_with() {
+  local expected=$1 status
+  shift
+  "$@" >"$work/fail.out" 2>"$work/fail.err"
+  status=$?
+  [ "$status" -eq 1 ] || { echo "exit $status"; return 1; }
+  [ "$(cat "$work/fail.err")" = "$expected" ] || { echo "stderr: $(cat "$work/fail.err")"; return 1; }
+}
+check "--window-id of no window: the message names that window" \
+  fails_with "vyk: cannot draw with OpenGL into window 0x3fffff1" "$vyk" --window-id 0x3fffff1
+check "OpenGL 3.1 without provoking-vertex extensions: refused with its reason" \
+  fails_with "vyk: OpenGL lacks glProvokingVertex" env MESA_GL_VERSION_OVERRIDE=3.1 \
+  MESA_EXTENSION_OVERRIDE="-GL_ARB_provoking_vertex -GL_EXT_provoking_vertex" "$vyk" --root
+
+help_line() {
+  local status
+  "$vyk" "$1" >"$work/help.out" 2>"$work/help.err"
+  status=$?
+  [ "$status" -eq 0 ] || { echo "exit $status"; return 1; }
+  [ "$(wc -l <"$work/help.out")" -eq 1 ] && grep -q '^usage: vyk .*--fps' "$work/help.out" || { echo "stdout: $(cat "$work/help.out")"; return 1; }
+  [ ! -s "$work/help.err" ] || { echo "stderr: $(cat "$work/help.err")"; return 1; }
+}
+check "--help: the usage line on stdout, exit code 0" help_line --help
+check "-help: the usage line on stdout, exit code 0" help_line -help
 
 # Bad command lines: one usage line on stderr, exit code 1, nothing drawn.
 bad_line() {
@@ -126,7 +252,8 @@ bad_line() {
   [ "$lines" -eq 1 ] && grep -q '^usage: vyk ' "$work/bad.err" || { echo "stderr: $(cat "$work/bad.err")"; return 1; }
   [ ! -s "$work/bad.out" ] || { echo "stdout: $(cat "$work/bad.out")"; return 1; }
 }
-for line in "--speed 0" "--speed 11" "--speed fast" "--speed" "--window-id" "--window-id nothing" "--fps" "extra"; do
+for line in "--speed 0" "--speed 11" "--speed fast" "--speed" "--window-id" "--window-id nothing" "--frames" "extra" \
+  "--delay" "--delay -1" "--delay 1000001" "--display" "--visual"; do
   # shellcheck disable=SC2086
   check "bad option \"$line\": usage line, exit code 1" bad_line $line
 done
