@@ -69,6 +69,9 @@ ends_by_signal() {
     sleep 0.05
   done
   echo "still running a second after SIG$1"
+  kill -KILL "$hack_pid"
+  wait "$hack_pid" 2>/dev/null
+  hack_pid=
   return 1
 }
 # The hack is still running after SECONDS.
@@ -220,7 +223,7 @@ host_pid=
 fails_with() {
   local expected=$1 status
   shift
-  "$@" >"$work/fail.out" 2>"$work/fail.err"
+  timeout $((10 * ${VYK_SLOWDOWN:-1})) "$@" >"$work/fail.out" 2>"$work/fail.err"
   status=$?
   [ "$status" -eq 1 ] || { echo "exit $status"; return 1; }
   [ "$(cat "$work/fail.err")" = "$expected" ] || { echo "stderr: $(cat "$work/fail.err")"; return 1; }
