@@ -79,18 +79,6 @@ still_running_after() {
   pause "$1"
   kill -0 "$hack_pid" 2>/dev/null || { echo "ended; $(cat "$work/hack.log")"; return 1; }
 }
-# The bottom-left corner holds the frame-rate overlay: a black box with white glyphs,
-# where the 5 x 7 glyphs of "FPS: 00.0" at 2 pixels a cell light 10 to 40 % of the box.
-overlay_shown() {
-  local black white
-  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
-  at_least "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.99 && at_least "$white" 0.1 && at_most "$white" 0.4
-}
-overlay_absent() {
-  local black white
-  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
-  at_most "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.5
-}
 # Frames a second the hack presented, from the swap counter's file $1: from the first count
 # a second after its first frame, when start-up no longer weighs, to one 2 s later.
 counted() {
