@@ -5,7 +5,7 @@
 # Xvfb OPTIONs (-noreset for one that outlives its clients). Writes its pid to PIDFILE and its
 # display number to PIDFILE with .pid replaced by .display, sets vyk_xvfb_pid and exports
 # DISPLAY. Its output goes to LOG (default: nowhere). Fails, with a line on stderr, when no
-# display number comes within 10 s.
+# display number comes within 30 s (times VYK_SLOWDOWN), or as soon as Xvfb has ended.
 # Must run in the calling shell, not in $(...), or DISPLAY and the child are lost.
 vyk_start_xvfb() {
   local size=$1 pidfile=$2 log=${3:-/dev/null} numfile num="" i fd
@@ -20,7 +20,7 @@ vyk_start_xvfb() {
   vyk_xvfb_pid=$!
   exec {fd}>&-
   echo "$vyk_xvfb_pid" >"$pidfile"
-  for i in $(seq 100); do
+  for i in $(seq $((300 * ${VYK_SLOWDOWN:-1}))); do
     num=$(cat "$numfile" 2>/dev/null || true)
     [ -n "$num" ] && break
     kill -0 "$vyk_xvfb_pid" 2>/dev/null || break

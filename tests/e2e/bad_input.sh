@@ -21,7 +21,7 @@ done
 check "nothing appears for a refused command line" test -z "$(xdotool search --name '^(Screen Saver|Vyk ScreenSaver Setup)$' 2>/dev/null)"
 
 start_saver /x
-check "started through wine, /x exits with 255" closes_with "$saver_pid" 10 255
+check "started through wine, /x exits with 255" closes_with "$saver_pid" 30 255
 end_all
 
 # garbage NAME KEY=VALUE...: the saver with these settings draws and closes on a key.
@@ -32,7 +32,7 @@ garbage() {
   if start_full_screen; then
     check "$name: the saver draws" wait_drawn "$work/garbage.ppm"
     press_key x
-    check "$name: the saver closes on a key with exit code 0" closes_with "$saver_pid" 10 0
+    check "$name: the saver closes on a key with exit code 0" closes_with "$saver_pid" 30 0
   else
     fail "$name: the saver draws" "$problem"
   fi

@@ -38,7 +38,7 @@ rm -f "$control_ini"
 if open_dialog /c; then
   pass "/c opens the dialog \"$dialog_title\""
   in_dialog Return
-  check "Enter in the dialog exits with 1" closes_with "$saver_pid" 15 1
+  check "Enter in the dialog exits with 1" closes_with "$saver_pid" 30 1
   check "OK stores RedrawSpeed, Logos, Linear and Hardware in the user's key, not in control.ini" settings_written_in_order
 else
   fail "/c opens the dialog \"$dialog_title\"" "no such window appeared"
@@ -48,7 +48,7 @@ end_all
 # The logo box unchecked with Space (the dialog starts with the focus on it), then OK.
 if open_dialog /c; then
   in_dialog space Return
-  check "unchecking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 15 1
+  check "unchecking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 30 1
   check "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" \
     user_key_holds "RedrawSpeed=1 Logos=0 Linear=1 Hardware=1"
 else
@@ -63,7 +63,7 @@ user_settings >"$work/before.ini.key"
 if open_dialog /c:1234; then
   pass "/c:1234 opens the dialog \"$dialog_title\""
   in_dialog Escape
-  check "Escape in the dialog exits with 0" closes_with "$saver_pid" 15 0
+  check "Escape in the dialog exits with 0" closes_with "$saver_pid" 30 0
   check "Escape leaves control.ini as it was" unchanged_since "$work/before.ini"
 else
   fail "/c:1234 opens the dialog \"$dialog_title\"" "no such window appeared"
@@ -92,7 +92,7 @@ if open_dialog; then
     fail "the About button opens the About box" "no window \"About Box\" appeared"
   fi
   in_dialog Escape
-  check "the dialog then still closes with Escape and exit code 0" closes_with "$saver_pid" 15 0
+  check "the dialog then still closes with Escape and exit code 0" closes_with "$saver_pid" 30 0
   check "the About box and Escape leave control.ini as it was" unchanged_since "$work/before.ini"
 else
   fail "a start without arguments opens the dialog \"$dialog_title\"" "no such window appeared"
@@ -108,18 +108,18 @@ if { printf x >>"$control_ini"; } 2>/dev/null; then
   fail "settings last with control.ini unwritable" "chattr +i did not lock control.ini"
 elif open_dialog /c; then
   in_dialog Return
-  check "with control.ini unwritable, OK exits with 1" closes_with "$saver_pid" 15 1
+  check "with control.ini unwritable, OK exits with 1" closes_with "$saver_pid" 30 1
   check "settings only in control.ini are read: OK stores them unchanged in the user's key" \
     user_key_holds "RedrawSpeed=5 Logos=0 Linear=1 Hardware=0"
   end_all
   open_dialog /c
   in_dialog space Return
-  check "with control.ini unwritable, checking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 15 1
+  check "with control.ini unwritable, checking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 30 1
   end_all
   # The next run shows what the last OK stored and writes back what it shows.
   open_dialog /c
   in_dialog Return
-  closes_with "$saver_pid" 15 1 >/dev/null
+  closes_with "$saver_pid" 30 1 >/dev/null
   check "the next run reads Logos=1 as set in the dialog, not control.ini's 0" \
     user_key_holds "RedrawSpeed=5 Logos=1 Linear=1 Hardware=0"
   check "control.ini stays as it was" cmp -s "$work/locked.ini" "$control_ini"

@@ -11,7 +11,7 @@ closes_on() {
   shift
   if start_full_screen; then
     "$@"
-    check "$name" closes_with "$saver_pid" 10 0
+    check "$name" closes_with "$saver_pid" 30 0
   else
     fail "$name" "$problem"
   fi
@@ -40,7 +40,7 @@ if start_full_screen; then
   check "moving the mouse by 3 pixels leaves the saver running" still_running "$saver_pid"
   # A further 2 pixels from the same reference point make 5.
   xdotool mousemove 323 242
-  check "small movements add up: 2 more pixels close it with exit code 0" closes_with "$saver_pid" 10 0
+  check "small movements add up: 2 more pixels close it with exit code 0" closes_with "$saver_pid" 30 0
 else
   fail "moving the mouse by 3 pixels leaves the saver running" "$problem"
 fi
@@ -49,12 +49,12 @@ end_all
 if start_full_screen; then
   first_pid=$saver_pid first_window=$saver_window
   start_saver /s
-  check "a second start while the saver runs exits with 0" closes_with "$saver_pid" 10 0
+  check "a second start while the saver runs exits with 0" closes_with "$saver_pid" 30 0
   pause 0.5
   check "the first saver keeps running after the second start" still_running "$first_pid"
   saver_window=$first_window
   press_key x
-  check "the first saver still closes on a key press afterwards" closes_with "$first_pid" 10 0
+  check "the first saver still closes on a key press afterwards" closes_with "$first_pid" 30 0
 else
   fail "a second start while the saver runs exits with 0" "$problem"
 fi

@@ -94,30 +94,37 @@ closes_with() {
 still_running() { kill -0 "$1" 2>/dev/null || { echo "it ended"; return 1; }; }
 
 
-# Starts the full-screen saver with the pointer at the screen centre and waits for its window
-# (sets saver_window) and then for its first frames. When no window appears it fails and
-# says so in $problem.
+# start_full_screen [black]: starts the full-screen saver with the pointer at the screen centre
+# and waits for its window (sets saver_window) and then for its first frame on screen, so that
+# the first tick, before which the saver refuses to close, has come. With "black" (a saver that
+# cannot draw) it waits a moment instead. When no window or no frame appears it fails and says
+# so in $problem.
 start_full_screen() {
   xdotool mousemove 320 240
   start_saver /s
   saver_window=$(vyk_wait_window "Screen Saver" 20) || { problem="no window titled \"Screen Saver\" appeared"; return 1; }
-  pause 1.5
+  if [ "${1:-}" = black ]; then
+    pause 1.5
+  else
+    wait_drawn "$work/started.ppm" >"$work/why-not-drawn" || { problem=$(cat "$work/why-not-drawn"); return 1; }
+  fi
 }
 
 # Real key press and mouse input, as the user gives it. Without a window manager a key
 # reaches only the window that has the X input focus.
 press_key() { xdotool windowfocus --sync "$saver_window" 2>/dev/null; sleep 0.1; xdotool key "$1"; }
 
-# Takes screenshots into $1 for up to 10 s (times the slowdown) until one shows the saver's picture (95 % of the
-# screen not black); fails when none does.
+# Takes screenshots into $1 for up to 30 s (times the slowdown) until one shows the saver's
+# picture (95 % of the screen not black); fails when none does.
 wait_drawn() {
-  local i share
-  for i in $(seq $((40 * VYK_SLOWDOWN))); do
+  local share=0 deadline=$((SECONDS + 30 * VYK_SLOWDOWN))
+  while :; do
     shot "$1"
     share=$(picture covered "$1")
     at_least "$share" 0.95 >/dev/null && return 0
+    [ "$SECONDS" -lt "$deadline" ] || break
     sleep 0.2
   done
-  echo "after $((10 * VYK_SLOWDOWN)) s only a share of $share of the screen is not black"
+  echo "after $((30 * VYK_SLOWDOWN)) s only a share of $share of the screen is not black"
   return 1
 }

@@ -22,14 +22,19 @@ error_file_says_why() {
 no_file() { [ ! -e "$1" ] || { echo "$1 exists"; return 1; }; }
 
 export WINEDLLOVERRIDES="$base_overrides;ddraw=d"
-if start_full_screen; then
+# Without DirectDraw the log is written while the window is made, before the first tick.
+wait_file() {
+  local deadline=$((SECONDS + 30 * VYK_SLOWDOWN))
+  until [ -s "$1" ]; do [ "$SECONDS" -lt "$deadline" ] || return 1; sleep 0.1; done
+}
+if start_full_screen black && { wait_file "$work/vykerror.txt" || { problem="no vykerror.txt appeared"; false; }; }; then
   pause 1
   shot "$work/black.ppm"
   check "without DirectDraw the saver's screen stays black" at_most "$(picture brightest "$work/black.ppm")" 8
   check "vykerror.txt says \"Failed to create DirectDraw.\" and nothing else" error_file_says_why
   check "with its folder writable, no vykerror.txt goes to the temporary folder" no_file "$temp_log"
   press_key x
-  check "without DirectDraw the saver still closes on a key with exit code 0" closes_with "$saver_pid" 10 0
+  check "without DirectDraw the saver still closes on a key with exit code 0" closes_with "$saver_pid" 30 0
 else
   fail "without DirectDraw the saver's screen stays black" "$problem"
 fi
@@ -46,12 +51,13 @@ else
   saver_pid=$!
   started+=("$saver_pid")
   if saver_window=$(vyk_wait_window "Screen Saver" 20); then
-    sleep 2
+    wait_file "$temp_log"
+    pause 1
     check "an unwritable current folder sends vykerror.txt to the temporary folder, same bytes" \
       error_file_says_why "$temp_log"
     check "the unwritable current folder stays without vykerror.txt" no_file "$locked/vykerror.txt"
     press_key x
-    check "the saver in an unwritable folder still closes on a key with exit code 0" closes_with "$saver_pid" 10 0
+    check "the saver in an unwritable folder still closes on a key with exit code 0" closes_with "$saver_pid" 30 0
   else
     fail "an unwritable current folder sends vykerror.txt to the temporary folder" "no saver window appeared"
   fi

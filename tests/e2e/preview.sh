@@ -21,8 +21,8 @@ start_saver /p "$handle"
 pause 3
 check "the preview keeps running inside the settings page's window" still_running "$saver_pid"
 : >"$work/stop.txt"
-check "the preview ends with exit code 0 when the settings page's window goes" closes_with "$saver_pid" 10 0
-wait_exit "$host_pid" 10
+check "the preview ends with exit code 0 when the settings page's window goes" closes_with "$saver_pid" 30 0
+wait_exit "$host_pid" 30
 host_saw_preview() {
   local seen
   seen=$(tr -d '\r' <"$work/host.txt")

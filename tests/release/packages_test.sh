@@ -31,11 +31,12 @@ reg_value() {
     awk -v name="$2" '$1 == name { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]+/, ""); print; exit }'
 }
 
-# Waits up to 30 s for the uninstaller, which reruns itself from a temporary copy and so
-# returns before the work is done, to have removed the saver and its own file.
+# Waits up to 60 s (times the slowdown) for the uninstaller, which reruns itself from a
+# temporary copy and so returns before the work is done, to have removed the saver and its
+# own file.
 wait_uninstalled() {
   local i
-  for i in $(seq 60); do
+  for i in $(seq $((120 * ${VYK_SLOWDOWN:-1}))); do
     [ ! -e "$installed" ] && [ ! -e "$uninstaller" ] && [ -z "$(reg_value "$uninstall_key" DisplayName)" ] && return 0
     sleep 0.5
   done

@@ -111,11 +111,10 @@ TEST_F(SaverProcTest, RealTimerTicksAndIsKilledAtDestruction) {
     created = window;
     timer = saverProcState.timerId;
     EXPECT_EQ(timer, 1u);
-    DWORD start = GetTickCount();
-    while (saverProcState.awaitingFirstTick && GetTickCount() - start < 2000) {
+    waits::WaitUntil([] { return saverProcState.awaitingFirstTick == 0; }, [] {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
       shell_test::Pump();
-    }
+    });
     EXPECT_EQ(saverProcState.awaitingFirstTick, 0);
   });
   EXPECT_EQ(result, 0);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "harness/waits.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 
@@ -124,16 +125,15 @@ inline int RunSaver(HWND parent, std::function<void(HWND)> script) {
   return result;
 }
 
-// Puts the cursor at a point and waits until the platform reports it there.
+// Puts the cursor at a point and waits until the platform reports it there; Wine hands the
+// move to the X server and back, which a busy machine can delay for seconds.
 inline void PlaceCursor(int x, int y) {
   SetCursorPos(x, y);
-  for (int i = 0; i < 100; ++i) {
+  const auto there = [&] {
     POINT at;
-    GetCursorPos(&at);
-    if (at.x == x && at.y == y) return;
-    Sleep(5);
-  }
-  ADD_FAILURE() << "cursor did not reach " << x << "," << y;
+    return GetCursorPos(&at) && at.x == x && at.y == y;
+  };
+  if (!waits::WaitUntil(there, [] { Sleep(5); })) ADD_FAILURE() << "cursor did not reach " << x << "," << y;
 }
 
 // HKCU\Control Panel\Desktop ScreenSaveUsePassword, held for the life of a test
