@@ -7,18 +7,9 @@
 vyk=$1 helper=$2 picture_py=$3 work=$4
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
-check() {
-  local name=$1
-  shift
-  if "$@" >"$work/check.out" 2>&1; then
-    echo "ok: $name"
-  else
-    echo "FAIL: $name: $(tr '\n' ' ' <"$work/check.out")"
-    failures=$((failures + 1))
-  fi
-}
 source "$(dirname "$picture_py")/picture_checks.sh"
 source "$(dirname "$0")/../../scripts/lib/display.sh"
+source "$(dirname "$0")/checks.sh"
 
 # XScreenSaver refuses to run as root: as root the daemon and its tools run as nobody.
 # The home lies under /tmp, which every user can reach, whatever the build folder's modes.
@@ -53,17 +44,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds or SECONDS (times
-# VYK_SLOWDOWN) have passed.
-until_true() {
-  local seconds=$1 i
-  shift
-  for i in $(seq $((seconds * 5 * ${VYK_SLOWDOWN:-1}))); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.2
-  done
-  return 1
-}
 log() { cat "$home/xscreensaver.log" 2>/dev/null; }
 # The pid of the latest hack the daemon forked with the command line $1.
 forked_pid() { log | sed -n "s/.*forked \"$1\" in pid \([0-9]*\) .*/\1/p" | tail -n 1; }
@@ -78,6 +58,18 @@ normal_exit_logged() { log | grep -q "child pid $1 (vyk) exited normally with SI
 # the hack ended; the hack must then be gone.
 ended_by_deactivation() {
   log | grep -q "killing pid $1 (vyk)" && ! kill -0 "$1" 2>/dev/null
+}
+# cycle_and_deactivate COMMAND PID: a cycle ends the hack PID, which the daemon logs as a
+# normal exit, and starts COMMAND again; deactivation then ends that one.
+cycle_and_deactivate() {
+  local command=$1 pid=$2 next
+  as_user xscreensaver-command -cycle >/dev/null 2>&1
+  check "\"$command\": a cycle ends the hack, logged as a normal exit" until_true 20 normal_exit_logged "$pid"
+  check "\"$command\": the cycle starts it again" until_true 20 eval \
+    '[ "$(forked_pid "$command")" != "$pid" ] && hack_runs "$command"'
+  next=$(forked_pid "$command")
+  as_user xscreensaver-command -deactivate >/dev/null 2>&1
+  check "\"$command\": deactivation ends the hack" until_true 20 ended_by_deactivation "$next"
 }
 no_abnormal_exit() {
   ! log | grep -E "\(vyk\) (exited abnormally|crashed|terminated with signal)" || return 1
@@ -112,13 +104,7 @@ shot "$work/b.ppm"
 check "the tunnel moves" at_least "$(picture changed "$work/a.ppm" "$work/b.ppm")" 0.2
 check "the tunnel is mirror-symmetric" mirrored "$work/b.ppm"
 
-# A cycle stops the hack and starts it again: the daemon logs the end as normal.
-as_user xscreensaver-command -cycle >/dev/null 2>&1
-check "a cycle ends the hack, logged as a normal exit" until_true 20 normal_exit_logged "$first"
-check "the cycle starts vyk again" until_true 20 eval '[ "$(forked_pid "vyk --root")" != "$first" ] && hack_runs "vyk --root"'
-second=$(forked_pid "vyk --root")
-as_user xscreensaver-command -deactivate >/dev/null 2>&1
-check "deactivation ends the hack" until_true 20 ended_by_deactivation "$second"
+cycle_and_deactivate "vyk --root" "$first"
 
 # The frame rate, as the settings dialog's "Show frame rate" box adds it to the command.
 sed -i 's/vyk --root/vyk -root -fps/' "$home/.xscreensaver"
@@ -129,12 +115,7 @@ check "-fps: the tunnel over the whole screen" until_true 20 tunnel_shown fps
 check "-fps: the frame-rate overlay in the bottom-left corner" until_true 10 eval 'shot "$work/overlay.ppm" && overlay_shown "$work/overlay.ppm"'
 pause 2
 check "-fps: the hack still runs, no crash" kill -0 "$fps"
-as_user xscreensaver-command -cycle >/dev/null 2>&1
-check "-fps: a cycle ends the hack, logged as a normal exit" until_true 20 normal_exit_logged "$fps"
-check "-fps: the cycle starts it again" until_true 20 eval '[ "$(forked_pid "vyk -root -fps")" != "$fps" ] && hack_runs "vyk -root -fps"'
-fps=$(forked_pid "vyk -root -fps")
-as_user xscreensaver-command -deactivate >/dev/null 2>&1
-check "deactivation ends the hack with the overlay" until_true 20 ended_by_deactivation "$fps"
+cycle_and_deactivate "vyk -root -fps" "$fps"
 check "no run of vyk ended abnormally or crashed" no_abnormal_exit
 
 echo "$failures failed"
