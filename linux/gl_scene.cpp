@@ -37,16 +37,18 @@ bool HasExtension(const char* name) {
   return false;
 }
 
-// glProvokingVertex is core from OpenGL 3.2 and otherwise an extension. Its address proves
-// nothing: glXGetProcAddressARB hands out an entry for any name, so the context itself is asked.
-bool HasProvokingVertex() {
+// The name under which the context offers glProvokingVertex: core from OpenGL 3.2, otherwise
+// an extension; null when it has none. An address proves nothing, as glXGetProcAddressARB
+// hands out an entry for any name, so the context's version and extensions are asked.
+const char* ProvokingVertexEntry() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   int major = 0;
   int minor = 0;
-  if (version != nullptr && sscanf(version, "%d.%d", &major, &minor) == 2 && (major > 3 || (major == 3 && minor >= 2))) {
-    return true;
-  }
-  return HasExtension("GL_ARB_provoking_vertex") || HasExtension("GL_EXT_provoking_vertex");
+  const bool core = version != nullptr && sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                    (major > 3 || (major == 3 && minor >= 2));
+  if (core || HasExtension("GL_ARB_provoking_vertex")) return "glProvokingVertex";
+  if (HasExtension("GL_EXT_provoking_vertex")) return "glProvokingVertexEXT";
+  return nullptr;
 }
 
 // One strip, handed to OpenGL where it lies. The colour is Direct3D's 0xAARRGGBB,
@@ -66,13 +68,11 @@ int SetUpGlScene(int32_t linear) {
     return 0;
   }
   // Direct3D's flat shading colours a triangle by its first vertex, OpenGL's by its last.
-  if (!HasProvokingVertex()) {
+  const char* entry = ProvokingVertexEntry();
+  if (entry == nullptr) {
     fprintf(stderr, "vyk: OpenGL lacks glProvokingVertex\n");
     return 0;
   }
-  const char* entry = HasExtension("GL_ARB_provoking_vertex") || !HasExtension("GL_EXT_provoking_vertex")
-                          ? "glProvokingVertex"
-                          : "glProvokingVertexEXT";
   PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
       glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(entry)));
   provokingVertex(GL_FIRST_VERTEX_CONVENTION);

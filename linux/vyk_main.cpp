@@ -152,7 +152,11 @@ bool OpenHackWindow() {
   XSync(hackWindow.display, False);
   if (!ok || windowGone) {
     const Window failed = target != 0 ? target : hackWindow.window;
-    fprintf(stderr, "vyk: cannot draw with OpenGL into window 0x%lx\n", static_cast<unsigned long>(failed));
+    if (failed == 0) {
+      fprintf(stderr, "vyk: the display offers no OpenGL visual for a window of its own\n");
+    } else {
+      fprintf(stderr, "vyk: cannot draw with OpenGL into window 0x%lx\n", static_cast<unsigned long>(failed));
+    }
     return false;
   }
   return true;
