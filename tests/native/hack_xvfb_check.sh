@@ -25,7 +25,8 @@ cleanup() {
 trap cleanup EXIT
 
 crop() { convert "$1" -crop "$2+0+0" +repage "$3"; }
-start_hack() { "$vyk" "$@" >"$work/hack.log" 2>&1 & hack_pid=$!; }
+# $launcher, when set, is a command that starts the hack in its own process (by exec).
+start_hack() { ${launcher:-} "$vyk" "$@" >"$work/hack.log" 2>&1 & hack_pid=$!; }
 # The root window keeps the last picture of a hack that drew there (the server does not reset
 # between runs): a film starts once the new hack has presented two frames, counted by the swap
 # counter in $work/swaps.
@@ -141,11 +142,12 @@ check "-delay 50000 -speed 2: 10 frames a second" rate_between "$work/slow.count
 check "SIGTERM ends the slower hack by SIGTERM" ends_by_signal TERM
 
 # Started with the stop signals blocked, as a parent's mask may leave them: they still end it.
-python3 -c 'import os, signal, sys
+cat >"$work/blocked.py" <<'BLOCKED'
+import os, signal, sys
 signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
-os.execv(sys.argv[1], sys.argv[1:])' "$vyk" --root >"$work/hack.log" 2>&1 &
-hack_pid=$!
-pause 1
+os.execv(sys.argv[1], sys.argv[1:])
+BLOCKED
+launcher="python3 $work/blocked.py" start_counted_hack --root
 check "started with SIGTERM and SIGINT blocked, SIGTERM still ends the hack by SIGTERM" ends_by_signal TERM
 
 # A window given by XScreenSaver, by option or by environment: drawn at its size, followed
