@@ -46,38 +46,42 @@ trap cleanup EXIT
 
 log() { cat "$home/xscreensaver.log" 2>/dev/null; }
 # The pid of the latest hack the daemon forked with the command line $1.
-forked_pid() { log | sed -n "s/.*forked \"$1\" in pid \([0-9]*\) .*/\1/p" | tail -n 1; }
+forked_pid() { log | grep -F "forked \"$1\" in pid " | tail -n 1 | sed 's/.* in pid \([0-9]*\) .*/\1/'; }
 hack_runs() {
   local pid
   pid=$(forked_pid "$1")
   [ -n "$pid" ] && [ "$(readlink "/proc/$pid/exe")" = "$home/bin/vyk" ]
 }
 tunnel_shown() { shot "$work/$1.ppm" && at_least "$(picture covered "$work/$1.ppm")" 0.95; }
-normal_exit_logged() { log | grep -q "child pid $1 (vyk) exited normally with SIGTERM"; }
+# The daemon's log names a hack by the program of its command line, here the full path.
+normal_exit_logged() { log | grep -qF "child pid $1 ($home/bin/vyk) exited normally with SIGTERM"; }
 # Deactivation: the graphics process kills the hack and exits at once, without logging how
 # the hack ended; the hack must then be gone.
 ended_by_deactivation() {
-  log | grep -q "killing pid $1 (vyk)" && ! kill -0 "$1" 2>/dev/null
+  log | grep -qF "killing pid $1 ($home/bin/vyk)" && ! kill -0 "$1" 2>/dev/null
 }
 # cycle_and_deactivate COMMAND PID: a cycle ends the hack PID, which the daemon logs as a
 # normal exit, and starts COMMAND again; deactivation then ends that one.
 cycle_and_deactivate() {
-  local command=$1 pid=$2 next
+  local command=$1 pid=$2 next label=${1#"$home"/bin/}
   as_user xscreensaver-command -cycle >/dev/null 2>&1
-  check "\"$command\": a cycle ends the hack, logged as a normal exit" until_true 20 normal_exit_logged "$pid"
-  check "\"$command\": the cycle starts it again" until_true 20 eval \
+  check "\"$label\": a cycle ends the hack, logged as a normal exit" until_true 20 normal_exit_logged "$pid"
+  check "\"$label\": the cycle starts it again" until_true 20 eval \
     '[ "$(forked_pid "$command")" != "$pid" ] && hack_runs "$command"'
   next=$(forked_pid "$command")
   as_user xscreensaver-command -deactivate >/dev/null 2>&1
-  check "\"$command\": deactivation ends the hack" until_true 20 ended_by_deactivation "$next"
+  check "\"$label\": deactivation ends the hack" until_true 20 ended_by_deactivation "$next"
 }
 no_abnormal_exit() {
-  ! log | grep -E "\(vyk\) (exited abnormally|crashed|terminated with signal)" || return 1
+  ! log | grep -E "\([^)]*vyk\) (exited abnormally|crashed|terminated with signal)" || return 1
 }
 
 # A new user's one step, as the README gives it; then the test's own settings: Vyk alone,
 # no locking, no fading, no activation by itself.
 check "add-vyk-to-xscreensaver puts Vyk into a new user's list" as_user add-vyk-to-xscreensaver
+# The daemon puts its own hack folder first on PATH, where an installed vyk would win over
+# this build's: the entry names the build's by its full path, its options as the helper wrote them.
+sed -i "s|\tvyk --root|\t$home/bin/vyk --root|" "$home/.xscreensaver"
 cat >>"$home/.xscreensaver" <<'SETTINGS'
 mode:		one
 selected:	0
@@ -97,25 +101,25 @@ until_true 20 as_user xscreensaver-command -version || { echo "FAIL: the daemon 
 
 # Activation: the entry the helper wrote runs the hack, which draws the moving tunnel.
 as_user xscreensaver-command -activate >/dev/null 2>&1
-check "activation runs \"vyk --root\" from the user's list" until_true 20 hack_runs "vyk --root"
-first=$(forked_pid "vyk --root")
+check "activation runs the user's list's \"vyk --root\"" until_true 20 hack_runs "$home/bin/vyk --root"
+first=$(forked_pid "$home/bin/vyk --root")
 check "activation shows the tunnel over the whole screen" until_true 20 tunnel_shown a
 shot "$work/b.ppm"
 check "the tunnel moves" at_least "$(picture changed "$work/a.ppm" "$work/b.ppm")" 0.2
 check "the tunnel is mirror-symmetric" mirrored "$work/b.ppm"
 
-cycle_and_deactivate "vyk --root" "$first"
+cycle_and_deactivate "$home/bin/vyk --root" "$first"
 
 # The frame rate, as the settings dialog's "Show frame rate" box adds it to the command.
 sed -i 's/vyk --root/vyk -root -fps/' "$home/.xscreensaver"
 as_user xscreensaver-command -activate >/dev/null 2>&1
-check "activation runs \"vyk -root -fps\"" until_true 20 hack_runs "vyk -root -fps"
-fps=$(forked_pid "vyk -root -fps")
+check "activation runs \"vyk -root -fps\"" until_true 20 hack_runs "$home/bin/vyk -root -fps"
+fps=$(forked_pid "$home/bin/vyk -root -fps")
 check "-fps: the tunnel over the whole screen" until_true 20 tunnel_shown fps
 check "-fps: the frame-rate overlay in the bottom-left corner" until_true 10 eval 'shot "$work/overlay.ppm" && overlay_shown "$work/overlay.ppm"'
 pause 2
 check "-fps: the hack still runs, no crash" kill -0 "$fps"
-cycle_and_deactivate "vyk -root -fps" "$fps"
+cycle_and_deactivate "$home/bin/vyk -root -fps" "$fps"
 check "no run of vyk ended abnormally or crashed" no_abnormal_exit
 
 echo "$failures failed"
