@@ -37,6 +37,20 @@ bool HasExtension(const char* name) {
   return false;
 }
 
+// The name under which the context offers glProvokingVertex: core from OpenGL 3.2, otherwise
+// an extension; null when it has none. An address proves nothing, as glXGetProcAddressARB
+// hands out an entry for any name, so the context's version and extensions are asked.
+const char* ProvokingVertexEntry() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  int major = 0;
+  int minor = 0;
+  const bool core = version != nullptr && sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                    (major > 3 || (major == 3 && minor >= 2));
+  if (core || HasExtension("GL_ARB_provoking_vertex")) return "glProvokingVertex";
+  if (HasExtension("GL_EXT_provoking_vertex")) return "glProvokingVertexEXT";
+  return nullptr;
+}
+
 // One strip, handed to OpenGL where it lies. The colour is Direct3D's 0xAARRGGBB,
 // which is blue, green, red, alpha in memory: OpenGL's BGRA order.
 void DrawStrip(const TLVertex* vertices, GLsizei count) {
@@ -54,16 +68,13 @@ int SetUpGlScene(int32_t linear) {
     return 0;
   }
   // Direct3D's flat shading colours a triangle by its first vertex, OpenGL's by its last.
-  PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
-      glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glProvokingVertex")));
-  if (provokingVertex == nullptr) {
-    provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
-        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glProvokingVertexEXT")));
-  }
-  if (provokingVertex == nullptr) {
+  const char* entry = ProvokingVertexEntry();
+  if (entry == nullptr) {
     fprintf(stderr, "vyk: OpenGL lacks glProvokingVertex\n");
     return 0;
   }
+  PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
+      glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(entry)));
   provokingVertex(GL_FIRST_VERTEX_CONVENTION);
 
   if (!DecodeArtwork(artworkTexels)) {

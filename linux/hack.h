@@ -2,6 +2,7 @@
 #ifndef VYK_LINUX_HACK_H
 #define VYK_LINUX_HACK_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 // Where the hack draws.
@@ -12,25 +13,51 @@ enum HackTarget {
   targetWindowId = 3,  // --window-id ID: the given window
 };
 
-// The command line, read once at start; the defaults are the Windows saver's.
+// The command line, read once at start; the defaults are the Windows saver's. Besides its
+// own options the hack takes every option XScreenSaver's framework gives its hacks.
 struct HackOptionsRecord {
-  int32_t redrawSpeed;     // 1 (fastest) to 10; the frame period is redrawSpeed * 14.2857 ms, truncated
-  int32_t logos;           // non-zero: the waving logo is drawn over the tunnel
-  int32_t linear;          // non-zero: the texture is magnified with linear filtering
-  HackTarget target;       // which window to draw into
-  unsigned long windowId;  // the X window of --window-id; 0 otherwise
+  int32_t redrawSpeed;      // 1 (fastest) to 10; the frame period is redrawSpeed * 14.2857 ms, truncated
+  int32_t logos;            // non-zero: the waving logo is drawn over the tunnel
+  int32_t linear;           // non-zero: the texture is magnified with linear filtering
+  HackTarget target;        // which window to draw into
+  unsigned long windowId;   // the X window of --window-id; 0 otherwise
+  int32_t showFps;          // non-zero: the frame-rate overlay is drawn in the bottom-left corner
+  int32_t delayUs;          // --delay: the frame period at speed 1 in microseconds; -1 when not given
+  const char* displayName;  // --display: the X display, pointing into argv; null for $DISPLAY
+  int32_t helpWanted;       // non-zero: --help was given; the usage goes to stdout and nothing runs
 };
 extern HackOptionsRecord HackOptions;
 
 constexpr int32_t fastestSpeed = 1;
 constexpr int32_t slowestSpeed = 10;
+constexpr int32_t longestDelayUs = 1000000;
 
 // Fills HackOptions from argv; returns 1 when every argument was understood, 0 otherwise.
 int ParseHackOptions(int argc, char** argv);
-// The one-line usage message for stderr, without its line end.
+// The one-line usage message, without its line end.
 const char* HackUsage();
 // Frame period in milliseconds for a redraw speed, as the Windows saver's timer.
 uint32_t FramePeriodMs(int32_t redrawSpeed);
+// Frame period in microseconds: without --delay the Windows saver's timer; with it, the
+// redraw speed counts delays, so --speed 3 --delay 20000 draws a frame every 60 ms.
+uint64_t FramePeriodUs(int32_t redrawSpeed, int32_t delayUs);
+
+// The frame rate as the overlay shows it, measured over whole seconds of presented frames.
+struct FpsOverlayRecord {
+  uint64_t windowStartUs;   // start of the second being counted; 0 before the first frame
+  uint32_t framesInWindow;  // frames presented since windowStartUs
+  int32_t shownTenths;      // the rate on screen in tenths of a frame a second; -1 before the first second ends
+};
+extern FpsOverlayRecord FpsOverlay;
+
+// Forgets every count; the overlay then shows no rate until a second has passed.
+void ResetFpsOverlay();
+// Counts one presented frame at the given monotonic time.
+void CountOverlayFrame(uint64_t nowUs);
+// The overlay's text for the shown rate, "FPS: 71.4" or "FPS: --.-" before the first second.
+void FormatOverlayText(char* text, size_t size);
+// Draws the overlay text on a black box in the bottom-left corner over the current frame.
+void DrawFpsOverlay(int32_t width, int32_t height);
 
 // Decodes the embedded 256 x 256 8-bit artwork into 256 * 256 RGBA texels, top row first;
 // black texels get alpha 0, all others 255. Returns 1 on success, 0 for a malformed bitmap.

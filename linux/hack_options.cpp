@@ -1,11 +1,11 @@
-// Command line of the native hack: XScreenSaver's window options and the saver's three settings.
+// Command line of the native hack: XScreenSaver's standard hack options and the saver's three settings.
 #include "linux/hack.h"
 
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
-HackOptionsRecord HackOptions = {1, 1, 1, targetDefault, 0};
+HackOptionsRecord HackOptions = {1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0};
 
 namespace {
 
@@ -15,15 +15,24 @@ constexpr double millisecondsPerSpeedStep = 14.2857;
 // are taken, as XScreenSaver's own hacks take them.
 struct FlagOption {
   const char* name;  // without the leading dashes
-  int32_t* field;    // the HackOptions field it sets
+  int32_t* field;    // the HackOptions field it sets; null for an option taken and without effect
   int32_t value;     // the value it sets
 };
 
+// XScreenSaver's framework gives every hack -install, -noinstall and -mono. A private
+// colormap means nothing to a TrueColor OpenGL window, and the tunnel has no monochrome
+// form, so they are taken and change nothing.
 const FlagOption flagOptions[] = {
     {"logo", &HackOptions.logos, 1},
     {"no-logo", &HackOptions.logos, 0},
     {"linear", &HackOptions.linear, 1},
     {"no-linear", &HackOptions.linear, 0},
+    {"fps", &HackOptions.showFps, 1},
+    {"no-fps", &HackOptions.showFps, 0},
+    {"help", &HackOptions.helpWanted, 1},
+    {"install", nullptr, 0},
+    {"noinstall", nullptr, 0},
+    {"mono", nullptr, 0},
 };
 
 const char* OptionName(const char* argument) {
@@ -56,8 +65,9 @@ int ParseWindowId(const char* text, unsigned long* result) {
 }  // namespace
 
 const char* HackUsage() {
-  return "usage: vyk [--root | --window | --window-id ID] [--speed 1..10] [--logo | --no-logo] "
-         "[--linear | --no-linear]";
+  return "usage: vyk [--root | --window | --window-id ID] [--speed 1..10] [--delay USEC] [--fps | --no-fps] "
+         "[--logo | --no-logo] [--linear | --no-linear] [--display NAME] [--visual NAME] "
+         "[--install | --noinstall] [--mono] [--help]";
 }
 
 uint32_t FramePeriodMs(int32_t redrawSpeed) {
@@ -65,15 +75,21 @@ uint32_t FramePeriodMs(int32_t redrawSpeed) {
   return static_cast<uint32_t>(static_cast<double>(redrawSpeed) * millisecondsPerSpeedStep);
 }
 
+uint64_t FramePeriodUs(int32_t redrawSpeed, int32_t delayUs) {
+  if (delayUs < 0 || delayUs > longestDelayUs) return uint64_t{FramePeriodMs(redrawSpeed)} * 1000u;
+  if (redrawSpeed < fastestSpeed || redrawSpeed > slowestSpeed) redrawSpeed = fastestSpeed;
+  return static_cast<uint64_t>(redrawSpeed) * static_cast<uint64_t>(delayUs);
+}
+
 int ParseHackOptions(int argc, char** argv) {
-  HackOptions = HackOptionsRecord{1, 1, 1, targetDefault, 0};
+  HackOptions = HackOptionsRecord{1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0};
   for (int i = 1; i < argc; ++i) {
     const char* name = OptionName(argv[i]);
     if (name == nullptr) return 0;
     bool known = false;
     for (const FlagOption& flag : flagOptions) {
       if (strcmp(name, flag.name) == 0) {
-        *flag.field = flag.value;
+        if (flag.field != nullptr) *flag.field = flag.value;
         known = true;
       }
     }
@@ -89,6 +105,16 @@ int ParseHackOptions(int argc, char** argv) {
       if (i + 1 >= argc || !ParseBoundedNumber(argv[++i], fastestSpeed, slowestSpeed, &HackOptions.redrawSpeed)) {
         return 0;
       }
+    } else if (strcmp(name, "delay") == 0) {
+      if (i + 1 >= argc || !ParseBoundedNumber(argv[++i], 0, longestDelayUs, &HackOptions.delayUs)) return 0;
+    } else if (strcmp(name, "display") == 0) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return 0;
+      HackOptions.displayName = argv[++i];
+    } else if (strcmp(name, "visual") == 0) {
+      // The window XScreenSaver gives already has the visual it chose, and a window of our
+      // own gets the default true-colour visual: any visual name is taken and falls back to it.
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return 0;
+      ++i;
     } else {
       return 0;
     }

@@ -2,9 +2,11 @@
 //
 // An XScreenSaver hack lives in a window it is given (--root, --window-id or the
 // XSCREENSAVER_WINDOW environment variable) or in one of its own (--window). It follows
-// the window's size and ends with exit code 0 on SIGTERM or SIGINT and when the window
-// goes away. Frames are paced like the Windows saver's timer: one frame per period at
-// most, a late frame is not made up, and the wait in between sleeps in pselect.
+// the window's size and ends with exit code 0 when the window goes away or its window
+// manager closes it. On SIGTERM or SIGINT it cleans up and then ends by that very signal,
+// which XScreenSaver takes as the normal end of a hack it stopped. Frames are paced like
+// the Windows saver's timer: one frame per period at most, a late frame is not made up,
+// and the wait in between sleeps in pselect.
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -30,13 +32,15 @@ struct HackWindowRecord {
   bool doubleBuffered;     // frames are swapped (true) or drawn to the front buffer and flushed
   int32_t width;           // window size in pixels as last reported by the X server
   int32_t height;
+  Atom protocols;          // WM_PROTOCOLS, the type of a window manager's request to our own window
+  Atom deleteWindow;       // WM_DELETE_WINDOW, the one such request that ends the run
 };
-HackWindowRecord hackWindow = {nullptr, 0, false, 0, nullptr, false, 0, 0};
+HackWindowRecord hackWindow = {nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0};
 
-volatile sig_atomic_t stopRequested = 0;  // set by SIGTERM and SIGINT
-bool windowGone = false;                  // set when the window was destroyed or became unusable
+volatile sig_atomic_t stopSignal = 0;  // SIGTERM or SIGINT once received; 0 before
+bool windowGone = false;               // set when the window was destroyed or became unusable
 
-void OnStopSignal(int) { stopRequested = 1; }
+void OnStopSignal(int signalNumber) { stopSignal = signalNumber; }
 
 // A window destroyed under us turns later requests into BadWindow or BadDrawable
 // errors; they end the run instead of the program.
@@ -47,10 +51,10 @@ int OnXError(Display*, XErrorEvent* error) {
   return 0;
 }
 
-uint64_t NowMs() {
+uint64_t NowUs() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  return static_cast<uint64_t>(now.tv_sec) * 1000000u + static_cast<uint64_t>(now.tv_nsec) / 1000u;
 }
 
 Window ParseEnvironmentWindow() {
@@ -89,6 +93,8 @@ bool CreateContext(XVisualInfo* visual) {
 // A given window keeps its visual: the context is made for it, as XScreenSaver expects of a GL hack.
 bool AttachToWindow(Window window) {
   Display* display = hackWindow.display;
+  // Selected before the size is read: a resize in between then still arrives as an event.
+  XSelectInput(display, window, StructureNotifyMask);
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes)) return false;
   XVisualInfo wanted;
@@ -101,7 +107,6 @@ bool AttachToWindow(Window window) {
   hackWindow.window = window;
   hackWindow.width = attributes.width;
   hackWindow.height = attributes.height;
-  XSelectInput(display, window, StructureNotifyMask);
   const bool ok = usesGl != 0 && CreateContext(visual);
   XFree(visual);
   return ok;
@@ -126,8 +131,9 @@ bool CreateOwnWindow() {
   hackWindow.height = 480;
   XStoreName(display, hackWindow.window, "Vyk");
   // The window manager's close button arrives as a message; it ends the run like a destroy.
-  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-  XSetWMProtocols(display, hackWindow.window, &deleteWindow, 1);
+  hackWindow.protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+  hackWindow.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(display, hackWindow.window, &hackWindow.deleteWindow, 1);
   XMapRaised(display, hackWindow.window);
   const bool ok = CreateContext(visual);
   XFree(visual);
@@ -135,9 +141,9 @@ bool CreateOwnWindow() {
 }
 
 bool OpenHackWindow() {
-  hackWindow.display = XOpenDisplay(nullptr);
+  hackWindow.display = XOpenDisplay(HackOptions.displayName);
   if (hackWindow.display == nullptr) {
-    fprintf(stderr, "vyk: cannot open the X display\n");
+    fprintf(stderr, "vyk: cannot open the X display \"%s\"\n", XDisplayName(HackOptions.displayName));
     return false;
   }
   XSetErrorHandler(OnXError);
@@ -145,7 +151,12 @@ bool OpenHackWindow() {
   const bool ok = target != 0 ? AttachToWindow(target) : CreateOwnWindow();
   XSync(hackWindow.display, False);
   if (!ok || windowGone) {
-    fprintf(stderr, "vyk: cannot draw with OpenGL into window 0x%lx\n", static_cast<unsigned long>(hackWindow.window));
+    const Window failed = target != 0 ? target : hackWindow.window;
+    if (failed == 0) {
+      fprintf(stderr, "vyk: the display offers no OpenGL visual for a window of its own\n");
+    } else {
+      fprintf(stderr, "vyk: cannot draw with OpenGL into window 0x%lx\n", static_cast<unsigned long>(failed));
+    }
     return false;
   }
   return true;
@@ -164,7 +175,7 @@ void CloseHackWindow() {
   if (hackWindow.colormap != 0) XFreeColormap(display, hackWindow.colormap);
   hackWindow.colormap = 0;
   XCloseDisplay(display);
-  hackWindow.display = nullptr;
+  hackWindow = HackWindowRecord{nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0};
 }
 
 // Takes every queued event; returns true when the size changed.
@@ -186,7 +197,12 @@ bool HandleEvents() {
         if (event.xdestroywindow.window == hackWindow.window) windowGone = true;
         break;
       case ClientMessage:
-        windowGone = true;
+        // Other protocols and messages (a ping, a focus offer) leave the run going.
+        if (hackWindow.ownWindow && event.xclient.window == hackWindow.window &&
+            event.xclient.message_type == hackWindow.protocols && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == hackWindow.deleteWindow) {
+          windowGone = true;
+        }
         break;
       default:
         break;
@@ -195,14 +211,14 @@ bool HandleEvents() {
   return resized;
 }
 
-// Sleeps until the deadline, an X event or a stop signal, whichever comes first.
+// Sleeps until the deadline, an X event or a stop signal, whichever comes first. A deadline
+// already passed still polls once: a pending stop signal is taken only inside pselect.
 void WaitUntil(uint64_t deadline, const sigset_t* waitMask) {
-  const uint64_t now = NowMs();
-  if (now >= deadline) return;
-  const uint64_t remaining = deadline - now;
+  const uint64_t now = NowUs();
+  const uint64_t remaining = now >= deadline ? 0 : deadline - now;
   timespec timeout;
-  timeout.tv_sec = static_cast<time_t>(remaining / 1000u);
-  timeout.tv_nsec = static_cast<long>((remaining % 1000u) * 1000000u);
+  timeout.tv_sec = static_cast<time_t>(remaining / 1000000u);
+  timeout.tv_nsec = static_cast<long>((remaining % 1000000u) * 1000u);
   const int fd = ConnectionNumber(hackWindow.display);
   fd_set readable;
   FD_ZERO(&readable);
@@ -212,39 +228,56 @@ void WaitUntil(uint64_t deadline, const sigset_t* waitMask) {
 
 void RunFrames() {
   // The stop signals are held back except inside pselect, so none is lost between the
-  // check of stopRequested and the wait.
+  // check of stopSignal and the wait. The wait opens them even when the hack was started
+  // with them blocked, as a parent's mask is inherited: otherwise it would never wake for them.
   sigset_t stopSignals;
   sigset_t waitMask;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGTERM);
   sigaddset(&stopSignals, SIGINT);
   sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+  sigdelset(&waitMask, SIGTERM);
+  sigdelset(&waitMask, SIGINT);
 
-  const uint64_t period = FramePeriodMs(HackOptions.redrawSpeed);
+  const uint64_t period = FramePeriodUs(HackOptions.redrawSpeed, HackOptions.delayUs);
   BuildSceneGeometry(hackWindow.width, hackWindow.height);
   ResizeGlScene(hackWindow.width, hackWindow.height);
-  uint64_t nextFrame = NowMs();
-  while (!stopRequested && !windowGone) {
+  ResetFpsOverlay();
+  uint64_t nextFrame = NowUs();
+  while (stopSignal == 0 && !windowGone) {
     if (HandleEvents()) {
       BuildSceneGeometry(hackWindow.width, hackWindow.height);
       ResizeGlScene(hackWindow.width, hackWindow.height);
     }
     if (windowGone) break;
-    const uint64_t now = NowMs();
+    const uint64_t now = NowUs();
     if (now >= nextFrame) {
       AnimateFrame(hackWindow.width, hackWindow.height);
       DrawGlScene(HackOptions.logos);
+      if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
       if (hackWindow.doubleBuffered) {
         glXSwapBuffers(hackWindow.display, hackWindow.window);
       } else {
         glFlush();
       }
       XSync(hackWindow.display, False);
+      CountOverlayFrame(NowUs());
       nextFrame += period;
       if (nextFrame <= now) nextFrame = now + period;
     }
     WaitUntil(nextFrame, &waitMask);
   }
+}
+
+// After the clean-up: the signal's default action, unblocked, so that the process ends by it.
+int EndBySignal(int signalNumber) {
+  signal(signalNumber, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signalNumber);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  raise(signalNumber);
+  return 128 + signalNumber;
 }
 
 }  // namespace
@@ -254,18 +287,20 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%s\n", HackUsage());
     return 1;
   }
+  if (HackOptions.helpWanted) {
+    printf("%s\n", HackUsage());
+    return 0;
+  }
   struct sigaction stop = {};
   stop.sa_handler = OnStopSignal;
   sigemptyset(&stop.sa_mask);
   sigaction(SIGTERM, &stop, nullptr);
   sigaction(SIGINT, &stop, nullptr);
 
-  animation.animationSeed = static_cast<uint32_t>(NowMs());
-  if (!OpenHackWindow() || !SetUpGlScene(HackOptions.linear)) {
-    CloseHackWindow();
-    return 1;
-  }
-  RunFrames();
+  animation.animationSeed = static_cast<uint32_t>(NowUs() / 1000u);
+  const bool started = OpenHackWindow() && SetUpGlScene(HackOptions.linear);
+  if (started) RunFrames();
   CloseHackWindow();
-  return 0;
+  if (stopSignal != 0) return EndBySignal(stopSignal);
+  return started ? 0 : 1;
 }

@@ -4,7 +4,8 @@ source "$vyk_root/scripts/lib/display.sh"
 
 vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip python3
-  libgl-dev libopengl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs)
+  libgl-dev libopengl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs
+  xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }

@@ -12,6 +12,7 @@ Every command prints one line of numbers; the shell checks decide what passes.
                        by more than 24 in some channel between two screenshots
   logo FILE...         for each file, |yellow pixels left of the centre line - right of it|
                        in the top logo band, or -1 when that band is mostly black
+  region FILE X Y W H  shares of pure black and of pure white pixels in that rectangle
 """
 import math
 import sys
@@ -147,6 +148,17 @@ def logo(path):
     return abs(counts[0] - counts[1])
 
 
+def region(path, left, top, w, h):
+    width, _, rgb = read_ppm(path)
+    black = white = 0
+    for y in range(top, top + h):
+        for x in range(left, left + w):
+            p = pixel(rgb, width, x, y)
+            black += p == (0, 0, 0)
+            white += p == (255, 255, 255)
+    return black / (w * h), white / (w * h)
+
+
 def main():
     command, files = sys.argv[1], sys.argv[2:]
     if command == "covered":
@@ -158,6 +170,9 @@ def main():
         print(f"{row:.3f} {rings:.2f}")
     elif command == "changed":
         print(f"{changed(files[0], files[1]):.4f}")
+    elif command == "region":
+        black, white = region(files[0], *(int(v) for v in files[1:5]))
+        print(f"{black:.4f} {white:.4f}")
     elif command == "logo":
         print(" ".join(str(logo(f)) for f in files))
     else:

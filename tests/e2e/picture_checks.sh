@@ -1,5 +1,5 @@
 # Sourced by the checks that judge the tunnel from screenshots, the Windows saver's and the
-# native hack's alike. The caller sets $work, the folder the screenshots go to.
+# native hack's alike (and the native hack's frame-rate overlay). The caller sets $work, the folder the screenshots go to.
 picture_checks_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # A pause of $1 seconds, times VYK_SLOWDOWN (set by the harness for an emulated build).
@@ -47,4 +47,17 @@ logo_never_appears() {
   done
   [ "$drawn" -ge 20 ] || { echo "only $drawn of 30 screenshots show the tunnel"; return 1; }
   [ "$most" -le 150 ] || { echo "up to $most more yellow pixels on one side of the top band than on the other"; return 1; }
+}
+
+# The bottom-left corner holds the frame-rate overlay: a black box with white glyphs,
+# where the 5 x 7 glyphs of "FPS: 00.0" at 2 pixels a cell light 10 to 40 % of the box.
+overlay_shown() {
+  local black white
+  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
+  at_least "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.99 && at_least "$white" 0.1 && at_most "$white" 0.4
+}
+overlay_absent() {
+  local black white
+  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
+  at_most "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.5
 }

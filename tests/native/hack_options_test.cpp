@@ -1,4 +1,4 @@
-// Tests of the native hack's command line, frame periods and decoded artwork.
+// Tests of the native hack's command line, frame periods, frame-rate overlay and decoded artwork.
 #include <gtest/gtest.h>
 #include <stdint.h>
 
@@ -17,6 +17,10 @@ struct CommandLineCase {
   int32_t linear;
   HackTarget target;
   unsigned long windowId;
+  int32_t showFps = 0;
+  int32_t delayUs = -1;
+  const char* displayName = nullptr;
+  int32_t helpWanted = 0;
 };
 
 int Parse(const std::vector<const char*>& arguments) {
@@ -46,6 +50,26 @@ TEST(HackOptions, CommandLines) {
       {{"--window-id", "0"}, 0, 0, 0, 0, targetDefault, 0},
       {{"--colour"}, 0, 0, 0, 0, targetDefault, 0},
       {{"root"}, 0, 0, 0, 0, targetDefault, 0},
+      // XScreenSaver's standard hack options, as its daemon and settings dialog pass them.
+      {{"-root", "-fps"}, 1, 1, 1, 1, targetRoot, 0, 1},
+      {{"--fps", "--no-fps"}, 1, 1, 1, 1, targetDefault, 0, 0},
+      {{"-delay", "20000"}, 1, 1, 1, 1, targetDefault, 0, 0, 20000},
+      {{"--delay", "0", "--speed", "3"}, 1, 3, 1, 1, targetDefault, 0, 0, 0},
+      {{"-delay", "1000000"}, 1, 1, 1, 1, targetDefault, 0, 0, 1000000},
+      {{"-display", ":7"}, 1, 1, 1, 1, targetDefault, 0, 0, -1, ":7"},
+      {{"-visual", "default"}, 1, 1, 1, 1, targetDefault, 0},
+      {{"--visual", "TrueColor", "-window"}, 1, 1, 1, 1, targetOwnWindow, 0},
+      {{"-install"}, 1, 1, 1, 1, targetDefault, 0},
+      {{"--noinstall"}, 1, 1, 1, 1, targetDefault, 0},
+      {{"-mono"}, 1, 1, 1, 1, targetDefault, 0},
+      {{"--help"}, 1, 1, 1, 1, targetDefault, 0, 0, -1, nullptr, 1},
+      {{"-help"}, 1, 1, 1, 1, targetDefault, 0, 0, -1, nullptr, 1},
+      {{"-delay", "1000001"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"-delay", "-5"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"-delay"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"-display"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"-visual"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"--frames"}, 0, 0, 0, 0, targetDefault, 0},
   };
   for (const CommandLineCase& c : cases) {
     std::string line;
@@ -57,6 +81,39 @@ TEST(HackOptions, CommandLines) {
     EXPECT_EQ(HackOptions.linear, c.linear) << line;
     EXPECT_EQ(HackOptions.target, c.target) << line;
     EXPECT_EQ(HackOptions.windowId, c.windowId) << line;
+    EXPECT_EQ(HackOptions.showFps, c.showFps) << line;
+    EXPECT_EQ(HackOptions.delayUs, c.delayUs) << line;
+    EXPECT_STREQ(HackOptions.displayName, c.displayName) << line;
+    EXPECT_EQ(HackOptions.helpWanted, c.helpWanted) << line;
+  }
+}
+
+// --delay is the period at speed 1, and the redraw speed counts delays; without it the Windows timer.
+TEST(HackOptions, DelayTimesSpeedIsTheFramePeriod) {
+  static const struct {
+    int32_t speed, delayUs;
+    uint64_t periodUs;
+  } cases[] = {{1, -1, 14000}, {10, -1, 142000}, {1, 20000, 20000}, {3, 20000, 60000}, {10, 0, 0}, {1, 1000000, 1000000}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(FramePeriodUs(c.speed, c.delayUs), c.periodUs) << c.speed << " " << c.delayUs;
+  }
+}
+
+// The overlay shows no figure for the first second, then the rate of the last whole second.
+TEST(FpsOverlay, ShowsTheRateOfEachSecond) {
+  static const struct {
+    uint64_t frameUs;
+    int frames;  // presented after the first, one every frameUs
+    const char* text;
+  } cases[] = {{14286, 69, "FPS: --.-"}, {14286, 71, "FPS: 70.0"}, {50000, 20, "FPS: 20.0"}, {30000, 40, "FPS: 33.3"}};
+  for (const auto& c : cases) {
+    ResetFpsOverlay();
+    uint64_t now = 5000000;
+    CountOverlayFrame(now);
+    for (int k = 0; k < c.frames; ++k) CountOverlayFrame(now += c.frameUs);
+    char text[32];
+    FormatOverlayText(text, sizeof text);
+    EXPECT_STREQ(text, c.text) << c.frameUs << " x " << c.frames;
   }
 }
 

@@ -1,26 +1,18 @@
 #!/usr/bin/env bash
-# The native hack from outside, on a private 640x480 Xvfb with Mesa: picture, logo, window options, exits.
-# Usage: hack_xvfb_check.sh VYK WINDOW_HOST PICTURE_PY WORKDIR
-vyk=$1 window_host=$2 picture_py=$3 work=$4
+# The native hack from outside, on a private 640x480 Xvfb with Mesa: picture, logo, window and
+# standard options, frame rate and its overlay, exits.
+# Usage: hack_xvfb_check.sh VYK WINDOW_HOST PICTURE_PY WORKDIR SWAP_COUNTER
+vyk=$1 window_host=$2 picture_py=$3 work=$4 swap_counter=$5
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 
-# Runs a check in this shell, so that it may wait for the hack, and reports it on one line.
-check() {
-  local name=$1
-  shift
-  if "$@" >"$work/check.out" 2>&1; then
-    echo "ok: $name"
-  else
-    echo "FAIL: $name: $(tr '\n' ' ' <"$work/check.out")"
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 # The screenshot checks the Windows saver's end-to-end suite uses too; PICTURE_PY is theirs.
 source "$(dirname "$picture_py")/picture_checks.sh"
 
 source "$(dirname "$0")/../../scripts/lib/display.sh"
-vyk_start_xvfb 640x480x24 "$work/xvfb.pid" "$work/xvfb.log" || exit 1
+# -noreset: clients start right after the last one left, when a resetting server would drop them.
+vyk_start_xvfb 640x480x24 "$work/xvfb.pid" "$work/xvfb.log" -noreset || exit 1
 xvfb_pid=$vyk_xvfb_pid
 hack_pid=
 host_pid=
@@ -33,7 +25,16 @@ cleanup() {
 trap cleanup EXIT
 
 crop() { convert "$1" -crop "$2+0+0" +repage "$3"; }
-start_hack() { "$vyk" "$@" >"$work/hack.log" 2>&1 & hack_pid=$!; }
+# $launcher, when set, is a command that starts the hack in its own process (by exec).
+start_hack() { ${launcher:-} "$vyk" "$@" >"$work/hack.log" 2>&1 & hack_pid=$!; }
+# The root window keeps the last picture of a hack that drew there (the server does not reset
+# between runs): a film starts once the new hack has presented two frames, counted by the swap
+# counter in $work/swaps.
+start_counted_hack() {
+  rm -f "$work/swaps"
+  VYK_BENCH_COUNTER="$work/swaps" LD_PRELOAD="$swap_counter" start_hack "$@"
+  until_true 10 eval '[ "$(counted "$work/swaps" | cut -d" " -f1)" -ge 2 ]' || echo "no frame from vyk $*"
+}
 
 # The hack ends within SECONDS (default 1) with exit code 0.
 ends_with_zero_within() {
@@ -51,13 +52,63 @@ ends_with_zero_within() {
   echo "still running after ${1:-1} s"
   return 1
 }
-exits_zero_on() {
+# The hack ends by signal $1 (its shell status 128 + the number) within a second of it.
+ends_by_signal() {
+  local expected i status
+  expected=$((128 + $(kill -l "$1")))
   kill "-$1" "$hack_pid"
-  ends_with_zero_within 1
+  for i in $(seq $((20 * ${VYK_SLOWDOWN:-1}))); do
+    if ! kill -0 "$hack_pid" 2>/dev/null; then
+      wait "$hack_pid"
+      status=$?
+      hack_pid=
+      [ "$status" -eq "$expected" ] || { echo "status $status, not $expected; $(cat "$work/hack.log")"; return 1; }
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo "still running a second after SIG$1"
+  kill -KILL "$hack_pid"
+  wait "$hack_pid" 2>/dev/null
+  hack_pid=
+  return 1
+}
+# The hack is still running after SECONDS.
+still_running_after() {
+  pause "$1"
+  kill -0 "$hack_pid" 2>/dev/null || { echo "ended; $(cat "$work/hack.log")"; return 1; }
+}
+# Frames a second the hack presented, from the swap counter's file $1: from the first count
+# a second after its first frame, when start-up no longer weighs, to one 2 s later.
+counted() {
+  python3 -c 'import struct, sys
+data = open(sys.argv[1], "rb").read(24)
+n, first, last = struct.unpack("<Qqq", data) if len(data) == 24 else (0, 0, 0)
+print(n, last, last - first)' "$1" 2>/dev/null || echo "0 0 0"
+}
+presented_rate() {
+  local i n last span n0= last0=
+  for i in $(seq $((100 * ${VYK_SLOWDOWN:-1}))); do
+    read -r n last span <<<"$(counted "$1")"
+    if [ -z "$n0" ] && [ "$span" -ge 1000000 ]; then
+      n0=$n last0=$last
+    elif [ -n "$n0" ] && [ $((last - last0)) -ge 2000000 ]; then
+      awk -v n="$((n - n0))" -v t="$((last - last0))" 'BEGIN { printf "%.2f\n", n * 1000000 / t }'
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "not three seconds of frames counted"
+  return 1
+}
+rate_between() {
+  local rate
+  rate=$(presented_rate "$1") || { echo "$rate"; return 1; }
+  at_least "$rate" "$2" && at_most "$rate" "$3"
 }
 
 # --root, logo on: the tunnel, its symmetry and motion, the logo; SIGTERM ends it.
-start_hack --root
+start_counted_hack --root
 film logo-on
 shot "$work/a.ppm"
 shot "$work/b.ppm"
@@ -65,14 +116,39 @@ check "--root: the tunnel covers the screen" at_least "$(picture covered "$work/
 check "--root: the tunnel is mirror-symmetric about the vertical centre line" mirrored "$work/a.ppm"
 check "--root: consecutive screenshots differ, the tunnel moves" at_least "$(picture changed "$work/a.ppm" "$work/b.ppm")" 0.2
 check "--root --logo: the logo comes in along the top" logo_appears logo-on
-check "SIGTERM ends the hack with exit code 0 within a second" exits_zero_on TERM
+check "without --fps no frame-rate overlay is drawn" overlay_absent "$work/a.ppm"
+check "SIGTERM ends the hack by SIGTERM within a second" ends_by_signal TERM
 
 # --no-logo, at the slowest speed with point filtering: never a logo; SIGINT ends it.
-start_hack --root --no-logo --no-linear --speed 10
+start_counted_hack --root --no-logo --no-linear --speed 10
 film logo-off
 check "--no-logo: the tunnel covers the screen" at_least "$(picture covered "$work/logo-off-30.ppm")" 0.95
 check "--no-logo: no logo appears" logo_never_appears logo-off
-check "SIGINT ends the hack with exit code 0 within a second" exits_zero_on INT
+check "SIGINT ends the hack by SIGINT within a second" ends_by_signal INT
+
+# XScreenSaver's standard options, the harmless ones included, with the display named on
+# the command line alone: the tunnel with the overlay, at the pace --delay and --speed give.
+display=$DISPLAY
+env -u DISPLAY VYK_BENCH_COUNTER="$work/fps.counter" LD_PRELOAD="$swap_counter" \
+  "$vyk" -root -fps -delay 50000 -install -noinstall -mono -visual default -display "$display" >"$work/hack.log" 2>&1 &
+hack_pid=$!
+check "-delay 50000: 20 frames a second" rate_between "$work/fps.counter" 17 20.5
+shot "$work/fps.ppm"
+check "-fps -install -noinstall -mono -visual default -display: the tunnel covers the screen" at_least "$(picture covered "$work/fps.ppm")" 0.95
+check "-fps: the frame-rate overlay sits in the bottom-left corner" overlay_shown "$work/fps.ppm"
+check "SIGTERM ends the hack with the overlay by SIGTERM" ends_by_signal TERM
+VYK_BENCH_COUNTER="$work/slow.counter" LD_PRELOAD="$swap_counter" start_hack -root -delay 50000 -speed 2
+check "-delay 50000 -speed 2: 10 frames a second" rate_between "$work/slow.counter" 8.5 10.25
+check "SIGTERM ends the slower hack by SIGTERM" ends_by_signal TERM
+
+# Started with the stop signals blocked, as a parent's mask may leave them: they still end it.
+cat >"$work/blocked.py" <<'BLOCKED'
+import os, signal, sys
+signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
+os.execv(sys.argv[1], sys.argv[1:])
+BLOCKED
+launcher="python3 $work/blocked.py" start_counted_hack --root
+check "started with SIGTERM and SIGINT blocked, SIGTERM still ends the hack by SIGTERM" ends_by_signal TERM
 
 # A window given by XScreenSaver, by option or by environment: drawn at its size, followed
 # when it changes, and the end of the run when it goes away.
@@ -111,24 +187,54 @@ XSCREENSAVER_WINDOW=$(head -n 1 "$work/host2.out") start_hack --root
 sleep 1.5
 shot "$work/full.ppm"
 check "--root with XSCREENSAVER_WINDOW: the tunnel fills that 360x270 window" draws_in_window 360x270 environment
-check "SIGTERM ends the hack in a given window with exit code 0" exits_zero_on TERM
+check "SIGTERM ends the hack in a given window by SIGTERM" ends_by_signal TERM
 exec {host_in}>&-
 wait "$host_pid" 2>/dev/null
 host_pid=
 
-# Bad command lines: one usage line on stderr, exit code 1, nothing drawn.
-bad_line() {
-  local status lines
-  "$vyk" "$@" >"$work/bad.out" 2>"$work/bad.err"
-  status=$?
-  lines=$(wc -l <"$work/bad.err")
-  [ "$status" -eq 1 ] || { echo "exit $status"; return 1; }
-  [ "$lines" -eq 1 ] && grep -q '^usage: vyk ' "$work/bad.err" || { echo "stderr: $(cat "$work/bad.err")"; return 1; }
-  [ ! -s "$work/bad.out" ] || { echo "stdout: $(cat "$work/bad.out")"; return 1; }
+# Its own window: a window manager's other messages leave it running, WM_DELETE_WINDOW closes it.
+exec {host_in}> >("$window_host" 10 10 >"$work/host3.out" 2>&1)
+host_pid=$!
+start_hack --window
+own_window=$(vyk_wait_window Vyk 10 "$hack_pid")
+printf 'message %x WM_PROTOCOLS _NET_WM_PING\n' "$own_window" >&"$host_in"
+printf 'message %x VYK_OTHER WM_DELETE_WINDOW\n' "$own_window" >&"$host_in"
+check "--window: other client messages leave the hack running" still_running_after 1
+printf 'message %x WM_PROTOCOLS WM_DELETE_WINDOW\n' "$own_window" >&"$host_in"
+check "--window: WM_DELETE_WINDOW ends the hack with exit code 0" ends_with_zero_within 3
+exec {host_in}>&-
+wait "$host_pid" 2>/dev/null
+host_pid=
+
+# ends_with STATUS OUT ERR COMMAND...: COMMAND ends within 10 s (times VYK_SLOWDOWN) with
+# STATUS, its whole stdout and stderr matching the extended regular expressions OUT and ERR.
+ends_with() {
+  local status=$1 out=$2 err=$3 got
+  shift 3
+  timeout $((10 * ${VYK_SLOWDOWN:-1})) "$@" >"$work/run.out" 2>"$work/run.err"
+  got=$?
+  [ "$got" -eq "$status" ] || { echo "exit $got"; return 1; }
+  [[ "$(cat "$work/run.out")" =~ ^$out$ ]] || { echo "stdout: $(cat "$work/run.out")"; return 1; }
+  [[ "$(cat "$work/run.err")" =~ ^$err$ ]] || { echo "stderr: $(cat "$work/run.err")"; return 1; }
 }
-for line in "--speed 0" "--speed 11" "--speed fast" "--speed" "--window-id" "--window-id nothing" "--fps" "extra"; do
+usage_line='usage: vyk [^[:cntrl:]]*--fps[^[:cntrl:]]*'
+
+# Start-up failures name their cause: the window that cannot be drawn into, the missing
+# first-vertex flat shading (a context of OpenGL 3.1 without the extensions).
+check "--window-id of no window: the message names that window" \
+  ends_with 1 '' "vyk: cannot draw with OpenGL into window 0x3fffff1" "$vyk" --window-id 0x3fffff1
+check "OpenGL 3.1 without provoking-vertex extensions: refused with its reason" \
+  ends_with 1 '' "vyk: OpenGL lacks glProvokingVertex" env MESA_GL_VERSION_OVERRIDE=3.1 \
+  MESA_EXTENSION_OVERRIDE="-GL_ARB_provoking_vertex -GL_EXT_provoking_vertex" "$vyk" --root
+
+check "--help: the usage line on stdout, exit code 0" ends_with 0 "$usage_line" '' "$vyk" --help
+check "-help: the usage line on stdout, exit code 0" ends_with 0 "$usage_line" '' "$vyk" -help
+
+# Bad command lines: one usage line on stderr, exit code 1, nothing drawn.
+for line in "--speed 0" "--speed 11" "--speed fast" "--speed" "--window-id" "--window-id nothing" "--frames" "extra" \
+  "--delay" "--delay -1" "--delay 1000001" "--display" "--visual"; do
   # shellcheck disable=SC2086
-  check "bad option \"$line\": usage line, exit code 1" bad_line $line
+  check "bad option \"$line\": usage line, exit code 1" ends_with 1 '' "$usage_line" "$vyk" $line
 done
 
 echo "$failures failed"
