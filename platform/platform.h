@@ -40,4 +40,13 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
 // missing (Windows 95, NT 4) it reports the one screen, 0,0 to SM_CXSCREEN by SM_CYSCREEN.
 int RuntimeListMonitors(RECT* rects, int capacity);
 
+// EnumDisplayMonitors and GetMonitorInfoA as USER32 exports them.
+typedef BOOL(WINAPI* EnumMonitorsFn)(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data);
+typedef BOOL(WINAPI* MonitorInfoFn)(HMONITOR monitor, LPMONITORINFO info);
+
+// RuntimeListMonitors over the given functions, either of which may be null; tests hand
+// in monitors in any order here. A monitor without information is the primary when it
+// holds 0,0.
+int ListMonitorsWith(EnumMonitorsFn enumMonitors, MonitorInfoFn monitorInfo, RECT* rects, int capacity);
+
 #endif
