@@ -5,6 +5,7 @@ PlatformCalls platform = {
     RuntimeListMonitors,
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
     RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA, ::GetCursorPos,
+    RuntimeRegisterPowerNotification, RuntimeUnregisterPowerNotification,
 };
 
 void ResetPlatform() {
@@ -17,6 +18,8 @@ void ResetPlatform() {
   platform.GetDeviceCaps = ::GetDeviceCaps;
   platform.OutputDebugStringA = ::OutputDebugStringA;
   platform.GetCursorPos = ::GetCursorPos;
+  platform.RegisterPowerSettingNotification = RuntimeRegisterPowerNotification;
+  platform.UnregisterPowerSettingNotification = RuntimeUnregisterPowerNotification;
 }
 
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {
@@ -35,6 +38,9 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
 }
 
 namespace {
+
+using RegisterPowerFn = HPOWERNOTIFY(WINAPI*)(HANDLE recipient, LPCGUID setting, DWORD flags);
+using UnregisterPowerFn = BOOL(WINAPI*)(HPOWERNOTIFY notify);
 
 // A USER32 export that older systems lack; null there.
 FARPROC UserExport(const char* name) {
@@ -81,6 +87,18 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM data) {
 }
 
 }  // namespace
+
+HPOWERNOTIFY WINAPI RuntimeRegisterPowerNotification(HANDLE recipient, LPCGUID setting, DWORD flags) {
+  RegisterPowerFn registerPower =
+      reinterpret_cast<RegisterPowerFn>(reinterpret_cast<void*>(UserExport("RegisterPowerSettingNotification")));
+  return registerPower ? registerPower(recipient, setting, flags) : nullptr;
+}
+
+BOOL WINAPI RuntimeUnregisterPowerNotification(HPOWERNOTIFY notify) {
+  UnregisterPowerFn unregisterPower =
+      reinterpret_cast<UnregisterPowerFn>(reinterpret_cast<void*>(UserExport("UnregisterPowerSettingNotification")));
+  return unregisterPower ? unregisterPower(notify) : FALSE;
+}
 
 int RuntimeListMonitors(RECT* rects, int capacity) {
   // USER32 is loaded in every process that has a window; the exports are there from Windows 98 and 2000 on.

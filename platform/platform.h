@@ -20,6 +20,8 @@ struct PlatformCalls {
   int(WINAPI* GetDeviceCaps)(HDC dc, int index);               // display depth (BITSPIXEL)
   void(WINAPI* OutputDebugStringA)(LPCSTR text);               // runtime probe's notes
   BOOL(WINAPI* GetCursorPos)(LPPOINT point);                    // the saver window's cursor travel
+  HPOWERNOTIFY(WINAPI* RegisterPowerSettingNotification)(HANDLE recipient, LPCGUID setting, DWORD flags);  // display power (RuntimeRegisterPowerNotification)
+  BOOL(WINAPI* UnregisterPowerSettingNotification)(HPOWERNOTIFY notify);  // pairs with it (RuntimeUnregisterPowerNotification)
 };
 
 extern PlatformCalls platform;
@@ -33,6 +35,12 @@ void ResetPlatform();
 // any caller. Without the library or its export it returns DDERR_GENERIC and leaves
 // *out null.
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
+
+// Defaults of the power notification fields: the USER32 functions of Windows Vista and
+// later, looked up by name; where they are missing the registration returns null and the
+// unregistration FALSE.
+HPOWERNOTIFY WINAPI RuntimeRegisterPowerNotification(HANDLE recipient, LPCGUID setting, DWORD flags);
+BOOL WINAPI RuntimeUnregisterPowerNotification(HPOWERNOTIFY notify);
 
 // Default of platform.ListMonitors: fills rects with up to capacity monitor rectangles in
 // virtual-screen coordinates, the primary monitor first, and returns how many it filled.
