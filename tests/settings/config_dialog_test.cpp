@@ -451,6 +451,80 @@ TEST_F(ConfigDialogTest, ModalResultAndWrites) {
   }
 }
 
+// The message box the dialog showed over itself, as a user saw it.
+struct Notice {
+  HWND dialog;        // the configuration dialog, whose OK was pressed
+  HWND box;           // the message box when found
+  std::string caption;
+  std::string text;   // its static texts, one after another
+  bool dialogOpen;    // the dialog was still shown behind it
+  int ticks;          // ticks waited
+};
+Notice notice;
+
+BOOL CALLBACK FindNotice(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof(name));
+  if (lstrcmpA(name, "#32770") != 0 || window == notice.dialog || !IsWindowVisible(window)) return TRUE;
+  if (GetWindow(window, GW_OWNER) != notice.dialog) return TRUE;
+  notice.box = window;
+  return FALSE;
+}
+
+BOOL CALLBACK ReadStatic(HWND child, LPARAM) {
+  char name[16] = {};
+  char text[256] = {};
+  GetClassNameA(child, name, sizeof(name));
+  if (lstrcmpiA(name, "Static") == 0 && GetWindowTextA(child, text, sizeof(text)) > 0) notice.text += text;
+  return TRUE;
+}
+
+// Answers the message box with OK once it is there, then leaves the dialog with Cancel.
+void CALLBACK AnswerNotice(HWND, UINT, UINT_PTR id, DWORD) {
+  if (++notice.ticks > 250) {
+    KillTimer(nullptr, id);
+    if (notice.box && IsWindow(notice.box)) PostMessageA(notice.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(notice.dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  if (!notice.box) {
+    EnumThreadWindows(GetCurrentThreadId(), FindNotice, 0);
+    if (!notice.box) return;
+    char caption[64] = {};
+    GetWindowTextA(notice.box, caption, sizeof(caption));
+    notice.caption = caption;
+    EnumChildWindows(notice.box, ReadStatic, 0);
+    notice.dialogOpen = IsWindowVisible(notice.dialog) != FALSE;
+    PostMessageA(notice.box, WM_COMMAND, IDOK, 0);
+    return;
+  }
+  if (IsWindow(notice.box)) return;
+  KillTimer(nullptr, id);
+  PostMessageA(GetDlgItem(notice.dialog, IDCANCEL), BM_CLICK, 0, 0);
+}
+
+// Where control.ini refuses the write and no other place takes it, OK says so and leaves
+// the dialog open: closing it would look like a save. Cancel then ends it with 0.
+TEST_F(ConfigDialogTest, RefusedWriteIsToldAndTheDialogStaysOpen) {
+  profile_file::PretendWindows(profile_file::windowsNt4);
+  profile_file::Remove();
+  profile_file::Refused refused;
+  ASSERT_TRUE(refused.held());
+  notice = Notice{};
+  StartDriver("Vyk ScreenSaver Setup", [](HWND d) {
+    notice.dialog = d;
+    PostMessageA(GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+    SetTimer(nullptr, 0, 20, AnswerNotice);
+  });
+  INT_PTR result = DialogBoxParamA(shell.instance, MAKEINTRESOURCEA(IDD_CONFIG), nullptr, ConfigDialogProc, 0);
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(notice.box, nullptr);
+  EXPECT_EQ(notice.caption, "Vyk ScreenSaver Setup");
+  EXPECT_EQ(notice.text,
+            "Your settings could not be saved. To try again, click OK. To keep the settings you had, click Cancel.");
+  EXPECT_TRUE(notice.dialogOpen);
+}
+
 struct AboutCase {
   const char* name;
   void (*act)(HWND about);
