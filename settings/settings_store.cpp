@@ -74,9 +74,37 @@ void ForgetUserKeyValue(const char* name) {
   RegCloseKey(key);
 }
 
-LONG LoadSetting(HKEY key, const char* name) {
+// An older 32-bit Vyk without a manifest, run by a standard user of Vista or later, had
+// its control.ini writes redirected to the user's VirtualStore copy of the Windows
+// directory; the manifest now switches that redirection off, so the copy is read by name.
+// False when there is no such copy or it lacks the key.
+bool ReadVirtualStoreSetting(const char* name, LONG* value) {
+  char windows[MAX_PATH];
+  char path[MAX_PATH];
+  char text[32];
+  DWORD windowsLength = GetWindowsDirectoryA(windows, MAX_PATH);
+  DWORD folderLength = GetEnvironmentVariableA("LOCALAPPDATA", path, MAX_PATH);
+  // The store mirrors the Windows directory without its drive: C:\Windows becomes VirtualStore\Windows.
+  if (windowsLength < 3 || windowsLength >= MAX_PATH || windows[1] != ':' || folderLength == 0) return false;
+  if (folderLength + lstrlenA("\\VirtualStore") + (windowsLength - 2) + 1 + lstrlenA(profile.file) + 1 > MAX_PATH) {
+    return false;
+  }
+  lstrcatA(path, "\\VirtualStore");
+  lstrcatA(path, windows + 2);
+  lstrcatA(path, "\\");
+  lstrcatA(path, profile.file);
+  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return false;
+  if (GetPrivateProfileStringA(profile.section, name, "", text, sizeof(text), path) == 0) return false;
+  *value = ParseSetting(text);
+  return true;
+}
+
+// The user's key first; on Vista and later then the VirtualStore copy, which a standard
+// user's older Vyk wrote instead of control.ini; then control.ini; then the default.
+LONG LoadSetting(HKEY key, bool virtualStore, const char* name) {
   LONG value = 0;
   if (key && ReadRegistrySetting(key, name, &value)) return value;
+  if (virtualStore && ReadVirtualStoreSetting(name, &value)) return value;
   return static_cast<LONG>(GetPrivateProfileIntA(profile.section, name, settingDefault, profile.file));
 }
 
@@ -96,15 +124,17 @@ LONG SettingsInRegistry() { return HomeOfSettings() == SettingsHome::UserKey ? 1
 void LoadSettings(HINSTANCE instance) {
   LoadStringA(instance, IDS_PROFILE_SECTION, profile.section, sizeof(profile.section));
   LoadStringA(instance, IDS_PROFILE_FILE, profile.file, sizeof(profile.file));
+  SettingsHome home = HomeOfSettings();
+  bool virtualStore = home == SettingsHome::UserKey;
   HKEY key = nullptr;
-  if (HomeOfSettings() != SettingsHome::ProfileFile &&
+  if (home != SettingsHome::ProfileFile &&
       RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
     key = nullptr;
   }
-  Settings.redrawSpeed = LoadSetting(key, "RedrawSpeed");
-  Settings.logos = LoadSetting(key, "Logos");
-  Settings.linear = LoadSetting(key, "Linear");
-  Settings.hardware = LoadSetting(key, "Hardware");
+  Settings.redrawSpeed = LoadSetting(key, virtualStore, "RedrawSpeed");
+  Settings.logos = LoadSetting(key, virtualStore, "Logos");
+  Settings.linear = LoadSetting(key, virtualStore, "Linear");
+  Settings.hardware = LoadSetting(key, virtualStore, "Hardware");
   if (key) RegCloseKey(key);
 }
 

@@ -227,4 +227,47 @@ TEST_F(SettingsStoreTest, RefusedProfileFileFallsBackToTheUserKeyOnNt5) {
   EXPECT_EQ(Settings.redrawSpeed, 4);
 }
 
+// An older 32-bit Vyk without a manifest, run by a standard user of Vista or later, wrote
+// control.ini into the user's VirtualStore. A key the user's key lacks is read there before
+// the real control.ini; systems without file virtualisation never look there.
+TEST_F(SettingsStoreTest, VirtualStoreCopyBeforeControlIni) {
+  char temp[MAX_PATH];
+  char windows[MAX_PATH];
+  char previous[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  bool hadLocal = GetEnvironmentVariableA("LOCALAPPDATA", previous, MAX_PATH) > 0;
+  const std::string local = std::string(temp) + "vyk-local-" + std::to_string(GetCurrentProcessId());
+  const std::string store = local + "\\VirtualStore";
+  const std::string folder = store + (windows + 2);
+  const std::string copy = folder + "\\control.ini";
+  CreateDirectoryA(local.c_str(), nullptr);
+  CreateDirectoryA(store.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(WritePrivateProfileStringA("Screen Saver.Vyk", "RedrawSpeed", "6", copy.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA("Screen Saver.Vyk", "Logos", "5", copy.c_str()));
+  SetEnvironmentVariableA("LOCALAPPDATA", local.c_str());
+  const struct {
+    const WindowsVersion* windows;
+    LONG redrawSpeed, logos, linear, hardware;
+  } cases[] = {
+      {&profile_file::windowsVista, 6, 1, 0, 0},
+      {&profile_file::windows10, 6, 1, 0, 0},
+      {&profile_file::windowsXp, 7, 1, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windows->name);
+    profile_file::PretendWindows(*c.windows);
+    profile_file::RemoveUserKey();
+    profile_file::WriteUserValue("Logos", REG_SZ, "1");
+    ExpectLoaded(allZeroFile, c.redrawSpeed, c.logos, c.linear, c.hardware);
+  }
+  SetEnvironmentVariableA("LOCALAPPDATA", hadLocal ? previous : nullptr);
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, copy.c_str());
+  DeleteFileA(copy.c_str());
+  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryA(store.c_str());
+  RemoveDirectoryA(local.c_str());
+}
+
 }  // namespace
