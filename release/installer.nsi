@@ -57,6 +57,33 @@ InstallDir "$WINDIR"
   ${EndIf}
 !macroend
 
+; NamesSaver: $9 (a SCRNSAVE.EXE value) becomes 1 when it names this saver, else 0. Case
+; and short (8.3) against long forms do not count: XP's Display settings store the short
+; path. Call it while the saver's file still exists, which the long form needs.
+Function un.NamesSaver
+  Push $8
+  Push $7
+  ${If} $9 == ""
+    StrCpy $9 0
+  ${Else}
+    System::Call 'kernel32::GetLongPathName(t r9, t .r8, i ${NSIS_MAX_STRLEN}) i .r7'
+    ${If} $7 <> 0
+      StrCpy $9 $8
+    ${EndIf}
+    System::Call 'kernel32::GetLongPathName(t "${SAVER_PATH}", t .r8, i ${NSIS_MAX_STRLEN}) i .r7'
+    ${If} $7 == 0
+      StrCpy $8 "${SAVER_PATH}"
+    ${EndIf}
+    ${If} $9 == $8
+      StrCpy $9 1
+    ${Else}
+      StrCpy $9 0
+    ${EndIf}
+  ${EndIf}
+  Pop $7
+  Pop $8
+FunctionEnd
+
 VIProductVersion "${VYK_VERSION}"
 VIAddVersionKey "ProductName" "Vyk Screen Saver"
 VIAddVersionKey "FileDescription" "Vyk Screen Saver Setup"
@@ -100,23 +127,32 @@ Section "Vyk Screen Saver"
 SectionEnd
 
 Section "Uninstall"
-  Delete "${SAVER_PATH}"
-
   ; SCRNSAVE.EXE is touched only while it still names this saver; a screen saver the
   ; user chose since then stays.
-  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-  StrCmp $0 "${SAVER_PATH}" 0 desktop_done
+  ReadRegStr $9 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  Call un.NamesSaver
+  ${If} $9 == 1
     ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "PreviousScreenSaver"
-    StrCmp $1 "" 0 +3
+    ${If} $1 == ""
       DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-      Goto desktop_done
-    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$1"
-  desktop_done:
+    ${Else}
+      WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$1"
+    ${EndIf}
+  ${EndIf}
+
+  ; A saver or preview still running keeps its file until Windows restarts.
+  Delete /REBOOTOK "${SAVER_PATH}"
+  ${If} ${RebootFlag}
+    DetailPrint "VykSaver.scr is in use and will be removed when Windows restarts."
+    MessageBox MB_OK|MB_ICONINFORMATION "VykSaver.scr is in use by a running screen saver. It will be removed when Windows restarts." /SD IDOK
+    ; ERROR_SUCCESS_REBOOT_REQUIRED, the exit code by which installers ask for a restart.
+    SetErrorLevel 3010
+  ${EndIf}
 
   !define MAPPING_ARGUMENT ""
   !insertmacro VykMapping DeleteRegValue
   !undef MAPPING_ARGUMENT
 
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  Delete "${UNINSTALLER_PATH}"
+  Delete /REBOOTOK "${UNINSTALLER_PATH}"
 SectionEnd

@@ -133,12 +133,14 @@ why=$(mapping_is 'USR:Control Panel\Screen Saver.Vyk') &&
   pass "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" ||
   fail "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" "$why"
 
+# XP's Display settings store the path in another form.
+wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\WINDOWS\VYKSAVER.SCR' /f >/dev/null 2>&1
 if run_registered_uninstaller; then
   wait_uninstalled && pass "the uninstaller removes the saver, itself and its entry" ||
     fail "the uninstaller removes the saver, itself and its entry" "still there after 30 s"
   value=$(reg_value "$desktop" SCRNSAVE.EXE)
-  [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen" ||
-    fail "after uninstalling, no screen saver is chosen" "SCRNSAVE.EXE is '$value'"
+  [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen, whatever the form of its path" ||
+    fail "after uninstalling, no screen saver is chosen, whatever the form of its path" "SCRNSAVE.EXE is '$value'"
   why=$(mapping_is '') && pass "the uninstaller removes the control.ini mapping from both registry views" ||
     fail "the uninstaller removes the control.ini mapping from both registry views" "$why"
 fi
@@ -155,6 +157,34 @@ if run_registered_uninstaller; then
   [ "$value" = 'C:\windows\other.scr' ] && pass "uninstalling gives back the screen saver chosen before" ||
     fail "uninstalling gives back the screen saver chosen before" "SCRNSAVE.EXE is '$value'"
 fi
+wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+
+wine "$installer" /S
+# A saver still running (here its settings dialog) keeps its file, which is then deleted at
+# the next restart; the uninstaller says so with the exit code that asks for a restart. It
+# runs in place (_?=), so that its exit code is its own.
+session='HKLM\System\CurrentControlSet\Control\Session Manager'
+wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
+wine 'C:\windows\VykSaver.scr' /c &
+running=$!
+if dialog=$(vyk_wait_window "Vyk ScreenSaver Setup" 30 "$running"); then
+  wine 'C:\windows\VykSaverUninstall.exe' /S '_?=C:\windows'
+  status=$?
+  pending=$(wine reg query "$session" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
+  # Wine passes on the exit code modulo 256.
+  [ $status -eq $((3010 % 256)) ] && [ -e "$installed" ] && grep -qi 'windows\\VykSaver\.scr' <<<"$pending" &&
+    [ -z "$(reg_value "$uninstall_key" DisplayName)" ] &&
+    pass "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" ||
+    fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
+      "exit $status, pending '$pending'"
+  xdotool windowfocus --sync "$dialog" key Escape 2>/dev/null
+else
+  fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
+    "the saver's settings dialog did not open"
+fi
+wait "$running"
+rm -f "$installed" "$uninstaller"
+wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
 
 [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
