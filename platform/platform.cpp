@@ -5,6 +5,7 @@ PlatformCalls platform = {
     RuntimeListMonitors,
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
     RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA, ::GetCursorPos,
+    RuntimeRegisterPowerNotification, RuntimeUnregisterPowerNotification,
 };
 
 void ResetPlatform() {
@@ -17,6 +18,8 @@ void ResetPlatform() {
   platform.GetDeviceCaps = ::GetDeviceCaps;
   platform.OutputDebugStringA = ::OutputDebugStringA;
   platform.GetCursorPos = ::GetCursorPos;
+  platform.RegisterPowerSettingNotification = RuntimeRegisterPowerNotification;
+  platform.UnregisterPowerSettingNotification = RuntimeUnregisterPowerNotification;
 }
 
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {
@@ -36,49 +39,77 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
 
 namespace {
 
-using EnumMonitorsFn = BOOL(WINAPI*)(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data);
-using MonitorInfoFn = BOOL(WINAPI*)(HMONITOR monitor, LPMONITORINFO info);
+using RegisterPowerFn = HPOWERNOTIFY(WINAPI*)(HANDLE recipient, LPCGUID setting, DWORD flags);
+using UnregisterPowerFn = BOOL(WINAPI*)(HPOWERNOTIFY notify);
+
+// A USER32 export that older systems lack; null there.
+FARPROC UserExport(const char* name) {
+  HMODULE user = GetModuleHandleA("USER32.DLL");
+  return user ? ::GetProcAddress(user, name) : nullptr;
+}
 
 // What the enumeration callback fills; lives on the stack of RuntimeListMonitors.
 struct MonitorList {
   RECT* rects;                // caller's array
   int capacity;               // its length
   int count;                  // rectangles filled so far
+  bool primaryFound;          // the primary monitor already sits in rects[0]
   MonitorInfoFn monitorInfo;  // GetMonitorInfoA, or null when only the enumeration exists
 };
 
+// The enumeration runs to its end whatever the capacity, because the primary monitor may
+// come last. A monitor whose information is unavailable is the primary when it holds the
+// virtual screen's origin, which is the primary's top-left corner by definition.
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM data) {
   MonitorList* list = reinterpret_cast<MonitorList*>(data);
-  if (list->count >= list->capacity) return FALSE;
   MONITORINFO info = {};
   info.cbSize = sizeof(info);
-  bool primary = false;
   RECT area = *bounds;
+  bool primary;
   if (list->monitorInfo && list->monitorInfo(monitor, &info)) {
     area = info.rcMonitor;
     primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  } else {
+    primary = PtInRect(&area, POINT{0, 0}) != FALSE;
   }
-  list->rects[list->count] = area;
-  if (primary && list->count > 0) {
-    list->rects[list->count] = list->rects[0];
+  bool full = list->count >= list->capacity;
+  if (primary && !list->primaryFound) {
+    list->primaryFound = true;
+    // The monitor that held the first place moves to the end; in a full list it takes
+    // the last place instead, and the monitor there is left out.
+    int moved = full ? list->capacity - 1 : list->count++;
+    if (moved > 0) list->rects[moved] = list->rects[0];
     list->rects[0] = area;
+  } else if (!full) {
+    list->rects[list->count++] = area;
   }
-  ++list->count;
   return TRUE;
 }
 
 }  // namespace
 
+HPOWERNOTIFY WINAPI RuntimeRegisterPowerNotification(HANDLE recipient, LPCGUID setting, DWORD flags) {
+  RegisterPowerFn registerPower =
+      reinterpret_cast<RegisterPowerFn>(reinterpret_cast<void*>(UserExport("RegisterPowerSettingNotification")));
+  return registerPower ? registerPower(recipient, setting, flags) : nullptr;
+}
+
+BOOL WINAPI RuntimeUnregisterPowerNotification(HPOWERNOTIFY notify) {
+  UnregisterPowerFn unregisterPower =
+      reinterpret_cast<UnregisterPowerFn>(reinterpret_cast<void*>(UserExport("UnregisterPowerSettingNotification")));
+  return unregisterPower ? unregisterPower(notify) : FALSE;
+}
+
 int RuntimeListMonitors(RECT* rects, int capacity) {
-  if (!rects || capacity < 1) return 0;
   // USER32 is loaded in every process that has a window; the exports are there from Windows 98 and 2000 on.
-  HMODULE user = GetModuleHandleA("USER32.DLL");
-  EnumMonitorsFn enumMonitors = nullptr;
-  MonitorList list = {rects, capacity, 0, nullptr};
-  if (user) {
-    enumMonitors = reinterpret_cast<EnumMonitorsFn>(reinterpret_cast<void*>(::GetProcAddress(user, "EnumDisplayMonitors")));
-    list.monitorInfo = reinterpret_cast<MonitorInfoFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetMonitorInfoA")));
-  }
+  EnumMonitorsFn enumMonitors = reinterpret_cast<EnumMonitorsFn>(reinterpret_cast<void*>(UserExport("EnumDisplayMonitors")));
+  MonitorInfoFn monitorInfo = reinterpret_cast<MonitorInfoFn>(reinterpret_cast<void*>(UserExport("GetMonitorInfoA")));
+  return ListMonitorsWith(enumMonitors, monitorInfo, rects, capacity);
+}
+
+int ListMonitorsWith(EnumMonitorsFn enumMonitors, MonitorInfoFn monitorInfo, RECT* rects, int capacity) {
+  if (!rects || capacity < 1) return 0;
+  MonitorList list = {rects, capacity, 0, false, monitorInfo};
   if (enumMonitors) enumMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
   if (list.count > 0) return list.count;
   rects[0] = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

@@ -20,6 +20,8 @@ struct PlatformCalls {
   int(WINAPI* GetDeviceCaps)(HDC dc, int index);               // display depth (BITSPIXEL)
   void(WINAPI* OutputDebugStringA)(LPCSTR text);               // runtime probe's notes
   BOOL(WINAPI* GetCursorPos)(LPPOINT point);                    // the saver window's cursor travel
+  HPOWERNOTIFY(WINAPI* RegisterPowerSettingNotification)(HANDLE recipient, LPCGUID setting, DWORD flags);  // display power (RuntimeRegisterPowerNotification)
+  BOOL(WINAPI* UnregisterPowerSettingNotification)(HPOWERNOTIFY notify);  // pairs with it (RuntimeUnregisterPowerNotification)
 };
 
 extern PlatformCalls platform;
@@ -34,10 +36,25 @@ void ResetPlatform();
 // *out null.
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
 
+// Defaults of the power notification fields: the USER32 functions of Windows Vista and
+// later, looked up by name; where they are missing the registration returns null and the
+// unregistration FALSE.
+HPOWERNOTIFY WINAPI RuntimeRegisterPowerNotification(HANDLE recipient, LPCGUID setting, DWORD flags);
+BOOL WINAPI RuntimeUnregisterPowerNotification(HPOWERNOTIFY notify);
+
 // Default of platform.ListMonitors: fills rects with up to capacity monitor rectangles in
 // virtual-screen coordinates, the primary monitor first, and returns how many it filled.
 // EnumDisplayMonitors and GetMonitorInfoA are looked up in USER32 by name; where they are
 // missing (Windows 95, NT 4) it reports the one screen, 0,0 to SM_CXSCREEN by SM_CYSCREEN.
 int RuntimeListMonitors(RECT* rects, int capacity);
+
+// EnumDisplayMonitors and GetMonitorInfoA as USER32 exports them.
+typedef BOOL(WINAPI* EnumMonitorsFn)(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data);
+typedef BOOL(WINAPI* MonitorInfoFn)(HMONITOR monitor, LPMONITORINFO info);
+
+// RuntimeListMonitors over the given functions, either of which may be null; tests hand
+// in monitors in any order here. A monitor without information is the primary when it
+// holds 0,0.
+int ListMonitorsWith(EnumMonitorsFn enumMonitors, MonitorInfoFn monitorInfo, RECT* rects, int capacity);
 
 #endif

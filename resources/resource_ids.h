@@ -8,6 +8,7 @@
 #define IDS_PROFILE_SECTION  1007
 #define IDS_HELP_NO_MEMORY   1008
 #define IDS_WINDOW_TITLE     1010
+#define IDS_SETTINGS_NOT_SAVED 1011
 
 #define IDI_VYK              101
 #define IDB_TEXTURE          108

@@ -40,19 +40,34 @@ INT_PTR InitConfigDialog(HWND dialog) {
   return TRUE;  // the dialog manager gives the focus to the first tab stop
 }
 
+// A write that failed keeps the dialog open, so that closing it never looks like a save:
+// the user may press OK again or leave with Cancel.
+void ReportUnsavedSettings(HWND dialog) {
+  char caption[64] = {};
+  char text[256] = {};
+  GetWindowTextA(dialog, caption, sizeof(caption));
+  LoadStringA(DialogModule(dialog), IDS_SETTINGS_NOT_SAVED, text, sizeof(text));
+  MessageBoxA(dialog, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
   switch (controlId) {
-    case IDOK:
+    case IDOK: {
       // All four keys are written every time, the speed first.
-      StoreSetting("RedrawSpeed", Settings.redrawSpeed);
+      LONG stored = StoreSetting("RedrawSpeed", Settings.redrawSpeed);
       Settings.logos = CheckState(configControls.logosCheck);
       Settings.linear = CheckState(configControls.linearCheck);
       Settings.hardware = CheckState(configControls.hardwareCheck);
-      StoreSetting("Logos", Settings.logos);
-      StoreSetting("Linear", Settings.linear);
-      StoreSetting("Hardware", Settings.hardware);
+      stored &= StoreSetting("Logos", Settings.logos);
+      stored &= StoreSetting("Linear", Settings.linear);
+      stored &= StoreSetting("Hardware", Settings.hardware);
+      if (!stored) {
+        ReportUnsavedSettings(dialog);
+        return TRUE;
+      }
       EndDialog(dialog, 1);
       return TRUE;
+    }
     case IDCANCEL:
       EndDialog(dialog, 0);
       return TRUE;

@@ -42,9 +42,69 @@ bool ReadRegistrySetting(HKEY key, const char* name, LONG* value) {
   return true;
 }
 
-LONG LoadSetting(HKEY key, const char* name) {
+// Where StoreSetting keeps the settings on this system.
+enum class SettingsHome { ProfileFile, ProfileFileElseUserKey, UserKey };
+
+SettingsHome HomeOfSettings() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (!platform.GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT) return SettingsHome::ProfileFile;
+  if (version.dwMajorVersion >= 6) return SettingsHome::UserKey;
+  return version.dwMajorVersion == 5 ? SettingsHome::ProfileFileElseUserKey : SettingsHome::ProfileFile;
+}
+
+LONG StoreInUserKey(const char* name, const char* text) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return 0;
+  }
+  LONG status =
+      RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(lstrlenA(text) + 1));
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? 1 : 0;
+}
+
+// A value the user key kept while control.ini refused the user would hide what control.ini
+// now holds.
+void ForgetUserKeyValue(const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+// An older 32-bit Vyk without a manifest, run by a standard user of Vista or later, had
+// its control.ini writes redirected to the user's VirtualStore copy of the Windows
+// directory; the manifest now switches that redirection off, so the copy is read by name.
+// False when there is no such copy or it lacks the key.
+bool ReadVirtualStoreSetting(const char* name, LONG* value) {
+  char windows[MAX_PATH];
+  char path[MAX_PATH];
+  char text[32];
+  DWORD windowsLength = GetWindowsDirectoryA(windows, MAX_PATH);
+  DWORD folderLength = GetEnvironmentVariableA("LOCALAPPDATA", path, MAX_PATH);
+  // The store mirrors the Windows directory without its drive: C:\Windows becomes VirtualStore\Windows.
+  if (windowsLength < 3 || windowsLength >= MAX_PATH || windows[1] != ':' || folderLength == 0) return false;
+  if (folderLength + lstrlenA("\\VirtualStore") + (windowsLength - 2) + 1 + lstrlenA(profile.file) + 1 > MAX_PATH) {
+    return false;
+  }
+  lstrcatA(path, "\\VirtualStore");
+  lstrcatA(path, windows + 2);
+  lstrcatA(path, "\\");
+  lstrcatA(path, profile.file);
+  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return false;
+  if (GetPrivateProfileStringA(profile.section, name, "", text, sizeof(text), path) == 0) return false;
+  *value = ParseSetting(text);
+  return true;
+}
+
+// The user's key first; on Vista and later then the VirtualStore copy, which a standard
+// user's older Vyk wrote instead of control.ini; then control.ini; then the default.
+LONG LoadSetting(HKEY key, bool virtualStore, const char* name) {
   LONG value = 0;
   if (key && ReadRegistrySetting(key, name, &value)) return value;
+  if (virtualStore && ReadVirtualStoreSetting(name, &value)) return value;
   return static_cast<LONG>(GetPrivateProfileIntA(profile.section, name, settingDefault, profile.file));
 }
 
@@ -52,14 +112,10 @@ LONG LoadSetting(HKEY key, const char* name) {
 
 // A standard user of Windows Vista and later may not write control.ini in the Windows
 // directory, and a 32-bit saver's writes there would only land in a per-user copy that
-// a 64-bit saver never sees; the user's own registry key works for both. The Windows
-// 95 family and NT 4 keep everything in control.ini.
-LONG SettingsInRegistry() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!platform.GetVersionExA(&version)) return 0;
-  return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6 ? 1 : 0;
-}
+// a 64-bit saver never sees; the user's own registry key works for both. On Windows 2000
+// and XP only the Users group's limited members are refused control.ini, and only their
+// settings go to that key. The Windows 95 family and NT 4 keep everything in control.ini.
+LONG SettingsInRegistry() { return HomeOfSettings() == SettingsHome::UserKey ? 1 : 0; }
 
 // Values are taken as stored, with no range check: only the configuration dialog
 // replaces a speed outside 1 to 10, and the saver's timer guards its own period. Each
@@ -68,29 +124,34 @@ LONG SettingsInRegistry() {
 void LoadSettings(HINSTANCE instance) {
   LoadStringA(instance, IDS_PROFILE_SECTION, profile.section, sizeof(profile.section));
   LoadStringA(instance, IDS_PROFILE_FILE, profile.file, sizeof(profile.file));
+  SettingsHome home = HomeOfSettings();
+  bool virtualStore = home == SettingsHome::UserKey;
   HKEY key = nullptr;
-  if (SettingsInRegistry() && RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+  if (home != SettingsHome::ProfileFile &&
+      RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
     key = nullptr;
   }
-  Settings.redrawSpeed = LoadSetting(key, "RedrawSpeed");
-  Settings.logos = LoadSetting(key, "Logos");
-  Settings.linear = LoadSetting(key, "Linear");
-  Settings.hardware = LoadSetting(key, "Hardware");
+  Settings.redrawSpeed = LoadSetting(key, virtualStore, "RedrawSpeed");
+  Settings.logos = LoadSetting(key, virtualStore, "Logos");
+  Settings.linear = LoadSetting(key, virtualStore, "Linear");
+  Settings.hardware = LoadSetting(key, virtualStore, "Hardware");
   if (key) RegCloseKey(key);
 }
 
-void StoreSetting(const char* name, LONG value) {
+LONG StoreSetting(const char* name, LONG value) {
   char text[20];
   wsprintfA(text, "%ld", value);
-  if (!SettingsInRegistry()) {
-    WritePrivateProfileStringA(profile.section, name, text, profile.file);
-    return;
+  switch (HomeOfSettings()) {
+    case SettingsHome::UserKey:
+      return StoreInUserKey(name, text);
+    case SettingsHome::ProfileFileElseUserKey:
+      if (WritePrivateProfileStringA(profile.section, name, text, profile.file)) {
+        ForgetUserKeyValue(name);
+        return 1;
+      }
+      return StoreInUserKey(name, text);
+    case SettingsHome::ProfileFile:
+    default:
+      return WritePrivateProfileStringA(profile.section, name, text, profile.file) ? 1 : 0;
   }
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(lstrlenA(text) + 1));
-  RegCloseKey(key);
 }

@@ -15,11 +15,22 @@ constexpr UINT highestDpi = 1536;
 // Room for the saver's own monitor and every cover.
 constexpr int monitorCapacity = maxCoverWindows + 1;
 
-// GUID_CONSOLE_DISPLAY_STATE, kept here so that no GUID library is needed.
+// GUID_CONSOLE_DISPLAY_STATE and GUID_MONITOR_POWER_ON, kept here so that no GUID library is needed.
 const GUID consoleDisplayStateGuid = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID monitorPowerOnGuid = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
-using RegisterPowerFn = HPOWERNOTIFY(WINAPI*)(HANDLE recipient, LPCGUID setting, DWORD flags);
-using UnregisterPowerFn = BOOL(WINAPI*)(HPOWERNOTIFY notify);
+// The console display state is delivered from Windows 8 on; Vista and 7 announce the
+// display's power only as the monitor's, whose 0 and 1 mean off and on alike.
+const GUID& DisplayPowerSetting() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+      version.dwMajorVersion == 6 && version.dwMinorVersion <= 1) {
+    return monitorPowerOnGuid;
+  }
+  return consoleDisplayStateGuid;
+}
+
 using WindowDpiFn = UINT(WINAPI*)(HWND window);
 
 // A USER32 export that older systems lack; null there.
@@ -58,9 +69,8 @@ void FitToDesktop(HWND saver) {
     }
   }
 
-  RegisterPowerFn registerPower =
-      reinterpret_cast<RegisterPowerFn>(reinterpret_cast<void*>(UserExport("RegisterPowerSettingNotification")));
-  if (registerPower) saverDesktop.powerNotify = registerPower(saver, &consoleDisplayStateGuid, DEVICE_NOTIFY_WINDOW_HANDLE);
+  saverDesktop.powerNotify =
+      platform.RegisterPowerSettingNotification(saver, &DisplayPowerSetting(), DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 void LeaveDesktop() {
@@ -75,9 +85,7 @@ void LeaveDesktop() {
 
 void StopDisplayPowerWatch() {
   if (!saverDesktop.powerNotify) return;
-  UnregisterPowerFn unregisterPower =
-      reinterpret_cast<UnregisterPowerFn>(reinterpret_cast<void*>(UserExport("UnregisterPowerSettingNotification")));
-  if (unregisterPower) unregisterPower(saverDesktop.powerNotify);
+  platform.UnregisterPowerSettingNotification(saverDesktop.powerNotify);
   saverDesktop.powerNotify = nullptr;
 }
 
@@ -108,7 +116,10 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 int ConsoleDisplayState(WPARAM wParam, LPARAM lParam) {
   if (wParam != PBT_POWERSETTINGCHANGE || !lParam) return -1;
   const POWERBROADCAST_SETTING* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-  if (!IsEqualGUID(setting->PowerSetting, consoleDisplayStateGuid) || setting->DataLength < 1) return -1;
+  if (!IsEqualGUID(setting->PowerSetting, consoleDisplayStateGuid) && !IsEqualGUID(setting->PowerSetting, monitorPowerOnGuid)) {
+    return -1;
+  }
+  if (setting->DataLength < 1) return -1;
   return setting->Data[0];
 }
 

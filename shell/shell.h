@@ -112,8 +112,8 @@ void LeaveDesktop();
 void StopDisplayPowerWatch();
 // Window procedure of the covers: input goes to their owner, the saver window.
 LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The console display state a WM_POWERBROADCAST reports (0 off, 1 on, 2 dimmed), or -1
-// when the message is about anything else.
+// The display state a WM_POWERBROADCAST reports (0 off, 1 on, 2 dimmed), from the console
+// display state or, on Vista and 7, the monitor power; -1 when it is about anything else.
 int ConsoleDisplayState(WPARAM wParam, LPARAM lParam);
 // Dots per inch of the monitor the window is on: GetDpiForWindow where the system has
 // it, else the screen's LOGPIXELSX from Windows 2000 on, else 96.

@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "diagnostics/diagnostics.h"
 
@@ -118,25 +120,24 @@ TEST_F(LogErrorTest, EachCallReplacesTheFile) {
   EXPECT_EQ(bytes, "second\r\n");
 }
 
-TEST_F(LogErrorTest, ExistingFileUntouchedWithoutCall) {
-  const std::string previous = "left by an earlier run\r\n";
-  WriteLog(previous);
-  HANDLE file = CreateFileA(logName, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  FILETIME stamp = {0x12340000, 0x01C00000};
-  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &stamp));
-  CloseHandle(file);
-
-  ResultText(DDERR_GENERIC);
-  ResultText(static_cast<HRESULT>(0x80000000));
-
-  std::string bytes;
-  ASSERT_TRUE(ReadLog(&bytes));
-  EXPECT_EQ(bytes, previous);
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  ASSERT_TRUE(GetFileAttributesExA(logName, GetFileExInfoStandard, &data));
-  EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, stamp.dwLowDateTime);
-  EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, stamp.dwHighDateTime);
+// The texts of result codes, known or not, reach the file whole, replacing a longer
+// message an earlier run left there.
+TEST_F(LogErrorTest, ResultTextsReplaceAnEarlierRunsMessage) {
+  const struct {
+    HRESULT code;
+    std::string expected;
+  } cases[] = {
+      {DDERR_GENERIC, "Flip failed\r\nGeneric failure.\r\n"},
+      {static_cast<HRESULT>(0x80000000), "Flip failed\r\nUnrecognized error value.\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    WriteLog("left by an earlier run, and longer than any of the messages here\r\n");
+    LogError("Flip failed\n%s", ResultText(c.code));
+    std::string bytes;
+    ASSERT_TRUE(ReadLog(&bytes));
+    EXPECT_EQ(bytes, c.expected);
+  }
 }
 
 struct LongCase {
@@ -215,13 +216,32 @@ TEST_F(LogErrorTest, WritableDirectoryLeavesTheTemporaryFolderAlone) {
   EXPECT_EQ(GetFileAttributesA(tempLog), INVALID_FILE_ATTRIBUTES);
 }
 
-// With neither place usable the message is dropped without a trace.
+// Every file and folder below root, as paths relative to it (folders ending in a backslash).
+void ListTree(const std::string& root, const std::string& relative, std::vector<std::string>* listing) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((root + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    listing->push_back(relative + name + (folder ? "\\" : ""));
+    if (folder) ListTree(root + "\\" + name, relative + name + "\\", listing);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// With neither place usable (a folder named like the log in both) the message is dropped:
+// no file appears anywhere, and both folders stay as they were.
 TEST_F(LogErrorTest, NoUsablePlaceDropsTheMessage) {
   ASSERT_TRUE(CreateDirectoryA(logName, nullptr));
-  ASSERT_TRUE(RemoveDirectoryA(tempFolder));
+  ASSERT_TRUE(CreateDirectoryA(tempLog, nullptr));
   LogError("dropped");
-  EXPECT_EQ(GetFileAttributesA(tempFolder), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(GetFileAttributesA(logName) & FILE_ATTRIBUTE_DIRECTORY);
+  std::vector<std::string> listing;
+  ListTree(directory, "", &listing);
+  std::sort(listing.begin(), listing.end());
+  EXPECT_EQ(listing, (std::vector<std::string>{"temp\\", "temp\\vykerror.txt\\", "vykerror.txt\\"}));
+  RemoveDirectoryA(tempLog);
 }
 
 TEST_F(LogErrorTest, OthersMayReadWhileTheLogIsOpen) {

@@ -24,10 +24,13 @@ fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/display.sh"
 
-# One Xvfb per build folder, started on first use and found again through its files.
+# One Xvfb per build folder, started on first use and found again through its files. A
+# pid that has since been given to another process proves nothing, so the recorded display
+# is used only while it answers.
 vyk_start_display() {
   local pidf="$vyk_build/xvfb.pid" numf="$vyk_build/xvfb.display"
-  if [ -f "$pidf" ] && [ -f "$numf" ] && kill -0 "$(cat "$pidf")" 2>/dev/null; then
+  if [ -f "$pidf" ] && [ -f "$numf" ] && kill -0 "$(cat "$pidf")" 2>/dev/null &&
+    xdpyinfo -display ":$(cat "$numf")" >/dev/null 2>&1; then
     export DISPLAY=":$(cat "$numf")"
     return 0
   fi
@@ -38,8 +41,12 @@ vyk_start_display() {
 {
   flock 9
   if [ -z "${VYK_KEEP_DISPLAY:-}" ]; then vyk_start_display || exit 1; fi
+  # A prefix whose set-up failed stays unmarked, so the next run sets it up again.
   if [ ! -f "$WINEPREFIX/.vyk-ready" ]; then
-    wineboot -i >/dev/null 2>&1 9>&-
+    if ! wineboot -i >/dev/null 2>&1 9>&-; then
+      echo "wine-env: wineboot -i failed for $WINEPREFIX" >&2
+      exit 1
+    fi
     wineserver -w 9>&-
     touch "$WINEPREFIX/.vyk-ready"
   fi

@@ -2,7 +2,9 @@
 # Makes the release packages into a scratch folder and checks what the ZIP holds. The 32-bit
 # build also makes the one installer, for 32- and 64-bit Windows alike: it is installed and
 # uninstalled silently under the (64-bit) Wine prefix, and the Windows directory and the
-# registry are checked.
+# registry are checked. Wine runs every program as an administrator, so the installer's
+# elevated copy is reached here through its own switch (/MACHINE), and other users signed in
+# through hives added under HKEY_USERS.
 # Usage: packages_test.sh BUILD_DIR SAVER CPACK
 set -u
 build=$1 saver=$2 cpack=$3
@@ -23,11 +25,19 @@ windir="$WINEPREFIX/drive_c/windows"
 installed="$windir/VykSaver.scr"
 uninstaller="$windir/VykSaverUninstall.exe"
 desktop='HKCU\Control Panel\Desktop'
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VykScreenSaver'
+# The 32-bit installer's uninstall entry lives in the 32-bit view of HKLM.
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VykScreenSaver'
+user_uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VykScreenSaver'
+user_key='HKCU\Software\Vyk Screen Saver'
+# Another user signed in, whose hive sits beside the current user's.
+other_user='HKU\S-1-5-21-0-0-0-1001'
 
-# Prints the data of one registry value, or nothing when the value is absent.
+# Prints the data of one registry value, or nothing when the value is absent; the uninstall
+# entry is read in the 32-bit view.
 reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+  local view=
+  [ "$1" = "$uninstall_key" ] && view=/reg:32
+  wine reg query "$1" /v "$2" $view 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]+/, ""); print; exit }'
 }
 
@@ -112,7 +122,12 @@ control_ini="$WINEPREFIX/drive_c/windows/control.ini"
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
 wine reg delete "$settings_key" /f >/dev/null 2>&1
 wine reg add "$settings_key" /v Logos /d 0 /f >/dev/null 2>&1
-printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=1\r\n' >"$control_ini"
+printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=1\r\nHardware=0\r\n' >"$control_ini"
+# ... and, written by an older Vyk run by a standard user, the VirtualStore copy.
+local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+virtual_store=$(winepath -u "$local_appdata\VirtualStore\windows" 2>/dev/null)
+mkdir -p "$virtual_store"
+printf '[Screen Saver.Vyk]\r\nRedrawSpeed=5\r\nLinear=0\r\n' >"$virtual_store/control.ini"
 rm -f "$installed" "$uninstaller"
 wine "$installer" /S
 status=$?
@@ -122,24 +137,36 @@ cmp -s "$installed" "$saver" && pass "the installer puts the saver in the Window
 value=$(reg_value "$desktop" SCRNSAVE.EXE)
 [ "$value" = 'C:\windows\VykSaver.scr' ] && pass "the installer makes Vyk the user's screen saver" ||
   fail "the installer makes Vyk the user's screen saver" "SCRNSAVE.EXE is '$value'"
-[ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
-  pass "Vyk Screen Saver is listed among the programs to uninstall" ||
-  fail "Vyk Screen Saver is listed among the programs to uninstall" "no DisplayName"
+[ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] && [ -z "$(reg_value "$user_uninstall_key" DisplayName)" ] &&
+  pass "Vyk Screen Saver is listed among the programs to uninstall, for the machine" ||
+  fail "Vyk Screen Saver is listed among the programs to uninstall, for the machine" \
+    "HKLM '$(reg_value "$uninstall_key" DisplayName)', HKCU '$(reg_value "$user_uninstall_key" DisplayName)'"
 speed=$(reg_value "$settings_key" RedrawSpeed) logos=$(reg_value "$settings_key" Logos)
-[ "$speed" = 7 ] && [ "$logos" = 0 ] && pass "the installer carries control.ini's settings into the user's key, keeping what it held" ||
-  fail "the installer carries control.ini's settings into the user's key, keeping what it held" "RedrawSpeed '$speed', Logos '$logos'"
-rm -f "$control_ini"
+linear=$(reg_value "$settings_key" Linear) hardware=$(reg_value "$settings_key" Hardware)
+[ "$speed $logos $linear $hardware" = "5 0 0 0" ] &&
+  pass "the installer carries the VirtualStore copy's settings, then control.ini's, into the user's key, keeping what it held" ||
+  fail "the installer carries the VirtualStore copy's settings, then control.ini's, into the user's key, keeping what it held" \
+    "RedrawSpeed '$speed', Logos '$logos', Linear '$linear', Hardware '$hardware'"
+rm -f "$control_ini" "$virtual_store/control.ini"
 wine reg delete "$settings_key" /f >/dev/null 2>&1
 why=$(mapping_is 'USR:Control Panel\Screen Saver.Vyk') &&
   pass "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" ||
   fail "the installer maps control.ini's \"Screen Saver.Vyk\" to the user's key, in both registry views" "$why"
 
+# XP's Display settings store the path in another form; another user signed in chose Vyk
+# too, after another saver.
+wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\WINDOWS\VYKSAVER.SCR' /f >/dev/null 2>&1
+wine reg add "$other_user\Control Panel\Desktop" /v SCRNSAVE.EXE /d 'c:\windows\vyksaver.scr' /f >/dev/null 2>&1
+wine reg add "$other_user\Software\Vyk Screen Saver" /v PreviousScreenSaver /d 'C:\windows\theirs.scr' /f >/dev/null 2>&1
 if run_registered_uninstaller; then
   wait_uninstalled && pass "the uninstaller removes the saver, itself and its entry" ||
     fail "the uninstaller removes the saver, itself and its entry" "still there after 30 s"
   value=$(reg_value "$desktop" SCRNSAVE.EXE)
-  [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen" ||
-    fail "after uninstalling, no screen saver is chosen" "SCRNSAVE.EXE is '$value'"
+  [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen, whatever the form of its path" ||
+    fail "after uninstalling, no screen saver is chosen, whatever the form of its path" "SCRNSAVE.EXE is '$value'"
+  value=$(reg_value "$other_user\Control Panel\Desktop" SCRNSAVE.EXE)
+  [ "$value" = 'C:\windows\theirs.scr' ] && pass "another user signed in gets their screen saver back" ||
+    fail "another user signed in gets their screen saver back" "SCRNSAVE.EXE is '$value'"
   why=$(mapping_is '') && pass "the uninstaller removes the control.ini mapping from both registry views" ||
     fail "the uninstaller removes the control.ini mapping from both registry views" "$why"
 fi
@@ -156,6 +183,48 @@ if run_registered_uninstaller; then
   [ "$value" = 'C:\windows\other.scr' ] && pass "uninstalling gives back the screen saver chosen before" ||
     fail "uninstalling gives back the screen saver chosen before" "SCRNSAVE.EXE is '$value'"
 fi
+wine reg delete "$other_user" /f >/dev/null 2>&1
+
+# The elevated copy does the machine's part alone and touches no user's profile: it runs as
+# the administrator who approved it, not as the user who started the installer.
+wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\other.scr' /f >/dev/null 2>&1
+wine reg delete "$settings_key" /f >/dev/null 2>&1
+wine reg delete "$user_key" /f >/dev/null 2>&1
+printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\n' >"$control_ini"
+wine "$installer" /S /MACHINE
+value=$(reg_value "$desktop" SCRNSAVE.EXE) speed=$(reg_value "$settings_key" RedrawSpeed) previous=$(reg_value "$user_key" PreviousScreenSaver)
+cmp -s "$installed" "$saver" && [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
+  [ "$value" = 'C:\windows\other.scr' ] && [ -z "$speed" ] && [ -z "$previous" ] &&
+  pass "the elevated part installs for the machine and leaves the user's profile alone" ||
+  fail "the elevated part installs for the machine and leaves the user's profile alone" \
+    "SCRNSAVE.EXE '$value', RedrawSpeed '$speed', PreviousScreenSaver '$previous'"
+rm -f "$control_ini"
+
+# A saver still running (here its settings dialog) keeps its file, which is then deleted at
+# the next restart; the uninstaller says so with the exit code that asks for a restart. It
+# runs in place (_?=), so that its exit code is its own.
+session='HKLM\System\CurrentControlSet\Control\Session Manager'
+wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
+wine 'C:\windows\VykSaver.scr' /c &
+running=$!
+if dialog=$(vyk_wait_window "Vyk ScreenSaver Setup" 30 "$running"); then
+  wine 'C:\windows\VykSaverUninstall.exe' /S '_?=C:\windows'
+  status=$?
+  pending=$(wine reg query "$session" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
+  # Wine passes on the exit code modulo 256.
+  [ $status -eq $((3010 % 256)) ] && [ -e "$installed" ] && grep -qi 'windows\\VykSaver\.scr' <<<"$pending" &&
+    [ -z "$(reg_value "$uninstall_key" DisplayName)" ] &&
+    pass "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" ||
+    fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
+      "exit $status, pending '$pending'"
+  xdotool windowfocus --sync "$dialog" key Escape 2>/dev/null
+else
+  fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
+    "the saver's settings dialog did not open"
+fi
+wait "$running"
+rm -f "$installed" "$uninstaller"
+wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
 
 [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -449,6 +450,65 @@ TEST_F(ConfigDialogTest, ModalResultAndWrites) {
       EXPECT_FALSE(profile_file::Read(&bytes));
     }
   }
+}
+
+// The harness's factor for emulated runs; 1 when it is not set.
+int Slowdown() {
+  char text[16] = "";
+  DWORD length = GetEnvironmentVariableA("VYK_SLOWDOWN", text, sizeof(text));
+  int factor = length > 0 && length < sizeof(text) ? atoi(text) : 1;
+  return factor > 0 ? factor : 1;
+}
+
+// What the message box over the configuration dialog said; found by a thread timer that
+// runs inside the box's own loop, which it then ends with OK.
+struct Notice {
+  HWND dialog;       // the configuration dialog, the box's owner
+  HWND box;          // the message box once found
+  std::string text;  // its static texts, one after another
+  int ticks;         // ticks waited
+};
+Notice notice;
+
+BOOL CALLBACK FindNotice(HWND window, LPARAM) {
+  if (window == notice.dialog || GetWindow(window, GW_OWNER) != notice.dialog || !IsWindowVisible(window)) return TRUE;
+  notice.box = window;
+  return FALSE;
+}
+
+BOOL CALLBACK ReadStatic(HWND child, LPARAM) {
+  char name[16] = {};
+  char text[256] = {};
+  GetClassNameA(child, name, sizeof(name));
+  if (lstrcmpiA(name, "Static") == 0 && GetWindowTextA(child, text, sizeof(text)) > 0) notice.text += text;
+  return TRUE;
+}
+
+void CALLBACK AnswerNotice(HWND, UINT, UINT_PTR id, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), FindNotice, 0);
+  // Never wait for ever: after 5 s every window of the thread but the dialog is told OK.
+  if (!notice.box && ++notice.ticks < 250 * Slowdown()) return;
+  KillTimer(nullptr, id);
+  if (notice.box) EnumChildWindows(notice.box, ReadStatic, 0);
+  HWND answer = notice.box ? notice.box : GetActiveWindow();
+  if (answer != notice.dialog) PostMessageA(answer, WM_COMMAND, IDOK, 0);
+}
+
+// Where control.ini refuses the write and no other place takes it, OK says so over the
+// dialog and leaves it open: closing it would look like a save.
+TEST_F(ConfigDialogTest, RefusedWriteIsToldAndTheDialogStaysOpen) {
+  profile_file::PretendWindows(profile_file::windowsNt4);
+  Open(nullptr);
+  profile_file::Refused refused;
+  ASSERT_TRUE(refused.held());
+  notice = Notice{dialog, nullptr, "", 0};
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerNotice);
+  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), TRUE);
+  KillTimer(nullptr, timer);
+  EXPECT_NE(notice.box, nullptr);
+  EXPECT_EQ(notice.text,
+            "Your settings could not be saved. To try again, click OK. To keep the settings you had, click Cancel.");
+  EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
 struct AboutCase {

@@ -88,6 +88,26 @@ inline void Write(const std::string& bytes) {
   FlushCache();
 }
 
+// Holds control.ini open without sharing for its life, so that the profile functions
+// cannot write it, as the Windows directory refuses a limited user's writes.
+class Refused {
+ public:
+  Refused() {
+    FlushCache();
+    file_ = CreateFileA(Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  }
+  ~Refused() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    FlushCache();
+  }
+  bool held() const { return file_ != INVALID_HANDLE_VALUE; }
+  Refused(const Refused&) = delete;
+  Refused& operator=(const Refused&) = delete;
+
+ private:
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
 // Last write time of the file, or zero when there is none.
 inline ULONGLONG WriteStamp() {
   WIN32_FILE_ATTRIBUTE_DATA data;

@@ -265,6 +265,8 @@ const ExpectedString strings[] = {
      "Your computer does not have enough available memory to display Help. To increase available memory, quit one or "
      "more programs."},
     {IDS_WINDOW_TITLE, "Screen Saver"},
+    {IDS_SETTINGS_NOT_SAVED,
+     "Your settings could not be saved. To try again, click OK. To keep the settings you had, click Cancel."},
 };
 
 TEST_F(SaverResources, StringTable) {

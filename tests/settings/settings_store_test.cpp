@@ -141,7 +141,8 @@ const UserKeyCase userKeyCases[] = {
     {"Windows 95: the key is never read", &profile_file::windows95, {{"RedrawSpeed", "3", 0}, {"Logos", "1", 0}},
      allZeroFile, 7, 0, 0, 0},
     {"Windows NT 4: the key is never read", &profile_file::windowsNt4, {{"RedrawSpeed", "3", 0}}, nullptr, 1, 1, 1, 1},
-    {"Windows XP: the key is never read", &profile_file::windowsXp, {{"Hardware", "0", 0}}, nullptr, 1, 1, 1, 1},
+    {"Windows XP: a limited user's key comes first", &profile_file::windowsXp, {{"Hardware", "2", 0}}, allZeroFile, 7,
+     0, 0, 2},
 };
 
 TEST_F(SettingsStoreTest, UserKeyFirstOnVistaAndLater) {
@@ -184,6 +185,89 @@ TEST_F(SettingsStoreTest, StoredValueIsReadByTheNextLoad) {
       EXPECT_EQ(bytes, "[Screen Saver.Vyk]\r\nRedrawSpeed=9\r\nLogos=0\r\n");
     }
   }
+}
+
+// A limited user of Windows 2000 and XP may only read control.ini: the setting goes to the
+// user's key, where the next load finds it, and once control.ini takes writes again it
+// holds the setting alone. Where there is no such key to fall back on, the failure is told.
+TEST_F(SettingsStoreTest, RefusedProfileFileFallsBackToTheUserKeyOnNt5) {
+  const struct {
+    const WindowsVersion* windows;
+    LONG storedWhileRefused;  // StoreSetting's result while control.ini refuses writes
+    const char* userValue;    // the user's key afterwards
+    LONG loaded;              // the next load's RedrawSpeed
+  } cases[] = {
+      {&profile_file::windowsXp, 1, "1:9", 9},
+      {&profile_file::windowsVista, 1, "1:9", 9},
+      {&profile_file::windowsNt4, 0, "", 2},
+      {&profile_file::windows95, 0, "", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windows->name);
+    profile_file::PretendWindows(*c.windows);
+    profile_file::RemoveUserKey();
+    profile_file::Write("[Screen Saver.Vyk]\r\nRedrawSpeed=2\r\n");
+    LoadSettings(GetModuleHandleA(nullptr));
+    {
+      profile_file::Refused refused;
+      ASSERT_TRUE(refused.held());
+      EXPECT_EQ(StoreSetting("RedrawSpeed", 9), c.storedWhileRefused);
+    }
+    EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), c.userValue);
+    LoadSettings(GetModuleHandleA(nullptr));
+    EXPECT_EQ(Settings.redrawSpeed, c.loaded);
+  }
+  profile_file::PretendWindows(profile_file::windowsXp);
+  EXPECT_EQ(StoreSetting("RedrawSpeed", 4), 1);
+  EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), "");
+  std::string bytes;
+  ASSERT_TRUE(profile_file::Read(&bytes));
+  EXPECT_EQ(bytes, "[Screen Saver.Vyk]\r\nRedrawSpeed=4\r\n");
+  LoadSettings(GetModuleHandleA(nullptr));
+  EXPECT_EQ(Settings.redrawSpeed, 4);
+}
+
+// An older 32-bit Vyk without a manifest, run by a standard user of Vista or later, wrote
+// control.ini into the user's VirtualStore. A key the user's key lacks is read there before
+// the real control.ini; systems without file virtualisation never look there.
+TEST_F(SettingsStoreTest, VirtualStoreCopyBeforeControlIni) {
+  char temp[MAX_PATH];
+  char windows[MAX_PATH];
+  char previous[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  bool hadLocal = GetEnvironmentVariableA("LOCALAPPDATA", previous, MAX_PATH) > 0;
+  const std::string local = std::string(temp) + "vyk-local-" + std::to_string(GetCurrentProcessId());
+  const std::string store = local + "\\VirtualStore";
+  const std::string folder = store + (windows + 2);
+  const std::string copy = folder + "\\control.ini";
+  CreateDirectoryA(local.c_str(), nullptr);
+  CreateDirectoryA(store.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(WritePrivateProfileStringA("Screen Saver.Vyk", "RedrawSpeed", "6", copy.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA("Screen Saver.Vyk", "Logos", "5", copy.c_str()));
+  SetEnvironmentVariableA("LOCALAPPDATA", local.c_str());
+  const struct {
+    const WindowsVersion* windows;
+    LONG redrawSpeed, logos, linear, hardware;
+  } cases[] = {
+      {&profile_file::windowsVista, 6, 1, 0, 0},
+      {&profile_file::windows10, 6, 1, 0, 0},
+      {&profile_file::windowsXp, 7, 1, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windows->name);
+    profile_file::PretendWindows(*c.windows);
+    profile_file::RemoveUserKey();
+    profile_file::WriteUserValue("Logos", REG_SZ, "1");
+    ExpectLoaded(allZeroFile, c.redrawSpeed, c.logos, c.linear, c.hardware);
+  }
+  SetEnvironmentVariableA("LOCALAPPDATA", hadLocal ? previous : nullptr);
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, copy.c_str());
+  DeleteFileA(copy.c_str());
+  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryA(store.c_str());
+  RemoveDirectoryA(local.c_str());
 }
 
 }  // namespace

@@ -31,6 +31,25 @@ std::vector<HWND> Covers(HWND saver) {
   return covers;
 }
 
+// The colour a cover paints in its middle, drawn into white memory so that a monitor off
+// the virtual display's visible part counts too.
+COLORREF CoverPixel(HWND cover) {
+  RECT client;
+  GetClientRect(cover, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  PatBlt(memory, 0, 0, client.right, client.bottom, WHITENESS);
+  COLORREF colour = PrintWindow(cover, memory, PW_CLIENTONLY) ? GetPixel(memory, client.right / 2, client.bottom / 2)
+                                                               : CLR_INVALID;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 // A saver on fake DirectX over two monitors, the cursor resting on the second.
 void Start() {
   shell_test::ResetAll();
@@ -72,6 +91,9 @@ TEST_F(DesktopTest, EveryOtherMonitorGetsABlackCover) {
         GetWindowRect(cover, &at);
         EXPECT_EQ(std::count_if(c.covers.begin(), c.covers.end(), [&](const RECT& r) { return EqualRect(&r, &at); }), 1);
         EXPECT_EQ(GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST) << c.name;
+        EXPECT_EQ(CoverPixel(cover), RGB(0, 0, 0)) << c.name;
+      }
+      if (!c.parent) {
         EXPECT_EQ(GetForegroundWindow(), saver) << c.name;
       }
     });
@@ -120,12 +142,36 @@ TEST_F(DesktopTest, RealInputOnTheCoverEndsTheSaver) {
   }
 }
 
-// One tick after the system's notice of a power setting (the console display's: 0 off,
-// 1 on, 2 dimmed); the frames it presented as the fake DirectX logged them.
-int FramesAfterNotice(HWND saver, DWORD state, bool consoleDisplay = true) {
-  POWERBROADCAST_SETTING setting = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
-                                    sizeof(DWORD), {static_cast<UCHAR>(state)}};
-  if (!consoleDisplay) setting.PowerSetting.Data1 = 0x02731015;
+// The registry-style text of a GUID, as the platform documentation publishes it.
+std::string GuidText(const GUID& guid) {
+  char text[40];
+  wsprintfA(text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", guid.Data1, guid.Data2, guid.Data3, guid.Data4[0],
+            guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+  return text;
+}
+
+// Power notification stand-ins: what the saver registered for, and what it gave back.
+struct PowerRegistration {
+  HANDLE recipient;
+  GUID setting;
+  DWORD flags;
+};
+std::vector<PowerRegistration> registrations;
+std::vector<HPOWERNOTIFY> unregistrations;
+HPOWERNOTIFY const powerHandle = reinterpret_cast<HPOWERNOTIFY>(0x5150);
+HPOWERNOTIFY WINAPI RecordRegistration(HANDLE recipient, LPCGUID setting, DWORD flags) {
+  registrations.push_back({recipient, *setting, flags});
+  return powerHandle;
+}
+BOOL WINAPI RecordUnregistration(HPOWERNOTIFY notify) {
+  unregistrations.push_back(notify);
+  return TRUE;
+}
+
+// One tick after the system's notice of a power setting (0 off, 1 on, 2 dimmed); the
+// frames it presented as the fake DirectX logged them.
+int FramesAfterNotice(HWND saver, const GUID& about, DWORD state) {
+  POWERBROADCAST_SETTING setting = {about, sizeof(DWORD), {static_cast<UCHAR>(state)}};
   SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&setting));
   fake::ClearLog();
   SendMessageA(saver, WM_TIMER, 1, 0);
@@ -134,21 +180,51 @@ int FramesAfterNotice(HWND saver, DWORD state, bool consoleDisplay = true) {
   }));
 }
 
+// Vista and 7 announce the display's power only as GUID_MONITOR_POWER_ON; Windows 8 and
+// later as GUID_CONSOLE_DISPLAY_STATE, which also knows dimmed.
 TEST_F(DesktopTest, NoFramesWhileTheDisplayIsOff) {
-  int result = shell_test::RunSaver(nullptr, [](HWND saver) {
-    EXPECT_EQ(FramesAfterNotice(saver, 0), 0) << "off";
-    EXPECT_EQ(FramesAfterNotice(saver, 2), 1) << "dimmed";
-    EXPECT_EQ(FramesAfterNotice(saver, 0), 0) << "off again";
-    EXPECT_EQ(FramesAfterNotice(saver, 1, false), 0) << "another setting";
-    EXPECT_EQ(FramesAfterNotice(saver, 1), 1) << "on";
-    // The first tick came while the display was off, and a key still ends the saver.
-    FramesAfterNotice(saver, 0);
-    SendMessageA(saver, WM_KEYDOWN, 'A', 0);
-    shell_test::Pump();
-    EXPECT_FALSE(IsWindow(saver));
-  });
-  EXPECT_EQ(result, 0);
-  EXPECT_TRUE(fake::Leaks().empty());
+  const struct {
+    const char* name;
+    DWORD major, minor;
+    const char* setting;  // the published GUID registered for
+  } cases[] = {
+      {"Vista", 6, 0, "02731015-4510-4526-99E6-E5A17EBD1AEA"},
+      {"7", 6, 1, "02731015-4510-4526-99E6-E5A17EBD1AEA"},
+      {"8", 6, 2, "6FE69556-704A-47A0-8F24-C28D936FDA47"},
+      {"10", 10, 0, "6FE69556-704A-47A0-8F24-C28D936FDA47"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start();
+    fake::SetVersion(VER_PLATFORM_WIN32_NT, c.major, c.minor, 0);
+    platform.RegisterPowerSettingNotification = RecordRegistration;
+    platform.UnregisterPowerSettingNotification = RecordUnregistration;
+    registrations.clear();
+    unregistrations.clear();
+    int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      ASSERT_EQ(registrations.size(), 1u);
+      EXPECT_EQ(registrations[0].recipient, saver);
+      EXPECT_EQ(registrations[0].flags, static_cast<DWORD>(DEVICE_NOTIFY_WINDOW_HANDLE));
+      const GUID about = registrations[0].setting;
+      EXPECT_EQ(GuidText(about), c.setting);
+      GUID other = about;
+      other.Data1 ^= 1;
+      EXPECT_EQ(FramesAfterNotice(saver, about, 0), 0) << "off";
+      EXPECT_EQ(FramesAfterNotice(saver, about, 1), 1) << "on";
+      EXPECT_EQ(FramesAfterNotice(saver, about, 0), 0) << "off again";
+      EXPECT_EQ(FramesAfterNotice(saver, other, 1), 0) << "another setting";
+      EXPECT_EQ(FramesAfterNotice(saver, about, 2), 1) << "dimmed";
+      // The first tick came while the display was off, and a key still ends the saver.
+      FramesAfterNotice(saver, about, 0);
+      SendMessageA(saver, WM_KEYDOWN, 'A', 0);
+      shell_test::Pump();
+      EXPECT_FALSE(IsWindow(saver));
+      EXPECT_EQ(unregistrations, std::vector<HPOWERNOTIFY>{powerHandle}) << "as the window closes";
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(unregistrations.size(), 1u);
+    EXPECT_TRUE(fake::Leaks().empty());
+  }
 }
 
 TEST(CursorTravelLimit, ScaledByDpi) {
