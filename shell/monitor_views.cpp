@@ -25,16 +25,31 @@ const MonitorDevice* DeviceOfMonitor(const MonitorDevice* devices, int count, co
   return nullptr;
 }
 
-// A record drawn windowed through device, whose front surface starts at its monitor's corner.
-void PrepareWindowedRecord(DeviceStateRecord& record, const MonitorDevice* device, HWND window) {
+// True when another monitor of the list reports the same GUID: then it names no device
+// of one monitor. Wine 8 does that: every monitor gets one GUID, which DirectDrawCreate
+// ignores, and the primary surface covers the primary monitor alone.
+bool SharedGuid(const MonitorDevice* devices, int count, const MonitorDevice* device) {
+  for (int i = 0; i < count; ++i) {
+    if (&devices[i] != device && IsEqualGUID(devices[i].driverGuid, device->driverGuid)) return true;
+  }
+  return false;
+}
+
+// A record drawn windowed through device, whose front surface starts at its monitor's
+// corner. A further monitor without a device of its own is drawn through the active
+// display driver, and its frames reach it by GDI, which spans the whole desktop.
+void PrepareWindowedRecord(DeviceStateRecord& record, const MonitorDevice* devices, int count,
+                           const MonitorDevice* device, HWND window) {
   record = NewDeviceState();
   record.fullScreen = 0;
   record.window = window;
-  if (device) {
+  if (device && !SharedGuid(devices, count, device)) {
     record.driverGuid = device->driverGuid;
     record.hasDriverGuid = 1;
     record.surfaceOrigin.x = device->area.left;
     record.surfaceOrigin.y = device->area.top;
+  } else if (window != shell.saverWindow && window != DeviceState.window) {
+    record.gdiCopy = 1;
   }
 }
 
@@ -78,7 +93,7 @@ void BringUpDisplays(HWND saver) {
   }
 
   // The saver window covers the primary monitor, which the list gives first.
-  PrepareWindowedRecord(DeviceState, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver);
+  PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver);
   BringUpDisplay(DeviceState, saver);
   if (!RegisterViewClass()) return;
   for (int i = 1; i < monitorCount; ++i) {
@@ -88,7 +103,7 @@ void BringUpDisplays(HWND saver) {
     HWND view = OpenViewWindow(saver, monitors[i]);
     if (!view) continue;
     DeviceStateRecord& record = displayRecords[saverDesktop.viewCount++];
-    PrepareWindowedRecord(record, device, view);
+    PrepareWindowedRecord(record, devices, deviceCount, device, view);
     // A failed bring-up is logged there and leaves this monitor black; the others draw on.
     BringUpDisplay(record, view);
   }
