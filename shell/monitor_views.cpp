@@ -2,12 +2,13 @@
 //
 // One monitor keeps the exclusive full-screen display with its flip. With several, and
 // "Draw on every monitor" on, every monitor is drawn windowed at the normal cooperative
-// level, each through its own DirectDraw device (the GUID DirectDrawEnumerateExA gives
-// for that monitor): the saver window on the primary, a view window on each other. Its
-// own device gives each monitor the graphics card that shows it; the exclusive level
-// would hold one monitor in a mode the others cannot share, and Windows 8 and later
-// emulate it anyway. Where the system cannot enumerate the monitors' devices (Windows 95,
-// NT 4, DirectX 5 alone) the primary keeps the exclusive path and the others are covered.
+// level, as the preview is, each through its own DirectDraw device (the GUID
+// DirectDrawEnumerateExA gives for that monitor): the saver window on the primary, a view
+// window on each other. Its own device gives each monitor the graphics card that shows
+// it; the exclusive level would hold one monitor in a mode the others cannot share, and
+// Windows 8 and later emulate it anyway. Where the system cannot enumerate the monitors'
+// devices (Windows 95, NT 4, DirectX 5 alone) the primary keeps the exclusive path and
+// the others are covered, as is a monitor the enumeration does not report.
 #include "display/display.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -36,10 +37,11 @@ bool SharedGuid(const MonitorDevice* devices, int count, const MonitorDevice* de
 }
 
 // A record drawn windowed through device, whose front surface starts at its monitor's
-// corner. A further monitor without a device of its own is drawn through the active
-// display driver, and its frames reach it by GDI, which spans the whole desktop.
+// corner. Without a device of its own a monitor is drawn through the active display
+// driver, whose primary surface is the main monitor's: a further monitor then gets its
+// frames by GDI, which spans the whole desktop.
 void PrepareWindowedRecord(DeviceStateRecord& record, const MonitorDevice* devices, int count,
-                           const MonitorDevice* device, HWND window) {
+                           const MonitorDevice* device, HWND window, bool mainMonitor) {
   record = NewDeviceState();
   record.fullScreen = 0;
   record.window = window;
@@ -48,7 +50,7 @@ void PrepareWindowedRecord(DeviceStateRecord& record, const MonitorDevice* devic
     record.hasDriverGuid = 1;
     record.surfaceOrigin.x = device->area.left;
     record.surfaceOrigin.y = device->area.top;
-  } else if (window != shell.saverWindow && window != DeviceState.window) {
+  } else if (!mainMonitor) {
     record.gdiCopy = 1;
   }
 }
@@ -93,7 +95,7 @@ void BringUpDisplays(HWND saver) {
   }
 
   // The saver window covers the primary monitor, which the list gives first.
-  PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver);
+  PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver, true);
   BringUpDisplay(DeviceState, saver);
   if (!RegisterViewClass()) return;
   for (int i = 1; i < monitorCount; ++i) {
@@ -103,7 +105,7 @@ void BringUpDisplays(HWND saver) {
     HWND view = OpenViewWindow(saver, monitors[i]);
     if (!view) continue;
     DeviceStateRecord& record = displayRecords[saverDesktop.viewCount++];
-    PrepareWindowedRecord(record, devices, deviceCount, device, view);
+    PrepareWindowedRecord(record, devices, deviceCount, device, view, false);
     // A failed bring-up is logged there and leaves this monitor black; the others draw on.
     BringUpDisplay(record, view);
   }
