@@ -77,6 +77,7 @@ bool RegisterViewClass() {
 }  // namespace
 
 void BringUpDisplays(HWND saver) {
+  DeviceState = NewDeviceState();
   DeviceState.window = saver;
   saverDesktop.viewCount = 1;
   RECT monitors[maxDisplayRecords];
@@ -95,6 +96,8 @@ void BringUpDisplays(HWND saver) {
   }
 
   // The saver window covers the primary monitor, which the list gives first.
+  const RECT& main = monitors[0];
+  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
   PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver, true);
   BringUpDisplay(DeviceState, saver);
   if (!RegisterViewClass()) return;
