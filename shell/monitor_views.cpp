@@ -18,6 +18,9 @@ namespace {
 
 const char viewClassName[] = "VykMonitorView";
 
+// How often a tick compares the monitor list when no WM_DISPLAYCHANGE has come.
+constexpr DWORD desktopLookTicks = 1000;
+
 // The monitor's own device, found by its rectangle; null when the enumeration has none.
 const MonitorDevice* DeviceOfMonitor(const MonitorDevice* devices, int count, const RECT& area) {
   for (int i = 0; i < count; ++i) {
@@ -74,6 +77,37 @@ bool RegisterViewClass() {
   return RegisterClassA(&viewClass) != 0;
 }
 
+// Fills monitors with the desktop's monitors, primary first; returns how many.
+int ListDesktop(RECT* monitors) {
+  int count = platform.ListMonitors(monitors, maxDisplayRecords);
+  return count > maxDisplayRecords ? maxDisplayRecords : count;
+}
+
+bool SameMonitors(const RECT* monitors, int count) {
+  if (count != saverDesktop.knownMonitorCount) return false;
+  for (int i = 0; i < count; ++i) {
+    if (!EqualRect(&monitors[i], &saverDesktop.knownMonitors[i])) return false;
+  }
+  return true;
+}
+
+void RememberMonitors(const RECT* monitors, int count) {
+  for (int i = 0; i < count; ++i) saverDesktop.knownMonitors[i] = monitors[i];
+  saverDesktop.knownMonitorCount = count;
+}
+
+// A preview child keeps its host's client size; a new size gets a picture made for it.
+void FollowHost(HWND preview) {
+  HWND host = GetParent(preview);
+  RECT wanted = {0, 0, 0, 0};
+  RECT current = {0, 0, 0, 0};
+  if (!host || !GetClientRect(host, &wanted) || !GetClientRect(preview, &current)) return;
+  if (wanted.right == current.right && wanted.bottom == current.bottom) return;
+  MoveWindow(preview, 0, 0, wanted.right, wanted.bottom, TRUE);
+  TearDownDisplay(DeviceState, preview);
+  BringUpDisplays(preview);
+}
+
 }  // namespace
 
 void BringUpDisplays(HWND saver) {
@@ -92,6 +126,7 @@ void BringUpDisplays(HWND saver) {
   }
   if (monitorCount < 2 || deviceCount < 1) {
     BringUpDisplay(DeviceState, saver);
+    RememberDesktop();
     return;
   }
 
@@ -112,6 +147,39 @@ void BringUpDisplays(HWND saver) {
     // A failed bring-up is logged there and leaves this monitor black; the others draw on.
     BringUpDisplay(record, view);
   }
+  RememberDesktop();
+}
+
+void RememberDesktop() {
+  RECT monitors[maxDisplayRecords];
+  // Taken after the bring-up, whose own display mode change must not count as the user's.
+  RememberMonitors(monitors, shell.previewMode ? 0 : ListDesktop(monitors));
+  saverDesktop.desktopChanged = 0;
+  saverDesktop.lastDesktopLook = GetTickCount();
+}
+
+void FollowDesktop(HWND saver) {
+  if (shell.previewMode) {
+    FollowHost(saver);
+    return;
+  }
+  const DWORD now = GetTickCount();
+  if (!saverDesktop.desktopChanged && ElapsedTicks(saverDesktop.lastDesktopLook, now) < desktopLookTicks) return;
+  saverDesktop.desktopChanged = 0;
+  saverDesktop.lastDesktopLook = now;
+  RECT monitors[maxDisplayRecords];
+  const int count = ListDesktop(monitors);
+  if (count < 1 || SameMonitors(monitors, count)) return;
+
+  TearDownDisplays(saver);
+  RemoveCovers();
+  const RECT& main = monitors[0];
+  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
+  BringUpDisplays(saver);
+  CoverOtherMonitors(saver);
+  // A monitor that went away may have moved the cursor; that is no travel of the user's.
+  POINT position;
+  if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
 }
 
 int PresentFrames() {
