@@ -274,6 +274,56 @@ TEST_F(DesktopTest, AFailedMonitorStaysBlackAndTheOthersDraw) {
   EXPECT_TRUE(fake::Leaks().empty());
 }
 
+// The desktop changes while the saver runs: after the change's notice the next tick makes
+// every picture anew for the monitors as they now are, and the saver stays open.
+TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
+  const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, wider = {400, 0, 1000, 500};
+  platform.ListMonitorDevices = ReportDevices;
+  StoreAllMonitors("1");
+  const struct {
+    const char* name;
+    std::vector<RECT> monitors;
+    int records;
+    LONG fullScreen;
+  } steps[] = {
+      {"a second monitor appears", {left, right}, 2, 0},
+      {"it grows", {left, wider}, 2, 0},
+      {"it goes away", {left}, 1, 1},
+  };
+  monitors = {left};
+  devices = {DeviceOn(1, left), DeviceOn(2, right), DeviceOn(3, wider)};
+  int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+    SendMessageA(saver, WM_TIMER, 1, 0);
+    for (const auto& step : steps) {
+      SCOPED_TRACE(step.name);
+      HWND before = displayRecords[1].window;
+      monitors = step.monitors;
+      SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(400, 600));
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      ASSERT_TRUE(IsWindow(saver));
+      EXPECT_EQ(saverDesktop.viewCount, step.records);
+      EXPECT_EQ(DeviceState.fullScreen, step.fullScreen);
+      EXPECT_EQ(DeviceState.deviceStatus, 2);
+      if (before) {
+        EXPECT_FALSE(IsWindow(before)) << "the old window went with its record";
+      }
+      if (step.records > 1) {
+        const DeviceStateRecord& record = displayRecords[1];
+        RECT placed;
+        GetWindowRect(record.window, &placed);
+        EXPECT_TRUE(EqualRect(&placed, &step.monitors[1]));
+        EXPECT_EQ(record.deviceStatus, 2);
+        EXPECT_EQ(record.clientWidth, step.monitors[1].right - step.monitors[1].left);
+        EXPECT_EQ(fake::Device(record.device)->scenes, 2) << "set-up and one frame";
+      }
+      EXPECT_EQ(Covers(saver).size(), static_cast<size_t>(step.records - 1));
+    }
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+}
+
 TEST(CursorTravelLimit, ScaledByDpi) {
   const UINT cases[][2] = {{96, 4}, {120, 5}, {144, 6}, {192, 8}, {72, 3}, {0, 4}, {20, 4}, {100000, 4}, {~0u, 4}};
   for (const auto& c : cases) EXPECT_EQ(CursorTravelLimit(c[0]), c[1]) << c[0];
