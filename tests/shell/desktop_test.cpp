@@ -324,6 +324,29 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   EXPECT_TRUE(fake::Problems().empty());
 }
 
+// A preview whose host changes its client size is drawn at the new size from the next tick.
+TEST_F(DesktopTest, PreviewFollowsItsHostsSize) {
+  HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, nullptr, nullptr, nullptr);
+  shell_test::RunSaver(host, [&](HWND preview) {
+    SendMessageA(preview, WM_TIMER, 1, 0);
+    EXPECT_EQ(DeviceState.clientWidth, 160);
+    SetWindowPos(host, nullptr, 0, 0, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(preview, WM_TIMER, 1, 0);
+    RECT client;
+    GetClientRect(preview, &client);
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 150);
+    EXPECT_EQ(DeviceState.deviceStatus, 2);
+    EXPECT_EQ(DeviceState.fullScreen, 0);
+    EXPECT_EQ(DeviceState.renderWidth, 200);
+    EXPECT_EQ(DeviceState.renderHeight, 150);
+    EXPECT_EQ(DeviceState.scene.sceneDiagonal, 250.0);
+    EXPECT_EQ(fake::Device(DeviceState.device)->scenes, 2) << "set-up and one frame at the new size";
+  });
+  DestroyWindow(host);
+  EXPECT_TRUE(fake::Leaks().empty());
+}
+
 TEST(CursorTravelLimit, ScaledByDpi) {
   const UINT cases[][2] = {{96, 4}, {120, 5}, {144, 6}, {192, 8}, {72, 3}, {0, 4}, {20, 4}, {100000, 4}, {~0u, 4}};
   for (const auto& c : cases) EXPECT_EQ(CursorTravelLimit(c[0]), c[1]) << c[0];
