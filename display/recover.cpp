@@ -7,12 +7,12 @@ namespace {
 // Restores what a reset took and refills the texture from the system-memory source the
 // hardware path keeps. 0 when something cannot be restored (a surface made in another
 // display mode answers DDERR_WRONGMODE) or the texture cannot be refilled.
-int RestoreSurfaces() {
-  if (DeviceState.frontSurface->Restore() != DD_OK) return 0;
+int RestoreSurfaces(DeviceStateRecord& record) {
+  if (record.frontSurface->Restore() != DD_OK) return 0;
   // A flipping chain's back buffer comes back with its front surface; the windowed
   // render surface is a surface of its own.
-  if (!DeviceState.fullScreen && DeviceState.renderSurface && DeviceState.renderSurface->Restore() != DD_OK) return 0;
-  TextureHolder& texture = sceneTexture;
+  if (!record.fullScreen && record.renderSurface && record.renderSurface->Restore() != DD_OK) return 0;
+  TextureHolder& texture = record.texture;
   if (!texture.textureSurface) return 1;
   // A software device's texture is one system-memory surface, which a reset leaves in
   // place; should it be lost all the same, there is no source left to refill it from.
@@ -38,11 +38,11 @@ void PaintBlack(HWND window) {
 // the front surface alone tells whether anything is to be done. A new bring-up works in
 // the display mode now current; the log line of a failed one is the only one, since the
 // display then stays down and this is not called again.
-int RecoverLostSurfaces(HWND window) {
-  if (DeviceState.frontSurface->IsLost() != DDERR_SURFACELOST) return 1;
-  if (RestoreSurfaces()) return 1;
-  TearDownDisplay(window);
-  if (BringUpDisplay(window)) return 1;
+int RecoverLostSurfaces(DeviceStateRecord& record, HWND window) {
+  if (record.frontSurface->IsLost() != DDERR_SURFACELOST) return 1;
+  if (RestoreSurfaces(record)) return 1;
+  TearDownDisplay(record, window);
+  if (BringUpDisplay(record, window)) return 1;
   PaintBlack(window);
   return 0;
 }

@@ -37,6 +37,8 @@ struct HackWindowRecord {
 };
 HackWindowRecord hackWindow = {nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0};
 
+SceneGeometry hackScene;  // the picture drawn into hackWindow, rebuilt at its size
+
 volatile sig_atomic_t stopSignal = 0;  // SIGTERM or SIGINT once received; 0 before
 bool windowGone = false;               // set when the window was destroyed or became unusable
 
@@ -240,20 +242,20 @@ void RunFrames() {
   sigdelset(&waitMask, SIGINT);
 
   const uint64_t period = FramePeriodUs(HackOptions.redrawSpeed, HackOptions.delayUs);
-  BuildSceneGeometry(hackWindow.width, hackWindow.height);
+  BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
   ResizeGlScene(hackWindow.width, hackWindow.height);
   ResetFpsOverlay();
   uint64_t nextFrame = NowUs();
   while (stopSignal == 0 && !windowGone) {
     if (HandleEvents()) {
-      BuildSceneGeometry(hackWindow.width, hackWindow.height);
+      BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
       ResizeGlScene(hackWindow.width, hackWindow.height);
     }
     if (windowGone) break;
     const uint64_t now = NowUs();
     if (now >= nextFrame) {
-      AnimateFrame(hackWindow.width, hackWindow.height);
-      DrawGlScene(HackOptions.logos);
+      AnimateFrame(hackScene, hackWindow.width, hackWindow.height);
+      DrawGlScene(hackScene, HackOptions.logos);
       if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
       if (hackWindow.doubleBuffered) {
         glXSwapBuffers(hackWindow.display, hackWindow.window);

@@ -1,4 +1,4 @@
-// The four settings, their load from the registry or the profile file, and their store.
+// The five settings, their load from the registry or the profile file, and their store.
 #include "settings/settings.h"
 
 #include "resources/resource_ids.h"
@@ -135,6 +135,7 @@ void LoadSettings(HINSTANCE instance) {
   Settings.logos = LoadSetting(key, virtualStore, "Logos");
   Settings.linear = LoadSetting(key, virtualStore, "Linear");
   Settings.hardware = LoadSetting(key, virtualStore, "Hardware");
+  Settings.allMonitors = LoadSetting(key, virtualStore, "AllMonitors");
   if (key) RegCloseKey(key);
 }
 

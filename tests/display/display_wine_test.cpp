@@ -46,15 +46,15 @@ void TakeIndependentObjects(ExtraReferences& extra) {
   extra.Take(DeviceState.material, "material");
   if (!DeviceState.fullScreen) extra.Take(DeviceState.renderSurface, "render surface");
   extra.Take(DeviceState.frontSurface, "front surface");
-  extra.Take(sceneTexture.textureSurface, "texture surface");
-  if (sceneTexture.sourceSurface != sceneTexture.textureSurface) extra.Take(sceneTexture.sourceSurface, "source surface");
+  extra.Take(DeviceState.texture.textureSurface, "texture surface");
+  if (DeviceState.texture.sourceSurface != DeviceState.texture.textureSurface) extra.Take(DeviceState.texture.sourceSurface, "source surface");
 }
 
 void ExpectRecordEmpty() {
   display_test::ExpectRecordHoldsNothing();
-  EXPECT_EQ(nullptr, sceneTexture.textureSurface);
-  EXPECT_EQ(nullptr, sceneTexture.sourceSurface);
-  EXPECT_EQ(0u, sceneTexture.textureHandle);
+  EXPECT_EQ(nullptr, DeviceState.texture.textureSurface);
+  EXPECT_EQ(nullptr, DeviceState.texture.sourceSurface);
+  EXPECT_EQ(0u, DeviceState.texture.textureHandle);
 }
 
 // Pumps the messages Wine's window code posts, so that drawing reaches the X server.
@@ -159,7 +159,7 @@ class DisplayOnWine : public ::testing::Test {
   // Presents count frames, each of which must be drawn, and lets them reach the screen.
   static void PresentFrames(HWND window, int count) {
     for (int frame = 0; frame < count; ++frame) {
-      EXPECT_EQ(1, PresentFrame(window));
+      EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
       PumpMessages();
     }
   }
@@ -173,7 +173,7 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   ASSERT_NE(nullptr, window);
   EXPECT_EQ(0, NonBlackPixels(window, screenWidth, screenHeight)) << "the window is black before the saver draws";
 
-  EXPECT_EQ(1, BringUpDisplay(window));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, window));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(1, DeviceState.fullScreen);
@@ -184,7 +184,7 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   ASSERT_NE(nullptr, DeviceState.renderSurface);
   EXPECT_EQ(nullptr, DeviceState.palette);  // the virtual screen has more than 8 bits per pixel
   EXPECT_NE(nullptr, DeviceState.material);
-  EXPECT_NE(0u, sceneTexture.textureHandle);
+  EXPECT_NE(0u, DeviceState.texture.textureHandle);
   EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), DeviceState.textureFilter);
 
   PresentFrames(window, 5);
@@ -192,11 +192,11 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
 
   ExtraReferences extra;
   TakeIndependentObjects(extra);
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
   ExpectRecordEmpty();
   EXPECT_EQ(2, DeviceState.deviceStatus);
   extra.ExpectEachIsTheLast();
-  EXPECT_EQ(0, PresentFrame(window));
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1));
 }
 
 // Wine's DirectDraw, like Windows', is reset by a display-mode request: every video-memory
@@ -205,22 +205,22 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
 TEST_F(DisplayOnWine, FrameAfterAResetRestoresTheSurfacesAndIsTextured) {
   HWND window = FullScreenWindow();
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(1, BringUpDisplay(window));
-  ASSERT_EQ(1, PresentFrame(window));
-  const D3DTEXTUREHANDLE handle = sceneTexture.textureHandle;
+  ASSERT_EQ(1, BringUpDisplay(DeviceState, window));
+  ASSERT_EQ(1, PresentFrame(DeviceState, window, 1));
+  const D3DTEXTUREHANDLE handle = DeviceState.texture.textureHandle;
   // Wine resets on any request, the mode in use included, granted or not.
   DeviceState.directDraw2->SetDisplayMode(static_cast<DWORD>(screenWidth), static_cast<DWORD>(screenHeight), 32, 0, 0);
-  ASSERT_EQ(DDERR_SURFACELOST, sceneTexture.textureSurface->IsLost()) << "Wine kept the surfaces";
+  ASSERT_EQ(DDERR_SURFACELOST, DeviceState.texture.textureSurface->IsLost()) << "Wine kept the surfaces";
 
   PresentFrames(window, 5);
-  EXPECT_EQ(DD_OK, sceneTexture.textureSurface->IsLost());
-  EXPECT_EQ(handle, sceneTexture.textureHandle);
+  EXPECT_EQ(DD_OK, DeviceState.texture.textureSurface->IsLost());
+  EXPECT_EQ(handle, DeviceState.texture.textureHandle);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   // The flat white of an untextured tunnel would give a handful of colours; the wall artwork gives many.
   std::set<DWORD> colours;
   EXPECT_GT(NonBlackPixels(window, screenWidth, screenHeight, &colours), screenWidth * screenHeight / 4);
   EXPECT_GT(colours.size(), 32u);
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
 }
 
 TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture) {
@@ -233,7 +233,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   EXPECT_EQ(0, NonBlackPixels(child, width, height)) << "the child is black before the saver draws";
 
   // A child window cannot hold the exclusive level, so the saver falls back to a copy.
-  EXPECT_EQ(1, BringUpDisplay(child));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, child));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(0, DeviceState.fullScreen);
@@ -241,7 +241,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   EXPECT_EQ(height, DeviceState.renderHeight);
   EXPECT_EQ(width, DeviceState.clientWidth);
   EXPECT_EQ(height, DeviceState.clientHeight);
-  EXPECT_NE(0u, sceneTexture.textureHandle);
+  EXPECT_NE(0u, DeviceState.texture.textureHandle);
 
   // Wine on a virtual display shows no DirectDraw output inside child windows, so the
   // copy is read back where it lands: the child's screen area of the primary surface.
@@ -256,7 +256,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
 
   ExtraReferences extra;
   TakeIndependentObjects(extra);
-  EXPECT_EQ(1, TearDownDisplay(child));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, child));
   ExpectRecordEmpty();
   extra.ExpectEachIsTheLast();
 }
