@@ -24,9 +24,20 @@ wait_until() {
   done
 }
 
+# second_monitor MODE PLACE...: the desktop of the 800x600 primary at 0,0 and DUMMY1 at MODE,
+# placed by the xrandr options PLACE. Every Wine process of the prefix is ended first, so the
+# next program starts with Wine's view of the new desktop rather than one it still updates.
+second_monitor() {
+  end_all
+  wineserver -w 2>/dev/null
+  vyk_monitor_on DUMMY0 800x600
+  vyk_monitor_on DUMMY1 "$@"
+}
+
 # start_on_desktop [OUTPUT]: with the pointer at the centre of OUTPUT (default DUMMY0), the
 # saver's reference point, starts the full-screen saver and waits for its window (sets
-# saver_window) and for its first frame on the primary monitor. Says why not in $problem.
+# saver_window), for its first frame on the primary monitor and for every monitor to be
+# covered (no pixel of the root's colour left). Says why not in $problem.
 start_on_desktop() {
   local at
   at=$(monitor "${1:-DUMMY0}") || { problem="${1:-DUMMY0} is off"; return 1; }
@@ -35,6 +46,7 @@ start_on_desktop() {
   saver_window=$(vyk_wait_window "Screen Saver" 20 "$saver_pid") ||
     { problem="no window titled \"Screen Saver\" appeared"; return 1; }
   problem=$(wait_until 20 drawn_on DUMMY0 "$work/first.ppm") || return 1
+  problem=$(wait_until 20 no_root_colour) || return 1
 }
 
 # drawn_on OUTPUT FILE: a screenshot into FILE shows OUTPUT at least 95 % not black.

@@ -18,7 +18,7 @@ desktops=(
 )
 for desktop in "${desktops[@]}"; do
   IFS='|' read -r name mode place <<<"$desktop"
-  vyk_monitor_on DUMMY1 "$mode" $place
+  second_monitor "$mode" $place
   if start_on_desktop; then
     check "$name: the primary shows the moving tunnel, centred on it" tunnel_on DUMMY0
     check "$name: the second monitor shows the moving tunnel, centred on it" tunnel_on DUMMY1
@@ -33,7 +33,7 @@ done
 
 # Input on either monitor of the first desktop; the pointer starts at the centre of the
 # monitor named, the saver's reference point.
-vyk_monitor_on DUMMY1 640x480 --right-of DUMMY0
+second_monitor 640x480 --right-of DUMMY0
 inputs=(
   "a key on the primary|DUMMY0|key_on DUMMY0"
   "a click on the primary|DUMMY0|click_here"
