@@ -14,6 +14,9 @@ Every command prints one line of numbers; the shell checks decide what passes.
                        by more than 24 in some channel between two screenshots
   logo FILE...         for each file, |yellow pixels left of the centre line - right of it|
                        in the top logo band, or -1 when that band is mostly black
+  column FILE          share of the centre column, between the logo bands, that mirrors pixel
+                       for pixel about the horizontal centre line: the tunnel is centred
+                       vertically too
   colour FILE RRGGBB   number of pixels within 8 per channel of the colour RRGGBB
 """
 import math
@@ -129,6 +132,18 @@ def mirror(path):
     return matched / compared, worst
 
 
+def column(path):
+    width, height, rgb = read_ppm(path)
+    cx, cy, d, top, bottom = layout(width, height)
+    matched = compared = 0
+    for y in range(int(d / 63) + 2, min(cy - top, bottom - cy)):
+        a = pixel(rgb, width, cx, cy - y)
+        b = pixel(rgb, width, cx, cy + y)
+        compared += 1
+        matched += all(abs(a[c] - b[c]) <= 8 for c in range(3))
+    return matched / compared
+
+
 def changed(path_a, path_b):
     width, height, a = read_ppm(path_a)
     _, _, b = read_ppm(path_b)
@@ -188,6 +203,8 @@ def main():
         print(f"{changed(files[0], files[1]):.4f}")
     elif command == "logo":
         print(" ".join(str(logo(f)) for f in files))
+    elif command == "column":
+        print(f"{column(files[0]):.3f}")
     elif command == "colour":
         print(colour(files[0], files[1]))
     else:
