@@ -24,7 +24,7 @@ namespace {
 float InnerU(uint32_t offset) { return static_cast<float>((159.0 - offset) / 256.0); }
 float OuterU(uint32_t offset) { return static_cast<float>((127.0 - offset) / 256.0); }
 
-void ScrollWall(uint32_t seed) {
+void ScrollWall(SceneGeometry& scene, uint32_t seed) {
   const uint32_t a = seed & 127u;
   const uint32_t t = (seed & 0x8000u) ? (~seed & 0x3FFFu) : (seed & 0x3FFFu);
   const double f = t / 32768.0;
@@ -57,7 +57,7 @@ void ScrollWall(uint32_t seed) {
 }
 
 // Moves the logo's left edge P and centre line Q by the rule of the frame's phase.
-void MoveLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
+void MoveLogo(SceneGeometry& scene, uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
   const double diagonal = scene.sceneDiagonal;
   const float logoWidth = scene.logoWidth;
   const float speed = static_cast<float>(diagonal / 256.0);
@@ -69,8 +69,8 @@ void MoveLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
       static_cast<float>(clientHeight - (diagonal / 64.0 + diagonal / 16.0));
   const float offLeft = -logoWidth;
 
-  float& p = animation.logoLeft;
-  float& q = animation.logoCentreY;
+  float& p = scene.logoLeft;
+  float& q = scene.logoCentreY;
   switch ((frame >> 7) & 7u) {
     case 0:
     case 2:
@@ -110,17 +110,17 @@ void MoveLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
 }
 
 // Lays out the five logo columns from P and Q; columns past an edge are pinned to it.
-void LayOutLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
+void LayOutLogo(SceneGeometry& scene, uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
   const double diagonal = scene.sceneDiagonal;
   const double xMax = static_cast<float>(clientWidth - 1);
   const double yMax = static_cast<float>(clientHeight - 1);
   const double halfHeight = diagonal / 16.0;
   const double columnStep = static_cast<float>(diagonal / 29.0);
-  const double centreY = animation.logoCentreY;
+  const double centreY = scene.logoCentreY;
   // The wave's phase uses the frame number as a signed 32-bit value, as it counted
   // before the counter became unsigned, so the swing carries on unchanged past 2^31.
   double theta = static_cast<int32_t>(frame) * static_cast<double>(0.33333334f);
-  double x = animation.logoLeft;
+  double x = scene.logoLeft;
   for (int i = 0; i < 5; ++i) {
     TLVertex& top = scene.logoStrip[2 * i];
     TLVertex& bottom = scene.logoStrip[2 * i + 1];
@@ -138,18 +138,29 @@ void LayOutLogo(uint32_t frame, int32_t clientWidth, int32_t clientHeight) {
 
 }  // namespace
 
-void AnimateFrame(int32_t clientWidth, int32_t clientHeight) {
-  animation.animationSeed -= 1u;
-  ScrollWall(animation.animationSeed);
+void StartLogoCycle(SceneGeometry& scene) {
+  scene.logoLeft = -scene.logoWidth;
+  scene.logoCentreY = static_cast<float>(scene.sceneDiagonal / 12.0);
+}
 
-  if (animation.frameCounter == 0) {
-    animation.logoLeft = -scene.logoWidth;
-    animation.logoCentreY = static_cast<float>(scene.sceneDiagonal / 12.0);
-  }
+void AdvanceAnimation() {
+  animation.animationSeed -= 1u;
   // Unsigned, so the wrap after 2^32 frames is defined; bits 7 to 9 give the same
   // phase as the arithmetic shift of the signed count would.
   animation.frameCounter += 1u;
+}
+
+void AnimateScene(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight) {
+  ScrollWall(scene, animation.animationSeed);
+
   const uint32_t frame = animation.frameCounter;
-  MoveLogo(frame, clientWidth, clientHeight);
-  LayOutLogo(frame, clientWidth, clientHeight);
+  // The first frame after the counter starts (or wraps round to it) starts the logo's cycle anew.
+  if (frame == 1u) StartLogoCycle(scene);
+  MoveLogo(scene, frame, clientWidth, clientHeight);
+  LayOutLogo(scene, frame, clientWidth, clientHeight);
+}
+
+void AnimateFrame(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight) {
+  AdvanceAnimation();
+  AnimateScene(scene, clientWidth, clientHeight);
 }

@@ -23,30 +23,42 @@ constexpr int ringCount = 5;
 constexpr int ringVertexCount = 66;  // 33 angle steps, inner and outer vertex each
 constexpr int logoVertexCount = 10;  // five columns, top and bottom vertex each
 
-// Vertex arrays and sizes of the scene; static, zero until BuildSceneGeometry.
+// The vertex arrays, sizes and logo position of one drawn picture: one per render target
+// (each monitor's display record, the native hack's window). Zero until BuildSceneGeometry;
+// owned by whoever owns the picture.
 struct SceneGeometry {
   TLVertex quadBlock[7];                          // quadA is 0..3, quadB is 3..6 (vertex 3 shared)
   TLVertex ringStrips[ringCount][ringVertexCount];  // ring 0 innermost; 2j inner edge, 2j+1 outer edge
   TLVertex logoStrip[logoVertexCount];            // 2i top, 2i+1 bottom of column i
   double sceneDiagonal;                           // client diagonal in pixels; the unit of every size
   float logoWidth;                                // sceneDiagonal * 4/29
+  float logoLeft;                                 // x of the logo strip's left edge, pixels; moved by AnimateScene
+  float logoCentreY;                              // y of the logo strip's centre line, pixels; moved by AnimateScene
 };
-extern SceneGeometry scene;
 
-inline TLVertex* quadA() { return scene.quadBlock; }
-inline TLVertex* quadB() { return scene.quadBlock + 3; }
+inline TLVertex* quadA(SceneGeometry& scene) { return scene.quadBlock; }
+inline TLVertex* quadB(SceneGeometry& scene) { return scene.quadBlock + 3; }
 
-// Animation state kept between frames; advanced only by AnimateFrame.
+// The animation clock, one for the process: every picture shows the frame it counts.
 struct AnimationState {
   uint32_t animationSeed;  // a millisecond clock at window creation (SaverProc, the native hack), then decremented per frame
   uint32_t frameCounter;   // frames animated so far; 0 before the first; wraps after 2^32
-  float logoLeft;          // x of the logo strip's left edge, pixels
-  float logoCentreY;       // y of the logo strip's centre line, pixels
 };
 extern AnimationState animation;
 
-// Both take the render target's client size in pixels; every size of the scene follows it.
-void BuildSceneGeometry(int32_t clientWidth, int32_t clientHeight);
-void AnimateFrame(int32_t clientWidth, int32_t clientHeight);
+// Each takes the render target's client size in pixels; every size of the scene follows it.
+// Building keeps the logo's position; the first frame of the clock puts it at the start.
+void BuildSceneGeometry(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
+// Moves the clock on by one frame: the seed down by one, the frame counter up by one.
+void AdvanceAnimation();
+// Lays out scene for the frame the clock shows: the wall's scroll and the logo's next step.
+// Called once for each scene after each AdvanceAnimation, so that pictures of different
+// sizes show the same frame.
+void AnimateScene(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
+// Puts the logo where its cycle starts: off the left edge, on the top band. For a scene
+// that joins a clock already running; the clock's first frame does it for every scene.
+void StartLogoCycle(SceneGeometry& scene);
+// One frame of a picture on its own: AdvanceAnimation, then AnimateScene.
+void AnimateFrame(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
 
 #endif

@@ -19,19 +19,21 @@ void DrawStrip(IDirect3DDevice2* device, TLVertex* vertices, DWORD count) {
 
 }  // namespace
 
-void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, LONG clientWidth, LONG clientHeight) {
+void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, SceneGeometry& scene, LONG clientWidth,
+               LONG clientHeight, int newFrame) {
   if (device == nullptr) return;
   if (front == nullptr) return;
 
   // Only the front surface is checked; one Restore a frame, and the frame is drawn whatever it gives.
   if (front->IsLost() == DDERR_SURFACELOST) front->Restore();
 
-  AnimateFrame(clientWidth, clientHeight);
+  if (newFrame) AdvanceAnimation();
+  AnimateScene(scene, clientWidth, clientHeight);
 
   device->BeginScene();
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
-  DrawStrip(device, quadA(), quadVertexCount);
-  DrawStrip(device, quadB(), quadVertexCount);
+  DrawStrip(device, quadA(scene), quadVertexCount);
+  DrawStrip(device, quadB(scene), quadVertexCount);
   for (int k = 0; k < ringCount; ++k) DrawStrip(device, scene.ringStrips[k], ringVertexCount);
   if (Settings.logos != 0) {
     device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);

@@ -21,9 +21,11 @@ static_assert(offsetof(TLVertex, tv) == offsetof(D3DTLVERTEX, tv), "tv");
 
 inline D3DTLVERTEX* AsD3DVertices(TLVertex* vertices) { return reinterpret_cast<D3DTLVERTEX*>(vertices); }
 
-// Draws the next frame with device into its render target. front is the surface shown
+// Draws a frame of scene with device into its render target. front is the surface shown
 // on screen: lost, it is restored here first. The client size is the window's, as the
-// scene was built for it.
-void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, LONG clientWidth, LONG clientHeight);
+// scene was built for it. newFrame 1 moves the animation clock on to the next frame
+// first; 0 draws the frame the clock shows, for the further pictures of the same tick.
+void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, SceneGeometry& scene, LONG clientWidth,
+               LONG clientHeight, int newFrame);
 
 #endif

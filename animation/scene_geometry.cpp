@@ -11,8 +11,6 @@
 
 #include <math.h>
 
-SceneGeometry scene;
-
 namespace {
 
 constexpr float vertexDepth = 100.0f;       // sz of the ring vertices
@@ -31,7 +29,7 @@ void SetPosition(TLVertex& vertex, double x, double y) {
 
 }  // namespace
 
-void BuildSceneGeometry(int32_t width, int32_t height) {
+void BuildSceneGeometry(SceneGeometry& scene, int32_t width, int32_t height) {
   // The squares are summed as 32-bit integers; client areas stay far below the overflow size.
   const int32_t sumOfSquares = width * width + height * height;
   const double diagonal = sqrt(static_cast<double>(sumOfSquares));

@@ -40,6 +40,7 @@ struct FloorRecord {
   int height;
 };
 FloorRecord floorState;
+SceneGeometry floorScene;  // the picture the floor draws, at floorState's size
 
 bool Check(HRESULT result, const char* step) {
   if (result == 0) return true;
@@ -205,7 +206,7 @@ bool BringUpFloor(HWND window) {
       !SetUpFloorScene()) {
     return false;
   }
-  BuildSceneGeometry(floorState.width, floorState.height);
+  BuildSceneGeometry(floorScene, floorState.width, floorState.height);
   animation.animationSeed = GetTickCount();
   return true;
 }
@@ -226,16 +227,16 @@ void ReleaseAll(HWND window) {
 
 void DrawAndFlip() {
   IDirect3DDevice2* device = floorState.device;
-  AnimateFrame(floorState.width, floorState.height);
+  AnimateFrame(floorScene, floorState.width, floorState.height);
   device->BeginScene();
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadA()), quadVertexCount, D3DDP_WAIT);
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadB()), quadVertexCount, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadA(floorScene)), quadVertexCount, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadB(floorScene)), quadVertexCount, D3DDP_WAIT);
   for (int ring = 0; ring < ringCount; ++ring) {
-    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(scene.ringStrips[ring]), ringVertexCount, D3DDP_WAIT);
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(floorScene.ringStrips[ring]), ringVertexCount, D3DDP_WAIT);
   }
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
-  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(scene.logoStrip), logoVertexCount, D3DDP_WAIT);
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(floorScene.logoStrip), logoVertexCount, D3DDP_WAIT);
   device->EndScene();
   floorState.frontSurface->Flip(nullptr, DDFLIP_WAIT);
   CountPresent();

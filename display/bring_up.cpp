@@ -29,21 +29,22 @@ constexpr int cubeStart = 10;
 constexpr int cubeBlue = 5, cubeRed = 6, cubeGreen = 7;
 constexpr int highStockStart = 246;
 
-void ReadClientSize(HWND window) {
+void ReadClientSize(DeviceStateRecord& record, HWND window) {
   RECT client = {0, 0, 0, 0};
   GetClientRect(window, &client);
-  DeviceState.clientWidth = client.right - client.left;
-  DeviceState.clientHeight = client.bottom - client.top;
+  record.clientWidth = client.right - client.left;
+  record.clientHeight = client.bottom - client.top;
 }
 
 // Windows refuses the exclusive level for a child window (a preview), and the saver
 // then copies into it. Wine grants it and stretches the child over the whole screen,
-// so a child window is never offered for the exclusive level.
-int SetCooperativeLevel(HWND window) {
+// so a child window is never offered for the exclusive level. Nor is a record that
+// starts windowed: one of several monitors, each drawn into its own window.
+int SetCooperativeLevel(DeviceStateRecord& record, HWND window) {
   const bool childWindow = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
-  if (!childWindow && DeviceState.directDraw2->SetCooperativeLevel(window, exclusiveLevel) == DD_OK) return 1;
-  HRESULT result = DeviceState.directDraw2->SetCooperativeLevel(window, DDSCL_NORMAL);
-  DeviceState.fullScreen = 0;
+  if (!childWindow && record.fullScreen && record.directDraw2->SetCooperativeLevel(window, exclusiveLevel) == DD_OK) return 1;
+  HRESULT result = record.directDraw2->SetCooperativeLevel(window, DDSCL_NORMAL);
+  record.fullScreen = 0;
   if (result != DD_OK) {
     LogError("SetCooperativeLevel failed");
     return 0;
@@ -52,19 +53,19 @@ int SetCooperativeLevel(HWND window) {
 }
 
 // The flipping chain: front buffer and its one back buffer, which the device renders into.
-int CreateFlippingSurfaces(HWND window, DDSURFACEDESC& desc) {
+int CreateFlippingSurfaces(DeviceStateRecord& record, HWND window, DDSURFACEDESC& desc) {
   HRESULT result = DD_OK;
   for (int attempt = 0; attempt < surfaceAttempts; ++attempt) {
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     desc.dwBackBufferCount = 1;
     desc.ddsCaps.dwCaps = flippingCaps;
     // The mode switch may fail or change nothing; the surface creation decides.
-    if (attemptBits[attempt] != 0) DeviceState.directDraw2->SetDisplayMode(640, 480, attemptBits[attempt], 0, 0);
-    ReadClientSize(window);
-    result = DeviceState.directDraw2->CreateSurface(&desc, &DeviceState.frontSurface, nullptr);
+    if (attemptBits[attempt] != 0) record.directDraw2->SetDisplayMode(640, 480, attemptBits[attempt], 0, 0);
+    ReadClientSize(record, window);
+    result = record.directDraw2->CreateSurface(&desc, &record.frontSurface, nullptr);
     if (result == DD_OK) break;
     // A refused creation that still handed back a surface must not be lost to the next attempt.
-    if (attempt < surfaceAttempts - 1) ReleaseField(DeviceState.frontSurface);
+    if (attempt < surfaceAttempts - 1) ReleaseField(record.frontSurface);
   }
   if (result != DD_OK) {
     LogError("CreateSurface failed \n%s", ResultText(result));
@@ -73,7 +74,7 @@ int CreateFlippingSurfaces(HWND window, DDSURFACEDESC& desc) {
 
   DDSCAPS backBuffer;
   backBuffer.dwCaps = DDSCAPS_BACKBUFFER;
-  if (DeviceState.frontSurface->GetAttachedSurface(&backBuffer, &DeviceState.renderSurface) != DD_OK) {
+  if (record.frontSurface->GetAttachedSurface(&backBuffer, &record.renderSurface) != DD_OK) {
     LogError("An error occurred while creating the device.\n");
     return 0;
   }
@@ -81,20 +82,20 @@ int CreateFlippingSurfaces(HWND window, DDSURFACEDESC& desc) {
 }
 
 // The plain primary surface and an offscreen render surface of the client's size.
-int CreateWindowedSurfaces(DDSURFACEDESC& desc) {
+int CreateWindowedSurfaces(DeviceStateRecord& record, DDSURFACEDESC& desc) {
   desc.dwFlags = DDSD_CAPS;
   desc.ddsCaps.dwCaps = windowedPrimaryCaps;
-  if (DeviceState.directDraw2->CreateSurface(&desc, &DeviceState.frontSurface, nullptr) != DD_OK) {
+  if (record.directDraw2->CreateSurface(&desc, &record.frontSurface, nullptr) != DD_OK) {
     LogError("CreateSurface failed");
     return 0;
   }
-  DeviceState.renderWidth = DeviceState.clientWidth;
-  DeviceState.renderHeight = DeviceState.clientHeight;
+  record.renderWidth = record.clientWidth;
+  record.renderHeight = record.clientHeight;
   desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-  desc.dwWidth = static_cast<DWORD>(DeviceState.renderWidth);
-  desc.dwHeight = static_cast<DWORD>(DeviceState.renderHeight);
+  desc.dwWidth = static_cast<DWORD>(record.renderWidth);
+  desc.dwHeight = static_cast<DWORD>(record.renderHeight);
   desc.ddsCaps.dwCaps = windowedRenderCaps;
-  if (DeviceState.directDraw2->CreateSurface(&desc, &DeviceState.renderSurface, nullptr) != DD_OK) {
+  if (record.directDraw2->CreateSurface(&desc, &record.renderSurface, nullptr) != DD_OK) {
     LogError("CreateSurface 2 failed");
     return 0;
   }
@@ -103,7 +104,7 @@ int CreateWindowedSurfaces(DDSURFACEDESC& desc) {
 
 // 8-bit displays only; read after the surfaces, since the last full-screen attempt
 // may have switched the display to 8 bits. A refused palette is no failure.
-void CreateDisplayPalette(HWND window) {
+void CreateDisplayPalette(DeviceStateRecord& record, HWND window) {
   HDC dc = GetDC(window);
   int bitsPerPixel = platform.GetDeviceCaps(dc, BITSPIXEL);
   ReleaseDC(window, dc);
@@ -127,22 +128,22 @@ void CreateDisplayPalette(HWND window) {
     }
   }
 
-  if (DeviceState.directDraw2->CreatePalette(DDPCAPS_8BIT, entries, &DeviceState.palette, nullptr) != DD_OK) return;
-  DeviceState.frontSurface->SetPalette(DeviceState.palette);
-  DeviceState.renderSurface->SetPalette(DeviceState.palette);
+  if (record.directDraw2->CreatePalette(DDPCAPS_8BIT, entries, &record.palette, nullptr) != DD_OK) return;
+  record.frontSurface->SetPalette(record.palette);
+  record.renderSurface->SetPalette(record.palette);
 }
 
 // The front surface keeps the clipper alive; bring-up keeps no reference of its own.
-int AttachClipper(HWND window) {
+int AttachClipper(DeviceStateRecord& record, HWND window) {
   IDirectDrawClipper* clipper = nullptr;
-  if (DeviceState.directDraw2->CreateClipper(0, &clipper, nullptr) != DD_OK) {
+  if (record.directDraw2->CreateClipper(0, &clipper, nullptr) != DD_OK) {
     ReleaseField(clipper);
     LogError("An error occurred while creating the device.\n");
     return 0;
   }
   if (clipper) {
     clipper->SetHWnd(0, window);
-    DeviceState.frontSurface->SetClipper(clipper);
+    record.frontSurface->SetClipper(clipper);
     clipper->Release();
   }
   return 1;
@@ -150,18 +151,18 @@ int AttachClipper(HWND window) {
 
 // The HAL device when the hardware setting allows and it is granted, else the Ramp
 // device. Linear magnification survives only on the HAL with the linear setting on.
-int CreateDevice() {
+int CreateDevice(DeviceStateRecord& record) {
   HRESULT hal = DDERR_GENERIC;
   if (Settings.hardware != 0)
-    hal = DeviceState.direct3D2->CreateDevice(IID_IDirect3DHALDevice, DeviceState.renderSurface, &DeviceState.device);
-  if (Settings.linear == 0) DeviceState.textureFilter = D3DFILTER_NEAREST;
+    hal = record.direct3D2->CreateDevice(IID_IDirect3DHALDevice, record.renderSurface, &record.device);
+  if (Settings.linear == 0) record.textureFilter = D3DFILTER_NEAREST;
   if (hal == D3D_OK) return 1;
 
   // A refused HAL that still handed back a device must not be lost under the Ramp device.
-  ReleaseField(DeviceState.device);
-  DeviceState.textureFilter = D3DFILTER_NEAREST;
+  ReleaseField(record.device);
+  record.textureFilter = D3DFILTER_NEAREST;
   HRESULT ramp =
-      DeviceState.direct3D2->CreateDevice(IID_IDirect3DRampDevice, DeviceState.renderSurface, &DeviceState.device);
+      record.direct3D2->CreateDevice(IID_IDirect3DRampDevice, record.renderSurface, &record.device);
   if (ramp != D3D_OK) {
     LogError("Create Render device error \n%s.", ResultText(ramp));
     return 0;
@@ -169,33 +170,33 @@ int CreateDevice() {
   return 1;
 }
 
-int CreateViewport() {
-  HRESULT result = DeviceState.direct3D2->CreateViewport(&DeviceState.viewport, nullptr);
+int CreateViewport(DeviceStateRecord& record) {
+  HRESULT result = record.direct3D2->CreateViewport(&record.viewport, nullptr);
   if (result != D3D_OK) {
     LogError("Create viewport error \n%s.", ResultText(result));
     return 0;
   }
-  DeviceState.device->AddViewport(DeviceState.viewport);
+  record.device->AddViewport(record.viewport);
 
   D3DVIEWPORT2 view;
   memset(&view, 0, sizeof(view));
   view.dwSize = sizeof(view);
   view.dwX = 0;
   view.dwY = 0;
-  view.dwWidth = static_cast<DWORD>(DeviceState.clientWidth);
-  view.dwHeight = static_cast<DWORD>(DeviceState.clientHeight);
+  view.dwWidth = static_cast<DWORD>(record.clientWidth);
+  view.dwHeight = static_cast<DWORD>(record.clientHeight);
   view.dvClipX = 0.0f;
   view.dvClipY = 0.0f;
-  view.dvClipWidth = static_cast<D3DVALUE>(DeviceState.clientWidth);
-  view.dvClipHeight = static_cast<D3DVALUE>(DeviceState.clientHeight);
+  view.dvClipWidth = static_cast<D3DVALUE>(record.clientWidth);
+  view.dvClipHeight = static_cast<D3DVALUE>(record.clientHeight);
   view.dvMinZ = 0.0f;
   view.dvMaxZ = 1.0f;
-  result = DeviceState.viewport->SetViewport2(&view);
+  result = record.viewport->SetViewport2(&view);
   if (result != D3D_OK) {
     LogError("Set view port\n%s.", ResultText(result));
     return 0;
   }
-  result = DeviceState.device->SetCurrentViewport(DeviceState.viewport);
+  result = record.device->SetCurrentViewport(record.viewport);
   if (result != D3D_OK) {
     LogError("Set current viewport\n%s.", ResultText(result));
     return 0;
@@ -205,34 +206,35 @@ int CreateViewport() {
 
 }  // namespace
 
-int BringUpDisplay(HWND window) {
-  DeviceState.deviceStatus = 1;
-  if (OpenDirectDraw() != 0) return 0;
-  if (!CreateSurfacesAndDevice(window)) return 0;
-  SetUpSceneState(DeviceState.device);
-  DeviceState.deviceStatus = 2;
+int BringUpDisplay(DeviceStateRecord& record, HWND window) {
+  record.deviceStatus = 1;
+  if (OpenDirectDraw(record) != 0) return 0;
+  if (!CreateSurfacesAndDevice(record, window)) return 0;
+  SetUpSceneState(record, record.device);
+  record.deviceStatus = 2;
   return 1;
 }
 
 // Each interface is queried straight into its field, so whatever a refused call still
 // hands back is held there and released by the teardown.
-int OpenDirectDraw() {
+int OpenDirectDraw(DeviceStateRecord& record) {
   if (ProbeDirectXVersion() < requiredDirectX) {
     LogError("This application requires DirectX version 5 or above.");
     return 1;
   }
-  platform.DirectDrawCreate(nullptr, &DeviceState.directDraw, nullptr);
-  if (!DeviceState.directDraw) {
+  GUID* driver = record.hasDriverGuid ? &record.driverGuid : nullptr;
+  platform.DirectDrawCreate(driver, &record.directDraw, nullptr);
+  if (!record.directDraw) {
     LogError("Failed to create DirectDraw.");
     return 1;
   }
   HRESULT result =
-      DeviceState.directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&DeviceState.direct3D2));
+      record.directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&record.direct3D2));
   if (result != S_OK) {
     LogError("Failed to QI for IID_IDirect3D2.\n%s", ResultText(result));
     return 1;
   }
-  result = DeviceState.directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&DeviceState.directDraw2));
+  result = record.directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&record.directDraw2));
   if (result != S_OK) {
     LogError("Failed to QI for IID_IDirectDraw2.\n%s", ResultText(result));
     return 1;
@@ -241,23 +243,23 @@ int OpenDirectDraw() {
 }
 
 // Each failure is logged and ends the step at once; what was made so far stays in
-// DeviceState for the teardown.
-int CreateSurfacesAndDevice(HWND window) {
-  if (!DeviceState.directDraw2 || !DeviceState.direct3D2) return 0;
-  ReadClientSize(window);
-  if (!SetCooperativeLevel(window)) return 0;
+// the record for the teardown.
+int CreateSurfacesAndDevice(DeviceStateRecord& record, HWND window) {
+  if (!record.directDraw2 || !record.direct3D2) return 0;
+  ReadClientSize(record, window);
+  if (!SetCooperativeLevel(record, window)) return 0;
 
   DDSURFACEDESC desc;
   memset(&desc, 0, sizeof(desc));
   desc.dwSize = sizeof(desc);
-  if (DeviceState.fullScreen) {
-    if (!CreateFlippingSurfaces(window, desc)) return 0;
+  if (record.fullScreen) {
+    if (!CreateFlippingSurfaces(record, window, desc)) return 0;
   } else {
-    if (!CreateWindowedSurfaces(desc)) return 0;
+    if (!CreateWindowedSurfaces(record, desc)) return 0;
   }
 
-  CreateDisplayPalette(window);
-  if (!AttachClipper(window)) return 0;
-  if (!CreateDevice()) return 0;
-  return CreateViewport();
+  CreateDisplayPalette(record, window);
+  if (!AttachClipper(record, window)) return 0;
+  if (!CreateDevice(record)) return 0;
+  return CreateViewport(record);
 }

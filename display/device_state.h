@@ -1,4 +1,4 @@
-// The one record of every display object, size, status and render-state choice.
+// The display record: every display object, size, status and render-state choice of one monitor's picture.
 #ifndef VYK_DISPLAY_DEVICE_STATE_H
 #define VYK_DISPLAY_DEVICE_STATE_H
 
@@ -6,10 +6,14 @@
 #include <ddraw.h>
 #include <d3d.h>
 
+#include "animation/animation.h"
 #include "display/directx5.h"
+#include "display/texture.h"
 
-// One copy for the process. Each interface field owns one counted reference, from
-// its creation in BringUpDisplay (material: SetUpSceneState) until TearDownDisplay.
+// One record per picture: the saver window's (or the preview's), and one for each further
+// monitor that draws. Each interface field owns one counted reference, from its creation
+// in BringUpDisplay (material: SetUpSceneState) until TearDownDisplay; the texture holder
+// owns the texture's. What every picture shares, the animation clock, lives in animation.
 struct DeviceStateRecord {
   LONG deviceStatus;                  // 0 never started, 1 bring-up started or failed, 2 ready; teardown keeps it
   LONG fullScreen;                    // 1 while exclusive full screen (flip); 0 for good after the fallback (copy)
@@ -28,10 +32,27 @@ struct DeviceStateRecord {
   LONG clientHeight;                  // the same area's height; both read by the geometry and the animation
   LONG renderWidth;                   // windowed render surface size in pixels; 0 in full screen
   LONG renderHeight;                  // its height; the windowed copy is clamped to both
+  HWND window;                        // window the picture fills, handed to bring-up, presentation and teardown; set by the shell
+  GUID driverGuid;                    // DirectDraw device of the record's monitor; used when hasDriverGuid
+  LONG hasDriverGuid;                 // 1: DirectDrawCreate gets driverGuid; 0: the active display driver (null GUID)
+  POINT surfaceOrigin;                // virtual-screen point at the front surface's 0,0: its monitor's corner with a driver GUID
+  TextureHolder texture;              // the scene texture, made for this record's device; emptied by TearDownDisplay
+  SceneGeometry scene;                // vertex arrays at this record's client size; built by SetUpSceneState
 };
-extern DeviceStateRecord DeviceState;
 
-// Puts DeviceState back to its process-start values without releasing anything (tests only).
+// Most pictures the saver draws at once: one per monitor it fills.
+constexpr int maxDisplayRecords = 16;
+
+// The records of the running saver, one per monitor drawn. The first is the saver
+// window's (the only one of a preview or a single monitor); DeviceState names it.
+extern DeviceStateRecord displayRecords[maxDisplayRecords];
+extern DeviceStateRecord& DeviceState;
+
+// A record as the process starts it: nothing held, nothing sized, full screen and linear
+// magnification hoped for until bring-up decides otherwise, the active display driver.
+DeviceStateRecord NewDeviceState();
+
+// Puts every display record back to its process-start values without releasing anything (tests only).
 void ResetDeviceState();
 
 // Releases the reference field holds, if any, and clears the field.

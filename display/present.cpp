@@ -13,37 +13,41 @@ void CountFramePresented() {
 }  // namespace
 
 // Reads the client area anew on every tick, so a moved or resized window is followed.
+// The destination is in the front surface's coordinates: the virtual screen's, or the
+// monitor's when the record's DirectDraw object is that monitor's device.
 // The copy is never stretched: source and destination are cut to the same size, the
 // smaller of the client area and the render surface. Results are not examined; a lost
 // front surface is restored by the next DrawFrame.
-int PresentFrame(HWND window) {
-  if (DeviceState.deviceStatus != 2) return 0;
-  if (!DeviceState.frontSurface) return 0;
+int PresentFrame(DeviceStateRecord& record, HWND window, int newFrame) {
+  if (record.deviceStatus != 2) return 0;
+  if (!record.frontSurface) return 0;
 
-  DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+  DrawFrame(record.device, record.frontSurface, record.scene, record.clientWidth, record.clientHeight, newFrame);
 
   RECT client = {0, 0, 0, 0};
   GetClientRect(window, &client);
   POINT origin = {client.left, client.top};
   ClientToScreen(window, &origin);
+  origin.x -= record.surfaceOrigin.x;
+  origin.y -= record.surfaceOrigin.y;
   RECT destination = {client.left + origin.x, client.top + origin.y, client.right + origin.x, client.bottom + origin.y};
   if (destination.top >= destination.bottom || destination.left >= destination.right) return 1;
 
   LONG height = destination.bottom - destination.top;
-  if (height > DeviceState.renderHeight) height = DeviceState.renderHeight;
+  if (height > record.renderHeight) height = record.renderHeight;
   LONG width = destination.right - destination.left;
-  if (width > DeviceState.renderWidth) width = DeviceState.renderWidth;
+  if (width > record.renderWidth) width = record.renderWidth;
   destination.right = destination.left + width;
   destination.bottom = destination.top + height;
   RECT source = {0, 0, width, height};
 
-  if (DeviceState.fullScreen) {
-    DeviceState.frontSurface->Flip(nullptr, DDFLIP_WAIT);
+  if (record.fullScreen) {
+    record.frontSurface->Flip(nullptr, DDFLIP_WAIT);
     CountFramePresented();
     return 1;
   }
-  if (DeviceState.renderSurface)
-    DeviceState.frontSurface->Blt(&destination, DeviceState.renderSurface, &source, DDBLT_WAIT, nullptr);
+  if (record.renderSurface)
+    record.frontSurface->Blt(&destination, record.renderSurface, &source, DDBLT_WAIT, nullptr);
   CountFramePresented();
   return 1;
 }

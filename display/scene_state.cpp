@@ -3,7 +3,6 @@
 
 #include "animation/animation.h"
 #include "display/display.h"
-#include "display/texture.h"
 #include "resources/resource_ids.h"
 
 
@@ -22,20 +21,20 @@ void SetWhite(D3DCOLORVALUE& colour) {
 // exists and outside any scene; the rest is set once inside one scene. Only the
 // material's creation is examined: without it the set-up stops there, the texture
 // stays loaded and no geometry is built.
-void SetUpSceneState(IDirect3DDevice2* device) {
+void SetUpSceneState(DeviceStateRecord& record, IDirect3DDevice2* device) {
   device->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);
   device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, FALSE);
   device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREMAG, DeviceState.textureFilter);
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREMAG, record.textureFilter);
 
-  sceneTexture.LoadTexture(device, MAKEINTRESOURCEA(IDB_TEXTURE));
+  record.texture.LoadTexture(device, MAKEINTRESOURCEA(IDB_TEXTURE));
 
   // Created straight into the record, so that a refused creation which still hands
   // back a material has it released by the teardown.
-  if (!DeviceState.direct3D2 || DeviceState.direct3D2->CreateMaterial(&DeviceState.material, nullptr) != D3D_OK) {
+  if (!record.direct3D2 || record.direct3D2->CreateMaterial(&record.material, nullptr) != D3D_OK) {
     return;
   }
-  IDirect3DMaterial2* material = DeviceState.material;
+  IDirect3DMaterial2* material = record.material;
 
   D3DMATERIAL description;
   memset(&description, 0, sizeof(description));
@@ -44,7 +43,7 @@ void SetUpSceneState(IDirect3DDevice2* device) {
   SetWhite(description.ambient);
   SetWhite(description.specular);
   description.power = 40.0f;
-  description.hTexture = sceneTexture.textureHandle;
+  description.hTexture = record.texture.textureHandle;
   description.dwRampSize = 1;
   material->SetMaterial(&description);
   D3DMATERIALHANDLE materialHandle = 0;
@@ -55,10 +54,12 @@ void SetUpSceneState(IDirect3DDevice2* device) {
   device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
   device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, FALSE);
   device->SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, FALSE);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREMAPBLEND, DeviceState.textureBlend);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, sceneTexture.textureHandle);
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREMAPBLEND, record.textureBlend);
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, record.texture.textureHandle);
   device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, FALSE);
   device->EndScene();
 
-  BuildSceneGeometry(DeviceState.clientWidth, DeviceState.clientHeight);
+  BuildSceneGeometry(record.scene, record.clientWidth, record.clientHeight);
+  // A picture that joins a clock already running starts the logo's cycle now.
+  if (animation.frameCounter != 0) StartLogoCycle(record.scene);
 }

@@ -5,9 +5,6 @@
 
 #include "display/device_state.h"
 
-
-TextureHolder sceneTexture;
-
 namespace {
 
 // Lives only while the device's texture formats are enumerated.
@@ -46,9 +43,6 @@ int AbandonLoad(TextureHolder& holder, HBITMAP bitmap) {
 
 }  // namespace
 
-TextureHolder::TextureHolder()
-    : sourceSurface(nullptr), textureSurface(nullptr), texturePalette(nullptr), textureHandle(0) {}
-
 // A refused call may still hand back a reference; each one is released all the same.
 IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device) {
   if (!device) return nullptr;
@@ -72,7 +66,7 @@ IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device) {
     return nullptr;
   }
   // A surface made through IDirectDraw or IDirectDraw2 answers with the IDirectDraw
-  // interface. DeviceState keeps the object alive, so the caller needs no reference.
+  // interface. The display record keeps the object alive, so the caller needs no reference.
   IDirectDraw* directDraw = static_cast<IDirectDraw*>(object);
   directDraw->Release();
   return directDraw;

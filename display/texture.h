@@ -10,7 +10,8 @@
 // one counted reference; only ReleaseTexture empties the holder.
 class TextureHolder {
  public:
-  TextureHolder();
+  constexpr TextureHolder()
+      : sourceSurface(nullptr), textureSurface(nullptr), texturePalette(nullptr), textureHandle(0) {}
 
   // Loads bitmap name (resource of the executable, else a file) as a texture of
   // device. 1 when the texture and its handle are ready, 0 on failure.
@@ -28,11 +29,8 @@ class TextureHolder {
   D3DTEXTUREHANDLE textureHandle;      // textureSurface's handle for the device; 0 while nothing is loaded
 };
 
-// The one texture of the scene; filled by SetUpSceneState, emptied by TearDownDisplay.
-extern TextureHolder sceneTexture;
-
 // DirectDraw object behind the device's render target, or null. The caller gets no
-// reference: the object lives on through those DeviceState holds.
+// reference: the object lives on through the holds of the device's display record.
 IDirectDraw* GetDeviceDirectDraw(IDirect3DDevice2* device);
 
 // Fills pixelFormat with the device texture format nearest to wantedBitCount (an 8-bit

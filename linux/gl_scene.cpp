@@ -120,11 +120,11 @@ void ResizeGlScene(int32_t width, int32_t height) {
   glLoadIdentity();
 }
 
-void DrawGlScene(int32_t logos) {
+void DrawGlScene(SceneGeometry& scene, int32_t logos) {
   glClear(GL_COLOR_BUFFER_BIT);
   glDisable(GL_ALPHA_TEST);
-  DrawStrip(quadA(), quadVertexCount);
-  DrawStrip(quadB(), quadVertexCount);
+  DrawStrip(quadA(scene), quadVertexCount);
+  DrawStrip(quadB(scene), quadVertexCount);
   for (int k = 0; k < ringCount; ++k) DrawStrip(scene.ringStrips[k], ringVertexCount);
   if (logos != 0) {
     // With y turned downwards OpenGL's top-left fill rule gives a pixel whose centre lies

@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include "animation/animation.h"
+
 // Where the hack draws.
 enum HackTarget {
   targetDefault = 0,   // XSCREENSAVER_WINDOW when set, otherwise a window of its own
@@ -41,7 +43,7 @@ int SetUpGlScene(int32_t linear);
 // Sets the pixel-space projection for a drawable of the given size.
 void ResizeGlScene(int32_t width, int32_t height);
 // Draws the eight strips (the logo only when logos is non-zero) of the current animation frame.
-void DrawGlScene(int32_t logos);
+void DrawGlScene(SceneGeometry& scene, int32_t logos);
 // Drops the texture; the context stays current.
 void TearDownGlScene();
 

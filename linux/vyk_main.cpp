@@ -33,6 +33,8 @@ struct HackWindowRecord {
 };
 HackWindowRecord hackWindow = {nullptr, 0, false, 0, nullptr, false, 0, 0};
 
+SceneGeometry hackScene;  // the picture drawn into hackWindow, rebuilt at its size
+
 volatile sig_atomic_t stopRequested = 0;  // set by SIGTERM and SIGINT
 bool windowGone = false;                  // set when the window was destroyed or became unusable
 
@@ -221,19 +223,19 @@ void RunFrames() {
   sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
 
   const uint64_t period = FramePeriodMs(HackOptions.redrawSpeed);
-  BuildSceneGeometry(hackWindow.width, hackWindow.height);
+  BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
   ResizeGlScene(hackWindow.width, hackWindow.height);
   uint64_t nextFrame = NowMs();
   while (!stopRequested && !windowGone) {
     if (HandleEvents()) {
-      BuildSceneGeometry(hackWindow.width, hackWindow.height);
+      BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
       ResizeGlScene(hackWindow.width, hackWindow.height);
     }
     if (windowGone) break;
     const uint64_t now = NowMs();
     if (now >= nextFrame) {
-      AnimateFrame(hackWindow.width, hackWindow.height);
-      DrawGlScene(HackOptions.logos);
+      AnimateFrame(hackScene, hackWindow.width, hackWindow.height);
+      DrawGlScene(hackScene, HackOptions.logos);
       if (hackWindow.doubleBuffered) {
         glXSwapBuffers(hackWindow.display, hackWindow.window);
       } else {

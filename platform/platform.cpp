@@ -5,6 +5,7 @@ PlatformCalls platform = {
     RuntimeListMonitors,
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
     RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA, ::GetCursorPos,
+    RuntimeListMonitorDevices,
 };
 
 void ResetPlatform() {
@@ -17,6 +18,7 @@ void ResetPlatform() {
   platform.GetDeviceCaps = ::GetDeviceCaps;
   platform.OutputDebugStringA = ::OutputDebugStringA;
   platform.GetCursorPos = ::GetCursorPos;
+  platform.ListMonitorDevices = RuntimeListMonitorDevices;
 }
 
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {
@@ -83,4 +85,49 @@ int RuntimeListMonitors(RECT* rects, int capacity) {
   if (list.count > 0) return list.count;
   rects[0] = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   return 1;
+}
+
+namespace {
+
+using EnumerateDevicesFn = HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags);
+
+// What the device enumeration fills; lives on the stack of RuntimeListMonitorDevices.
+struct DeviceList {
+  MonitorDevice* devices;     // caller's array
+  int capacity;               // its length
+  int count;                  // devices filled so far
+  MonitorInfoFn monitorInfo;  // GetMonitorInfoA
+};
+
+// The null GUID stands for the primary display as a whole and has no monitor handle;
+// only devices of one monitor each are taken.
+BOOL WINAPI AddMonitorDevice(GUID* guid, LPSTR, LPSTR, LPVOID data, HMONITOR monitor) {
+  DeviceList* list = static_cast<DeviceList*>(data);
+  if (!guid || !monitor) return TRUE;
+  if (list->count >= list->capacity) return FALSE;
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!list->monitorInfo(monitor, &info)) return TRUE;
+  list->devices[list->count].driverGuid = *guid;
+  list->devices[list->count].area = info.rcMonitor;
+  ++list->count;
+  return TRUE;
+}
+
+}  // namespace
+
+int RuntimeListMonitorDevices(MonitorDevice* devices, int capacity) {
+  if (!devices || capacity < 1) return 0;
+  HMODULE user = GetModuleHandleA("USER32.DLL");
+  MonitorInfoFn monitorInfo =
+      user ? reinterpret_cast<MonitorInfoFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetMonitorInfoA"))) : nullptr;
+  if (!monitorInfo) return 0;
+  HMODULE ddraw = platform.LoadLibraryA("DDRAW.DLL");
+  if (!ddraw) return 0;
+  EnumerateDevicesFn enumerate = reinterpret_cast<EnumerateDevicesFn>(
+      reinterpret_cast<void*>(platform.GetProcAddress(ddraw, "DirectDrawEnumerateExA")));
+  DeviceList list = {devices, capacity, 0, monitorInfo};
+  if (enumerate) enumerate(AddMonitorDevice, &list, DDENUM_ATTACHEDSECONDARYDEVICES);
+  platform.FreeLibrary(ddraw);
+  return list.count;
 }

@@ -8,6 +8,12 @@
 // DirectDrawCreate as DDRAW.DLL exports it.
 typedef HRESULT(WINAPI* DirectDrawCreateFn)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
 
+// A monitor's own DirectDraw device, as DirectDrawEnumerateExA reports it.
+struct MonitorDevice {
+  GUID driverGuid;  // the device's GUID, for DirectDrawCreate
+  RECT area;        // its monitor's rectangle, virtual-screen coordinates (GetMonitorInfoA)
+};
+
 // Every field defaults to the real function (see ResetPlatform). Tests replace
 // single fields and call ResetPlatform afterwards. Nothing else is routed here.
 struct PlatformCalls {
@@ -20,6 +26,7 @@ struct PlatformCalls {
   int(WINAPI* GetDeviceCaps)(HDC dc, int index);               // display depth (BITSPIXEL)
   void(WINAPI* OutputDebugStringA)(LPCSTR text);               // runtime probe's notes
   BOOL(WINAPI* GetCursorPos)(LPPOINT point);                    // the saver window's cursor travel
+  int (*ListMonitorDevices)(MonitorDevice* devices, int capacity);  // per-monitor DirectDraw devices (RuntimeListMonitorDevices)
 };
 
 extern PlatformCalls platform;
@@ -39,5 +46,12 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
 // EnumDisplayMonitors and GetMonitorInfoA are looked up in USER32 by name; where they are
 // missing (Windows 95, NT 4) it reports the one screen, 0,0 to SM_CXSCREEN by SM_CYSCREEN.
 int RuntimeListMonitors(RECT* rects, int capacity);
+
+// Default of platform.ListMonitorDevices: fills devices with up to capacity of the
+// DirectDraw devices that DirectDrawEnumerateExA reports with DDENUM_ATTACHEDSECONDARYDEVICES
+// for a monitor (a GUID and a monitor handle), and returns how many it filled. The
+// enumeration comes with DirectX 6 on Windows 98, 2000 and later; DDRAW.DLL and the
+// export are looked up by name, and without them (Windows 95, NT 4, DirectX 5) it returns 0.
+int RuntimeListMonitorDevices(MonitorDevice* devices, int capacity);
 
 #endif

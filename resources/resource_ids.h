@@ -24,5 +24,6 @@
 #define IDC_LOGOS            1002
 #define IDC_LINEAR           1003
 #define IDC_HARDWARE         1004
+#define IDC_ALL_MONITORS     1005
 
 #endif

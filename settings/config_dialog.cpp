@@ -11,6 +11,7 @@ struct ConfigDialogControls {
   HWND logosCheck;      // check box 1002: logos
   HWND linearCheck;     // check box 1003: linear
   HWND hardwareCheck;   // check box 1004: hardware
+  HWND monitorsCheck;   // check box 1005: allMonitors
 };
 ConfigDialogControls configControls;
 
@@ -37,20 +38,24 @@ INT_PTR InitConfigDialog(HWND dialog) {
   SendMessageA(configControls.linearCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.linear), 0);
   configControls.hardwareCheck = GetDlgItem(dialog, IDC_HARDWARE);
   SendMessageA(configControls.hardwareCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.hardware), 0);
+  configControls.monitorsCheck = GetDlgItem(dialog, IDC_ALL_MONITORS);
+  SendMessageA(configControls.monitorsCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.allMonitors), 0);
   return TRUE;  // the dialog manager gives the focus to the first tab stop
 }
 
 INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
   switch (controlId) {
     case IDOK:
-      // All four keys are written every time, the speed first.
+      // All five keys are written every time, the speed first.
       StoreSetting("RedrawSpeed", Settings.redrawSpeed);
       Settings.logos = CheckState(configControls.logosCheck);
       Settings.linear = CheckState(configControls.linearCheck);
       Settings.hardware = CheckState(configControls.hardwareCheck);
+      Settings.allMonitors = CheckState(configControls.monitorsCheck);
       StoreSetting("Logos", Settings.logos);
       StoreSetting("Linear", Settings.linear);
       StoreSetting("Hardware", Settings.hardware);
+      StoreSetting("AllMonitors", Settings.allMonitors);
       EndDialog(dialog, 1);
       return TRUE;
     case IDCANCEL:

@@ -1,15 +1,16 @@
-// The saver's four settings, their profile store, and the configuration dialogs.
+// The saver's five settings, their profile store, and the configuration dialogs.
 #ifndef VYK_SETTINGS_SETTINGS_H
 #define VYK_SETTINGS_SETTINGS_H
 
 #include <windows.h>
 
-// The four settings, one copy for the process; all 0 until the first LoadSettings.
+// The five settings, one copy for the process; all 0 until the first LoadSettings.
 struct SettingsRecord {
   LONG redrawSpeed;  // 1 (fast) to 10 (slow) in the dialog; timer period multiplier; loaded unchecked
   LONG logos;        // nonzero: the logo strip is drawn
   LONG linear;       // nonzero: linear texture magnification on the hardware device
   LONG hardware;     // nonzero: the hardware device is tried first
+  LONG allMonitors;  // nonzero: every monitor draws; 0: the main monitor draws and the others are covered
 };
 extern SettingsRecord Settings;
 

@@ -1,4 +1,4 @@
-// The four settings, their load from the registry or the profile file, and their store.
+// The five settings, their load from the registry or the profile file, and their store.
 #include "settings/settings.h"
 
 #include "resources/resource_ids.h"
@@ -76,6 +76,7 @@ void LoadSettings(HINSTANCE instance) {
   Settings.logos = LoadSetting(key, "Logos");
   Settings.linear = LoadSetting(key, "Linear");
   Settings.hardware = LoadSetting(key, "Hardware");
+  Settings.allMonitors = LoadSetting(key, "AllMonitors");
   if (key) RegCloseKey(key);
 }
 

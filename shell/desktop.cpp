@@ -46,7 +46,8 @@ void FitToDesktop(HWND saver) {
   RECT monitors[monitorCapacity];
   int count = platform.ListMonitors(monitors, monitorCapacity);
   if (count > monitorCapacity) count = monitorCapacity;
-  // The saver draws on the primary monitor, which the list gives first.
+  // The saver window is on the primary monitor, which the list gives first; a further
+  // monitor is covered unless it draws a picture of its own.
   if (count > 1) {
     WNDCLASSA coverClass = {};
     coverClass.lpfnWndProc = CoverWindowProc;
@@ -54,7 +55,9 @@ void FitToDesktop(HWND saver) {
     coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     coverClass.lpszClassName = coverClassName;
     if (RegisterClassA(&coverClass)) {
-      for (int i = 1; i < count; ++i) CoverMonitor(saver, monitors[i]);
+      for (int i = 1; i < count; ++i) {
+        if (!MonitorHasView(monitors[i])) CoverMonitor(saver, monitors[i]);
+      }
     }
   }
 

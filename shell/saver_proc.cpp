@@ -1,6 +1,5 @@
 // The saver procedure: settings, display and timer tied to the life of the saver window.
 #include "animation/animation.h"
-#include "display/display.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
 
@@ -25,7 +24,7 @@ LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       LoadSettings(shell.instance);
       saverProcState.awaitingFirstTick = 1;
       // A failed bring-up is logged there; the window stays open, black, and closable.
-      BringUpDisplay(window);
+      BringUpDisplays(window);
       animation.animationSeed = GetTickCount();
       saverProcState.timerId = shellSeams.SetTimer(window, redrawTimerId, TimerPeriod(Settings.redrawSpeed), nullptr);
       // Without a timer no tick will ever come to end the wait, and the user must
@@ -33,7 +32,7 @@ LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (!saverProcState.timerId) saverProcState.awaitingFirstTick = 0;
       break;
     case WM_DESTROY:
-      TearDownDisplay(window);
+      TearDownDisplays(window);
       if (saverProcState.timerId) {
         KillTimer(window, saverProcState.timerId);
         saverProcState.timerId = 0;
@@ -49,7 +48,7 @@ LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       // With the display off the tick still ends the wait for the first tick, but draws no frame nobody could see.
       if (!saverProcState.inFrame && !saverProcState.displayOff) {
         saverProcState.inFrame = 1;
-        PresentFrame(window);
+        PresentFrames();
         saverProcState.inFrame = 0;
       }
       break;

@@ -69,6 +69,7 @@ struct DesktopState {
   int coverCount;                      // how many of coverWindows were made
   HPOWERNOTIFY powerNotify;            // display power registration of the saver window, or null
   DWORD travelLimit;                   // cursor travel that does not close the saver, for the saver window's DPI
+  int viewCount;                       // display records in use, from displayRecords[0]; 1 unless several monitors draw
 };
 extern DesktopState saverDesktop;
 
@@ -120,6 +121,19 @@ int ConsoleDisplayState(WPARAM wParam, LPARAM lParam);
 UINT WindowDpi(HWND window);
 // cursorTravelLimit scaled by dpi / 96; a DPI outside what displays report gives cursorTravelLimit.
 DWORD CursorTravelLimit(UINT dpi);
+
+// The saver's pictures, one display record each (monitor_views.cpp).
+// Brings up the saver window's display and, with several monitors and allMonitors on,
+// opens a view window with a display record of its own on every further monitor.
+void BringUpDisplays(HWND saver);
+// Presents a frame on every picture, all of the same clock frame; 0 when none drew.
+int PresentFrames();
+// Closes the view windows, releasing their records, then tears down the saver window's.
+void TearDownDisplays(HWND saver);
+// True when a view window fills exactly area.
+bool MonitorHasView(const RECT& area);
+// Window procedure of the views: input as on the covers; the record is released with the window.
+LRESULT CALLBACK MonitorViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The program's saver procedure: lifecycle and frame timer.
 LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The picture under test.
+SceneGeometry scene;
+
 // Values of the 640 x 480 scene (diagonal 800) used by the worked examples.
 const float kL = 110.344826f;         // logo width, 4/29 of the diagonal
 const float kV = 3.125f;              // logo speed, pixels per frame
@@ -26,7 +29,7 @@ void BuildScene(int32_t width, int32_t height) {
   memset(&animation, 0, sizeof(animation));
   sceneWidth = width;
   sceneHeight = height;
-  BuildSceneGeometry(width, height);
+  BuildSceneGeometry(scene, width, height);
 }
 
 class AnimateFrameTest : public ::testing::Test {
@@ -42,7 +45,7 @@ long RowDrift() { return lround((scene.quadBlock[0].tv - 0.01) * 32768.0); }
 TEST_F(AnimateFrameTest, WorkedExampleSeed0x12344) {
   animation.animationSeed = 0x12345;
   animation.frameCounter = 7;
-  AnimateFrame(sceneWidth, sceneHeight);
+  AnimateFrame(scene, sceneWidth, sceneHeight);
   ASSERT_EQ(animation.animationSeed, 0x12344u);
 
   const TLVertex* quad = scene.quadBlock;
@@ -87,7 +90,7 @@ TEST_F(AnimateFrameTest, RowDriftTable) {
   };
   for (const auto& c : cases) {
     animation.animationSeed = c.seed + 1;
-    AnimateFrame(sceneWidth, sceneHeight);
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     EXPECT_EQ(RowDrift(), c.t) << std::hex << "S = 0x" << c.seed;
   }
 }
@@ -97,12 +100,12 @@ TEST_F(AnimateFrameTest, RowDriftTable) {
 // 0x4000 to 0x3FFF.
 TEST_F(AnimateFrameTest, RowDriftIsContinuousExceptAtTheJumps) {
   animation.animationSeed = 0x2468ACE1;
-  AnimateFrame(sceneWidth, sceneHeight);
+  AnimateFrame(scene, sceneWidth, sceneHeight);
   long previous = RowDrift();
   int jumps = 0, turns = 0;
   for (int frame = 0; frame < 0x10000 + 3; ++frame) {
     const uint32_t before = animation.animationSeed;
-    AnimateFrame(sceneWidth, sceneHeight);
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     const long t = RowDrift();
     if ((before & 0x7FFF) == 0x4000) {
       EXPECT_EQ(labs(t - previous), 16383) << std::hex << "S = 0x" << animation.animationSeed;
@@ -126,7 +129,7 @@ TEST_F(AnimateFrameTest, BandWindowsMeetAndStreamOutward) {
   animation.animationSeed = 0x5A5A0301;
   std::vector<float> previous;
   for (int frame = 0; frame < 300; ++frame) {
-    AnimateFrame(sceneWidth, sceneHeight);
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     std::vector<float> edges;  // inner and outer u of the square, then of each ring
     edges.push_back(scene.quadBlock[1].tu);
     edges.push_back(scene.quadBlock[0].tu);
@@ -163,7 +166,7 @@ TEST_F(AnimateFrameTest, BandWindowsMeetAndStreamOutward) {
 TEST_F(AnimateFrameTest, RingTextureIsSymmetricAboutTheVerticalAxis) {
   animation.animationSeed = 0x0BADF00D;
   for (int frame = 0; frame < 40; ++frame) {
-    AnimateFrame(sceneWidth, sceneHeight);
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     for (int k = 0; k < ringCount; ++k) {
       for (int j = 0; j <= 32; ++j) {
         EXPECT_EQ(scene.ringStrips[k][2 * j].tv, scene.ringStrips[k][2 * (32 - j)].tv);
@@ -182,11 +185,11 @@ TEST_F(AnimateFrameTest, FirstFrameLogoAt640x480) {
   };
   static const double halfHeights[5] = {54.090, 57.398, 60.045, 61.795, 62.491};
   animation.animationSeed = 1000;
-  AnimateFrame(sceneWidth, sceneHeight);
+  AnimateFrame(scene, sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
-  EXPECT_NEAR(animation.logoLeft, -107.2198, 1e-4);
-  EXPECT_FLOAT_EQ(animation.logoLeft, -kL + kV);
-  EXPECT_FLOAT_EQ(animation.logoCentreY, kTopBand);
+  EXPECT_NEAR(scene.logoLeft, -107.2198, 1e-4);
+  EXPECT_FLOAT_EQ(scene.logoLeft, -kL + kV);
+  EXPECT_FLOAT_EQ(scene.logoCentreY, kTopBand);
   for (int i = 0; i < 5; ++i) {
     const TLVertex& top = scene.logoStrip[2 * i];
     const TLVertex& bottom = scene.logoStrip[2 * i + 1];
@@ -242,40 +245,40 @@ TEST_F(AnimateFrameTest, PhaseRulesAndBoundaries) {
   };
   for (const auto& c : cases) {
     animation.frameCounter = c.frame - 1;
-    animation.logoLeft = c.p;
-    animation.logoCentreY = c.q;
-    AnimateFrame(sceneWidth, sceneHeight);
+    scene.logoLeft = c.p;
+    scene.logoCentreY = c.q;
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     EXPECT_EQ(animation.frameCounter, c.frame);
-    EXPECT_FLOAT_EQ(animation.logoLeft, c.expectedP) << "N = " << c.frame << ", P = " << c.p;
-    EXPECT_FLOAT_EQ(animation.logoCentreY, c.expectedQ) << "N = " << c.frame << ", P = " << c.p;
+    EXPECT_FLOAT_EQ(scene.logoLeft, c.expectedP) << "N = " << c.frame << ", P = " << c.p;
+    EXPECT_FLOAT_EQ(scene.logoCentreY, c.expectedQ) << "N = " << c.frame << ", P = " << c.p;
   }
 }
 
 // After 2^32 frames the counter is 0 again and the next frame starts the logo afresh.
 TEST_F(AnimateFrameTest, CounterWrapRunsTheFirstFrameSetUpAgain) {
   animation.frameCounter = 0xFFFFFFFFu;
-  animation.logoLeft = 300.0f;
-  animation.logoCentreY = kBottomBand;
-  AnimateFrame(sceneWidth, sceneHeight);
+  scene.logoLeft = 300.0f;
+  scene.logoCentreY = kBottomBand;
+  AnimateFrame(scene, sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 0u);
-  EXPECT_FLOAT_EQ(animation.logoLeft, 300.0f) << "phase 0 leaves a logo past leftRest where it is";
-  AnimateFrame(sceneWidth, sceneHeight);
+  EXPECT_FLOAT_EQ(scene.logoLeft, 300.0f) << "phase 0 leaves a logo past leftRest where it is";
+  AnimateFrame(scene, sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
-  EXPECT_FLOAT_EQ(animation.logoLeft, -kL + kV);
-  EXPECT_FLOAT_EQ(animation.logoCentreY, kTopBand);
+  EXPECT_FLOAT_EQ(scene.logoLeft, -kL + kV);
+  EXPECT_FLOAT_EQ(scene.logoCentreY, kTopBand);
 }
 
 // Frames in which the logo's left edge moves, per phase, over one whole cycle.
 std::vector<int> MovingFramesPerPhase(int32_t width, int32_t height) {
   BuildScene(width, height);
   std::vector<int> moving(8, 0);
-  AnimateFrame(sceneWidth, sceneHeight);
-  float previous = animation.logoLeft;
+  AnimateFrame(scene, sceneWidth, sceneHeight);
+  float previous = scene.logoLeft;
   moving[0] = 1;
   for (int frame = 2; frame < 2048; ++frame) {
-    AnimateFrame(sceneWidth, sceneHeight);
-    if (animation.logoLeft != previous) ++moving[(animation.frameCounter >> 7) & 7];
-    previous = animation.logoLeft;
+    AnimateFrame(scene, sceneWidth, sceneHeight);
+    if (scene.logoLeft != previous) ++moving[(animation.frameCounter >> 7) & 7];
+    previous = scene.logoLeft;
   }
   return moving;
 }
@@ -304,12 +307,12 @@ TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
     const double column = scene.sceneDiagonal / 29.0;
     bool sawLeftPin = false, sawRightPin = false, sawWhole = false;
     for (int frame = 0; frame < 1100; ++frame) {
-      AnimateFrame(sceneWidth, sceneHeight);
+      AnimateFrame(scene, sceneWidth, sceneHeight);
       int inside = 0;
       for (int i = 0; i < 5; ++i) {
         const TLVertex& top = scene.logoStrip[2 * i];
         const TLVertex& bottom = scene.logoStrip[2 * i + 1];
-        const double x = animation.logoLeft + i * column;
+        const double x = scene.logoLeft + i * column;
         ASSERT_GE(top.sx, 0.0f);
         ASSERT_LE(top.sx, xMax);
         ASSERT_EQ(bottom.sx, top.sx);
@@ -337,11 +340,11 @@ TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
 TEST_F(AnimateFrameTest, LogoColumnsWaveAroundTheCentreLine) {
   double smallest = 1e9, largest = 0;
   for (int frame = 0; frame < 120; ++frame) {
-    AnimateFrame(sceneWidth, sceneHeight);
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     for (int i = 0; i < 5; ++i) {
       const TLVertex& top = scene.logoStrip[2 * i];
       const TLVertex& bottom = scene.logoStrip[2 * i + 1];
-      EXPECT_NEAR((top.sy + bottom.sy) / 2, animation.logoCentreY, 1e-3);
+      EXPECT_NEAR((top.sy + bottom.sy) / 2, scene.logoCentreY, 1e-3);
       const double height = bottom.sy - top.sy;
       smallest = fmin(smallest, height);
       largest = fmax(largest, height);
@@ -355,7 +358,7 @@ TEST_F(AnimateFrameTest, LogoColumnsWaveAroundTheCentreLine) {
 TEST_F(AnimateFrameTest, ZeroSizeSceneAnimatesWithoutSize) {
   SetUpScene(0, 0);
   for (int frame = 0; frame < 1030; ++frame) {
-    AnimateFrame(sceneWidth, sceneHeight);
+    AnimateFrame(scene, sceneWidth, sceneHeight);
     for (int i = 0; i < logoVertexCount; ++i) {
       ASSERT_TRUE(isfinite(scene.logoStrip[i].sx) && isfinite(scene.logoStrip[i].sy));
       ASSERT_EQ(scene.logoStrip[i].sx, scene.logoStrip[0].sx);

@@ -50,9 +50,9 @@ class DrawFrameTest : public ::testing::Test {
     DeviceState.clientWidth = 640;
     DeviceState.clientHeight = 480;
     Settings.logos = 1;
-    memset(&scene, 0, sizeof(scene));
-    BuildSceneGeometry(DeviceState.clientWidth, DeviceState.clientHeight);
-    animation = AnimationState{0x12345, 0, 0.0f, 0.0f};
+    memset(&DeviceState.scene, 0, sizeof(DeviceState.scene));
+    BuildSceneGeometry(DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight);
+    animation = AnimationState{0x12345, 0};
     fake::ClearLog();
   }
 
@@ -87,7 +87,7 @@ TEST_F(DrawFrameTest, CallSequenceFollowsTheLogoSetting) {
     Settings.logos = c.logos;
     fake::ClearLog();
     const size_t drawsBefore = fake::Device("Dev1")->draws.size();
-    DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+    DrawFrame(device, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
     const std::vector<std::string> expected =
         c.logos ? Concat({{"Surface::IsLost(S1)"}, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}})
                 : Concat({{"Surface::IsLost(S1)"}, tunnelCalls, {"Device::EndScene(Dev1)"}});
@@ -100,7 +100,7 @@ TEST_F(DrawFrameTest, CallSequenceFollowsTheLogoSetting) {
 // The strips are handed over in place, already animated for this frame, with colour
 // keying off for the tunnel and on for the logo.
 TEST_F(DrawFrameTest, DrawsTheAnimatedStripsInOrder) {
-  DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+  DrawFrame(device, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
   EXPECT_EQ(animation.frameCounter, 1u);
   EXPECT_EQ(animation.animationSeed, 0x12344u);
   const std::vector<fake::DrawRecord>& draws = fake::Device("Dev1")->draws;
@@ -110,10 +110,10 @@ TEST_F(DrawFrameTest, DrawsTheAnimatedStripsInOrder) {
     size_t count;
     DWORD colourKey;
   } strips[] = {
-      {quadA(), 4, FALSE},           {quadB(), 4, FALSE},
-      {scene.ringStrips[0], 66, FALSE}, {scene.ringStrips[1], 66, FALSE},
-      {scene.ringStrips[2], 66, FALSE}, {scene.ringStrips[3], 66, FALSE},
-      {scene.ringStrips[4], 66, FALSE}, {scene.logoStrip, 10, TRUE},
+      {quadA(DeviceState.scene), 4, FALSE},           {quadB(DeviceState.scene), 4, FALSE},
+      {DeviceState.scene.ringStrips[0], 66, FALSE}, {DeviceState.scene.ringStrips[1], 66, FALSE},
+      {DeviceState.scene.ringStrips[2], 66, FALSE}, {DeviceState.scene.ringStrips[3], 66, FALSE},
+      {DeviceState.scene.ringStrips[4], 66, FALSE}, {DeviceState.scene.logoStrip, 10, TRUE},
   };
   for (size_t i = 0; i < draws.size(); ++i) {
     EXPECT_EQ(draws[i].primitive, D3DPT_TRIANGLESTRIP) << "draw " << i;
@@ -148,7 +148,7 @@ TEST_F(DrawFrameTest, LostFrontSurfaceIsRestoredFirst) {
     fake::ClearLog();
     if (c.isLost != DD_OK) fake::FailCall("Surface::IsLost", 1, c.isLost);
     if (c.restore != DD_OK) fake::FailCall("Surface::Restore", 1, c.restore);
-    DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+    DrawFrame(device, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
     std::vector<std::string> expected = {"Surface::IsLost(S1)"};
     if (c.restored) expected.push_back("Surface::Restore(S1)");
     expected = Concat({expected, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}});
@@ -167,23 +167,25 @@ TEST_F(DrawFrameTest, NullDeviceOrFrontSurfaceLeavesTheAnimationAlone) {
       {"null front surface", true, false},
       {"both null", false, false},
   };
-  animation = AnimationState{0xCAFE, 77, 12.0f, 34.0f};
+  animation = AnimationState{0xCAFE, 77};
+  DeviceState.scene.logoLeft = 12.0f;
+  DeviceState.scene.logoCentreY = 34.0f;
   for (const auto& c : cases) {
     DeviceState.frontSurface = c.frontSurface ? front : nullptr;
     fake::ClearLog();
-    DrawFrame(c.passDevice ? device : nullptr, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+    DrawFrame(c.passDevice ? device : nullptr, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
     EXPECT_TRUE(fake::Log().empty()) << c.name;
     EXPECT_EQ(animation.frameCounter, 77u) << c.name;
     EXPECT_EQ(animation.animationSeed, 0xCAFEu) << c.name;
-    EXPECT_EQ(animation.logoLeft, 12.0f) << c.name;
+    EXPECT_EQ(DeviceState.scene.logoLeft, 12.0f) << c.name;
   }
   EXPECT_TRUE(fake::Device("Dev1")->draws.empty());
 }
 
 // Geometry never built: the frame is drawn from degenerate strips and still animates.
 TEST_F(DrawFrameTest, UnbuiltGeometryDrawsDegenerateStrips) {
-  memset(&scene, 0, sizeof(scene));
-  DrawFrame(device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+  memset(&DeviceState.scene, 0, sizeof(DeviceState.scene));
+  DrawFrame(device, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
   EXPECT_EQ(Concat({{"Surface::IsLost(S1)"}, tunnelCalls, logoCalls, {"Device::EndScene(Dev1)"}}), fake::Log());
   EXPECT_EQ(animation.frameCounter, 1u);
   for (const fake::DrawRecord& draw : fake::Device("Dev1")->draws) {

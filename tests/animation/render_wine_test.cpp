@@ -74,13 +74,13 @@ class RenderOnWine : public ::testing::Test {
     DeviceState.clientHeight = kHeight;
     // Nearest magnification: linear filtering blurs texels across the mirror line.
     DeviceState.textureFilter = D3DFILTER_NEAREST;
-    SetUpSceneState(DeviceState.device);
-    ASSERT_NE(0u, sceneTexture.textureHandle);
+    SetUpSceneState(DeviceState, DeviceState.device);
+    ASSERT_NE(0u, DeviceState.texture.textureHandle);
   }
 
   // Releases everything SetUp made, texture first, device objects in reverse order of creation.
   void TearDown() override {
-    sceneTexture.ReleaseTexture();
+    DeviceState.texture.ReleaseTexture();
     Drop(DeviceState.material);
     if (DeviceState.device && DeviceState.viewport) DeviceState.device->DeleteViewport(DeviceState.viewport);
     Drop(DeviceState.viewport);
@@ -102,7 +102,7 @@ class RenderOnWine : public ::testing::Test {
 
   // Draws frames until frameCounter reaches `frame`, then reads the render surface back.
   std::vector<Pixel> DrawUpTo(uint32_t frame, const char* name) {
-    while (animation.frameCounter < frame) DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.clientWidth, DeviceState.clientHeight);
+    while (animation.frameCounter < frame) DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
     std::vector<Pixel> pixels(kWidth * kHeight);
     HDC surfaceDc = nullptr;
     EXPECT_EQ(DD_OK, DeviceState.renderSurface->GetDC(&surfaceDc));
@@ -176,7 +176,7 @@ bool IsLogoYellow(const Pixel& p) { return p.r > 200 && p.g > 150 && p.b < 110 &
 // fills the whole window with colour.
 TEST_F(RenderOnWine, TunnelFillsTheWindowAndIsSymmetric) {
   Settings.logos = 1;
-  animation = AnimationState{0x00C0FFEE, 0, 0.0f, 0.0f};
+  animation = AnimationState{0x00C0FFEE, 0};
   const std::vector<Pixel> frame = DrawUpTo(60, "tunnel-60");
   const int cx = kWidth / 2;
   const int cy = kHeight / 2;
@@ -184,7 +184,7 @@ TEST_F(RenderOnWine, TunnelFillsTheWindowAndIsSymmetric) {
   for (int x = 1; x < cx; ++x) mirrored += Near(At(frame, x, cy), At(frame, 2 * cx - x, cy), 8) ? 1 : 0;
   EXPECT_GE(mirrored, (cx - 1) * 98 / 100) << "pixels of the centre line that mirror each other";
 
-  const double d = scene.sceneDiagonal;
+  const double d = DeviceState.scene.sceneDiagonal;
   const double r0 = d / 63.0;
   const int firstRow = static_cast<int>(d / 12.0 + d / 16.0 * 1.25) + 2;
   double sums[ringCount][2][3] = {};
@@ -221,20 +221,20 @@ TEST_F(RenderOnWine, TunnelFillsTheWindowAndIsSymmetric) {
 // Forty frames after the start the logo has come in from the left along the top: the
 // same frame drawn without the logo differs only inside the logo's box, which holds yellow.
 TEST_F(RenderOnWine, LogoSlidesInFromTheLeftAlongTheTop) {
-  animation = AnimationState{0x00C0FFEE, 0, 0.0f, 0.0f};
+  animation = AnimationState{0x00C0FFEE, 0};
   Settings.logos = 0;
   const std::vector<Pixel> without = DrawUpTo(40, "logo-off-40");
   const AnimationState afterForty = animation;
 
-  animation = AnimationState{0x00C0FFEE, 0, 0.0f, 0.0f};
+  animation = AnimationState{0x00C0FFEE, 0};
   Settings.logos = 1;
   const std::vector<Pixel> early = DrawUpTo(10, "logo-on-10");
   const std::vector<Pixel> with = DrawUpTo(40, "logo-on-40");
   ASSERT_EQ(animation.frameCounter, afterForty.frameCounter);
 
-  const double d = scene.sceneDiagonal;
-  const int left = static_cast<int>(animation.logoLeft) - 1;
-  const int right = static_cast<int>(animation.logoLeft + scene.logoWidth) + 2;
+  const double d = DeviceState.scene.sceneDiagonal;
+  const int left = static_cast<int>(DeviceState.scene.logoLeft) - 1;
+  const int right = static_cast<int>(DeviceState.scene.logoLeft + DeviceState.scene.logoWidth) + 2;
   const int top = static_cast<int>(d / 12.0 - d / 16.0 * 1.25) - 1;
   const int bottom = static_cast<int>(d / 12.0 + d / 16.0 * 1.25) + 2;
   EXPECT_GT(left, 0) << "the logo has come fully in";

@@ -8,9 +8,12 @@
 
 namespace {
 
+// The picture under test.
+SceneGeometry scene;
+
 void BuildFor(int32_t width, int32_t height) {
   memset(&scene, 0, sizeof(scene));
-  BuildSceneGeometry(width, height);
+  BuildSceneGeometry(scene, width, height);
 }
 
 const double kPi = 3.14159265358979323846;
@@ -98,7 +101,7 @@ TEST(SceneGeometry, CentreSquareAt640x480) {
     EXPECT_FLOAT_EQ(scene.quadBlock[i].sx, expected[i].sx) << "vertex " << i;
     EXPECT_FLOAT_EQ(scene.quadBlock[i].sy, expected[i].sy) << "vertex " << i;
   }
-  EXPECT_EQ(quadB(), quadA() + 3);
+  EXPECT_EQ(quadB(scene), quadA(scene) + 3);
   EXPECT_EQ(memcmp(&scene.quadBlock[6], &scene.quadBlock[0], sizeof(TLVertex)), 0);
 }
 
@@ -167,9 +170,9 @@ TEST(SceneGeometry, RebuildRestoresTheSameGeometry) {
   BuildFor(640, 480);
   static SceneGeometry first;
   first = scene;
-  BuildSceneGeometry(1280, 1024);
+  BuildSceneGeometry(scene, 1280, 1024);
   EXPECT_NE(scene.sceneDiagonal, first.sceneDiagonal);
-  BuildSceneGeometry(640, 480);
+  BuildSceneGeometry(scene, 640, 480);
   EXPECT_EQ(memcmp(scene.quadBlock, first.quadBlock, sizeof(scene.quadBlock)), 0);
   EXPECT_EQ(memcmp(scene.ringStrips, first.ringStrips, sizeof(scene.ringStrips)), 0);
   EXPECT_EQ(memcmp(scene.logoStrip, first.logoStrip, sizeof(scene.logoStrip)), 0);

@@ -130,7 +130,7 @@ class BringUp : public ::testing::Test {
   void TearDown() override { display_test::CloseFakeDisplay(window); }
   // Tears down what the last run made, then starts afresh with the same window.
   void Restart() {
-    TearDownDisplay(window);
+    TearDownDisplay(DeviceState, window);
     EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
     fake::Reset();
     fake::NameWindow(window, "wnd");
@@ -139,7 +139,7 @@ class BringUp : public ::testing::Test {
   }
   // Brings the display up and expects exactly one logged message, or none for "".
   void BringUpExpecting(int result, LONG status, const std::string& message) {
-    EXPECT_EQ(result, BringUpDisplay(window));
+    EXPECT_EQ(result, BringUpDisplay(DeviceState, window));
     EXPECT_EQ(status, DeviceState.deviceStatus);
     if (message.empty()) {
       EXPECT_FALSE(LogFileExists()) << LogFileText();
@@ -187,7 +187,7 @@ TEST_F(BringUp, FullScreenMakesTheFlippingChainDeviceAndViewportInOrder) {
   EXPECT_EQ("Dev1", fake::NameOf(DeviceState.device));
   EXPECT_EQ("V1", fake::NameOf(DeviceState.viewport));
   EXPECT_EQ("M1", fake::NameOf(DeviceState.material));
-  EXPECT_EQ(3u, sceneTexture.textureHandle);
+  EXPECT_EQ(3u, DeviceState.texture.textureHandle);
   EXPECT_EQ(window, fake::DirectDraw()->cooperativeWindow);
   EXPECT_EQ(0x13u, fake::DirectDraw()->cooperativeFlags);
   // The clipper lives on through the front surface alone.
@@ -226,7 +226,7 @@ TEST_F(BringUp, ChildWindowIsOfferedTheNormalLevelOnly) {
   HWND parent = display_test::OpenWindow(50, 40, 400, 300);
   HWND child = display_test::OpenWindow(0, 0, 200, 150, parent);
   fake::NameWindow(parent, "parent");
-  EXPECT_EQ(1, BringUpDisplay(child));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, child));
   EXPECT_EQ(0, DeviceState.fullScreen);
   EXPECT_EQ(200, DeviceState.renderWidth);
   EXPECT_EQ(150, DeviceState.renderHeight);
@@ -235,7 +235,7 @@ TEST_F(BringUp, ChildWindowIsOfferedTheNormalLevelOnly) {
   EXPECT_EQ("DD2::SetCooperativeLevel(child,0x8)", log[4]);
   EXPECT_EQ("DD2::CreateSurface({flags=0x1,caps=0x6200})", log[5]);
   EXPECT_EQ("DD2::CreateSurface({flags=0x7,caps=0x6040,w=200,h=150})", log[6]);
-  TearDownDisplay(child);
+  TearDownDisplay(DeviceState, child);
   DestroyWindow(parent);
 }
 
@@ -436,7 +436,7 @@ TEST_F(BringUp, RuntimeGateRefusalMakesNoDirectDrawObject) {
   BringUpExpecting(0, 1, "This application requires DirectX version 5 or above.");
   EXPECT_THAT(fake::Log(), ElementsAreArray({"GetVersionExA(148)"}));
   fake::ClearLog();
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
   ExpectRecordHoldsNothing();
 }
@@ -455,12 +455,12 @@ TEST_F(BringUp, TeardownReleasesEveryObjectInItsFixedOrder) {
   fake::config.bitsPerPixel = 8;
   BringUpExpecting(1, 2, "");
   fake::ClearLog();
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
   EXPECT_THAT(fake::Log(), ElementsAreArray(teardownOfEverything));
   ExpectRecordHoldsNothing();
-  EXPECT_EQ(nullptr, sceneTexture.textureSurface);
-  EXPECT_EQ(nullptr, sceneTexture.sourceSurface);
-  EXPECT_EQ(0u, sceneTexture.textureHandle);
+  EXPECT_EQ(nullptr, DeviceState.texture.textureSurface);
+  EXPECT_EQ(nullptr, DeviceState.texture.sourceSurface);
+  EXPECT_EQ(0u, DeviceState.texture.textureHandle);
   // Status, mode and sizes outlive the objects.
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_EQ(1, DeviceState.fullScreen);
@@ -469,12 +469,12 @@ TEST_F(BringUp, TeardownReleasesEveryObjectInItsFixedOrder) {
   EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
 
   fake::ClearLog();
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{})) << "a second teardown finds nothing";
 }
 
 TEST_F(BringUp, TeardownBeforeAnyBringUpMakesNoCall) {
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
   EXPECT_EQ(0, DeviceState.deviceStatus);
 }

@@ -45,15 +45,15 @@ void TakeIndependentObjects(ExtraReferences& extra) {
   extra.Take(DeviceState.material, "material");
   if (!DeviceState.fullScreen) extra.Take(DeviceState.renderSurface, "render surface");
   extra.Take(DeviceState.frontSurface, "front surface");
-  extra.Take(sceneTexture.textureSurface, "texture surface");
-  if (sceneTexture.sourceSurface != sceneTexture.textureSurface) extra.Take(sceneTexture.sourceSurface, "source surface");
+  extra.Take(DeviceState.texture.textureSurface, "texture surface");
+  if (DeviceState.texture.sourceSurface != DeviceState.texture.textureSurface) extra.Take(DeviceState.texture.sourceSurface, "source surface");
 }
 
 void ExpectRecordEmpty() {
   display_test::ExpectRecordHoldsNothing();
-  EXPECT_EQ(nullptr, sceneTexture.textureSurface);
-  EXPECT_EQ(nullptr, sceneTexture.sourceSurface);
-  EXPECT_EQ(0u, sceneTexture.textureHandle);
+  EXPECT_EQ(nullptr, DeviceState.texture.textureSurface);
+  EXPECT_EQ(nullptr, DeviceState.texture.sourceSurface);
+  EXPECT_EQ(0u, DeviceState.texture.textureHandle);
 }
 
 // Pumps the messages Wine's window code posts, so that drawing reaches the X server.
@@ -156,7 +156,7 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   PumpMessages();
   EXPECT_EQ(0, NonBlackPixels(window, width, height)) << "the window is black before the saver draws";
 
-  EXPECT_EQ(1, BringUpDisplay(window));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, window));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(1, DeviceState.fullScreen);
@@ -167,22 +167,22 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   ASSERT_NE(nullptr, DeviceState.renderSurface);
   EXPECT_EQ(nullptr, DeviceState.palette);  // the virtual screen has more than 8 bits per pixel
   EXPECT_NE(nullptr, DeviceState.material);
-  EXPECT_NE(0u, sceneTexture.textureHandle);
+  EXPECT_NE(0u, DeviceState.texture.textureHandle);
   EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), DeviceState.textureFilter);
 
   for (int frame = 0; frame < 5; ++frame) {
-    EXPECT_EQ(1, PresentFrame(window));
+    EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
     PumpMessages();
   }
   EXPECT_GT(NonBlackPixels(window, width, height), width * height / 4);
 
   ExtraReferences extra;
   TakeIndependentObjects(extra);
-  EXPECT_EQ(1, TearDownDisplay(window));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, window));
   ExpectRecordEmpty();
   EXPECT_EQ(2, DeviceState.deviceStatus);
   extra.ExpectEachIsTheLast();
-  EXPECT_EQ(0, PresentFrame(window));
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1));
 }
 
 TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture) {
@@ -195,7 +195,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   EXPECT_EQ(0, NonBlackPixels(child, width, height)) << "the child is black before the saver draws";
 
   // A child window cannot hold the exclusive level, so the saver falls back to a copy.
-  EXPECT_EQ(1, BringUpDisplay(child));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, child));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(0, DeviceState.fullScreen);
@@ -203,7 +203,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   EXPECT_EQ(height, DeviceState.renderHeight);
   EXPECT_EQ(width, DeviceState.clientWidth);
   EXPECT_EQ(height, DeviceState.clientHeight);
-  EXPECT_NE(0u, sceneTexture.textureHandle);
+  EXPECT_NE(0u, DeviceState.texture.textureHandle);
 
   // Wine on a virtual display shows no DirectDraw output inside child windows, so the
   // copy is read back where it lands: the child's screen area of the primary surface.
@@ -212,7 +212,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   RECT childArea = {origin.x, origin.y, origin.x + width, origin.y + height};
   EXPECT_EQ(0, NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea)) << "black before the first frame";
   for (int frame = 0; frame < 5; ++frame) {
-    EXPECT_EQ(1, PresentFrame(child));
+    EXPECT_EQ(1, PresentFrame(DeviceState, child, 1));
     PumpMessages();
   }
   EXPECT_GT(NonBlackPixelsOnPrimary(DeviceState.frontSurface, childArea), (width / 4) * (height / 4) / 4);
@@ -221,7 +221,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
 
   ExtraReferences extra;
   TakeIndependentObjects(extra);
-  EXPECT_EQ(1, TearDownDisplay(child));
+  EXPECT_EQ(1, TearDownDisplay(DeviceState, child));
   ExpectRecordEmpty();
   extra.ExpectEachIsTheLast();
 }

@@ -25,7 +25,7 @@ void StartFakeDisplay() {
   fake::Reset();
   fake::InstallPlatform();
   ResetDeviceState();
-  sceneTexture = TextureHolder();
+  DeviceState.texture = TextureHolder();
   Settings.redrawSpeed = 1;
   Settings.logos = 1;
   Settings.linear = 1;
@@ -36,12 +36,12 @@ void StartFakeDisplay() {
 void EndFakeDisplay() {
   ResetPlatform();
   ResetDeviceState();
-  sceneTexture = TextureHolder();
+  DeviceState.texture = TextureHolder();
   DeleteFileA("vykerror.txt");
 }
 
 void CloseFakeDisplay(HWND window) {
-  TearDownDisplay(window);
+  TearDownDisplay(DeviceState, window);
   EXPECT_THAT(fake::Leaks(), ::testing::ElementsAreArray(std::vector<std::string>{}));
   EXPECT_THAT(fake::Problems(), ::testing::ElementsAreArray(std::vector<std::string>{}));
   DestroyWindow(window);

@@ -35,7 +35,7 @@ class Present : public ::testing::Test {
   // Brings the display up, windowed when the exclusive level is refused, and clears the log.
   void BringUp(bool windowed) {
     if (windowed) fake::FailCall("SetCooperativeLevel(wnd,0x13)", 0, DDERR_NOEXCLUSIVEMODE);
-    ASSERT_EQ(1, BringUpDisplay(window));
+    ASSERT_EQ(1, BringUpDisplay(DeviceState, window));
     ASSERT_EQ(windowed ? 0 : 1, DeviceState.fullScreen);
     fake::ClearLog();
   }
@@ -58,7 +58,7 @@ class Present : public ::testing::Test {
       SCOPED_TRACE(test.name);
       PlaceWindow(test.x, test.y, test.width, test.height);
       fake::ClearLog();
-      EXPECT_EQ(1, PresentFrame(window));
+      EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
       EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
     }
   }
@@ -100,29 +100,29 @@ TEST_F(Present, FullScreenFlipsWhereverTheWindowIs) {
 TEST_F(Present, RefusedCopyIsNeitherRetriedNorReported) {
   BringUp(true);
   fake::FailCall("Surface::Blt", 0, DDERR_SURFACELOST);
-  EXPECT_EQ(1, PresentFrame(window));
+  EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
   EXPECT_THAT(fake::Log(),
               ElementsAreArray(FrameThen({"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"})));
   EXPECT_FALSE(display_test::LogFileExists());
 }
 
 TEST_F(Present, NothingIsDrawnUntilTheDeviceIsReadyNorAfterTeardown) {
-  EXPECT_EQ(0, PresentFrame(window)) << "before any bring-up";
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1)) << "before any bring-up";
   fake::FailCall("CreateViewport", 1, DDERR_OUTOFMEMORY);
-  EXPECT_EQ(0, BringUpDisplay(window));
+  EXPECT_EQ(0, BringUpDisplay(DeviceState, window));
   fake::ClearLog();
-  EXPECT_EQ(0, PresentFrame(window)) << "after a failed bring-up";
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1)) << "after a failed bring-up";
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
 
-  TearDownDisplay(window);
+  TearDownDisplay(DeviceState, window);
   fake::Reset();
   fake::NameWindow(window, "wnd");
   ResetDeviceState();
   BringUp(false);
-  TearDownDisplay(window);
+  TearDownDisplay(DeviceState, window);
   fake::ClearLog();
   EXPECT_EQ(2, DeviceState.deviceStatus);
-  EXPECT_EQ(0, PresentFrame(window)) << "after teardown";
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1)) << "after teardown";
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
 }
 

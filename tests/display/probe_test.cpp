@@ -185,7 +185,7 @@ TEST_F(Probe, GateRefusesEveryWordBelowDirectX5) {
     Script(test);
     ResetDeviceState();
     const bool passes = test.word >= 0x500;
-    EXPECT_EQ(passes ? 0 : 1, OpenDirectDraw());
+    EXPECT_EQ(passes ? 0 : 1, OpenDirectDraw(DeviceState));
     if (passes) {
       EXPECT_FALSE(LogFileExists()) << LogFileText();
       EXPECT_NE(nullptr, DeviceState.directDraw2);
@@ -195,7 +195,7 @@ TEST_F(Probe, GateRefusesEveryWordBelowDirectX5) {
       EXPECT_EQ(nullptr, DeviceState.directDraw);
       EXPECT_THAT(fake::Log(), ElementsAreArray(test.log));
     }
-    TearDownDisplay(nullptr);
+    TearDownDisplay(DeviceState, nullptr);
     ExpectNothingLeft();
   }
 }

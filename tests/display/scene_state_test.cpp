@@ -91,18 +91,18 @@ class SceneState : public ::testing::Test {
     // A 640 x 480 client area: the geometry, once built, has an 800-pixel diagonal.
     DeviceState.clientWidth = 640;
     DeviceState.clientHeight = 480;
-    scene = SceneGeometry();
+    DeviceState.scene = SceneGeometry();
   }
   // Releases what the set-up made, then the chain; every fake reference must be back.
   void CloseScene() {
     if (DeviceState.material) DeviceState.material->Release();
-    sceneTexture.ReleaseTexture();
+    DeviceState.texture.ReleaseTexture();
     DeviceState.material = nullptr;
     DeviceState.direct3D2 = nullptr;
     DeviceState.device = nullptr;
     DeviceState.clientWidth = 0;
     DeviceState.clientHeight = 0;
-    scene = SceneGeometry();
+    DeviceState.scene = SceneGeometry();
     CloseChain(chain);
     EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
     EXPECT_THAT(fake::Problems(), ElementsAreArray(std::vector<std::string>{}));
@@ -111,7 +111,7 @@ class SceneState : public ::testing::Test {
 };
 
 TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
-  SetUpSceneState(chain.device);
+  SetUpSceneState(DeviceState, chain.device);
   std::vector<std::string> expected;
   Append(expected, statesBeforeTexture);
   Append(expected, textureLoad);
@@ -123,8 +123,8 @@ TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
   EXPECT_EQ(0, device->sceneDepth);
   EXPECT_EQ(1, device->scenes);
   EXPECT_EQ("M1", fake::NameOf(DeviceState.material));
-  EXPECT_EQ(2u, sceneTexture.textureHandle);
-  EXPECT_EQ(800.0, scene.sceneDiagonal);
+  EXPECT_EQ(2u, DeviceState.texture.textureHandle);
+  EXPECT_EQ(800.0, DeviceState.scene.sceneDiagonal);
 
   fake::MaterialInfo* material = fake::Material("M1");
   ASSERT_NE(nullptr, material);
@@ -147,26 +147,26 @@ TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
 
 TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
   fake::FailCall("CreateMaterial", 1, DDERR_OUTOFMEMORY);
-  SetUpSceneState(chain.device);
+  SetUpSceneState(DeviceState, chain.device);
   std::vector<std::string> expected;
   Append(expected, statesBeforeTexture);
   Append(expected, textureLoad);
   expected.push_back("D3D2::CreateMaterial(null)");
   EXPECT_THAT(fake::Log(), ElementsAreArray(expected));
   EXPECT_EQ(nullptr, DeviceState.material);
-  EXPECT_EQ(2u, sceneTexture.textureHandle);
+  EXPECT_EQ(2u, DeviceState.texture.textureHandle);
   EXPECT_EQ(0, fake::Device("Dev1")->scenes);
-  EXPECT_EQ(0.0, scene.sceneDiagonal);
-  EXPECT_EQ(0.0f, scene.logoWidth);
+  EXPECT_EQ(0.0, DeviceState.scene.sceneDiagonal);
+  EXPECT_EQ(0.0f, DeviceState.scene.logoWidth);
 }
 
 TEST_F(SceneState, FailedTextureLeavesHandleZeroInMaterialAndRenderState) {
   fake::FailCall("DD::CreateSurface", 1, DDERR_OUTOFVIDEOMEMORY);
-  SetUpSceneState(chain.device);
-  EXPECT_EQ(nullptr, sceneTexture.textureSurface);
+  SetUpSceneState(DeviceState, chain.device);
+  EXPECT_EQ(nullptr, DeviceState.texture.textureSurface);
   ASSERT_NE(nullptr, fake::Material("M1"));
   EXPECT_EQ(0u, fake::Material("M1")->data.hTexture);
-  EXPECT_EQ(800.0, scene.sceneDiagonal);
+  EXPECT_EQ(800.0, DeviceState.scene.sceneDiagonal);
   const std::vector<std::string>& log = fake::Log();
   ASSERT_GE(log.size(), 4u);
   EXPECT_THAT(std::vector<std::string>(log.end() - 4, log.end()),
@@ -186,7 +186,7 @@ TEST_F(SceneState, MagnificationAndBlendComeFromTheDeviceState) {
     OpenScene();
     DeviceState.textureFilter = test.filter;
     DeviceState.textureBlend = test.blend;
-    SetUpSceneState(chain.device);
+    SetUpSceneState(DeviceState, chain.device);
     const fake::DeviceInfo* device = fake::Device("Dev1");
     ASSERT_NE(nullptr, device);
     ASSERT_EQ(1u, device->renderStates.count(D3DRENDERSTATE_TEXTUREMAG));

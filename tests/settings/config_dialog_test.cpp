@@ -226,10 +226,10 @@ struct OkCase {
 
 const OkCase okCases[] = {
     {"no settings", nullptr, [](HWND) {},
-     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\n", {1, 1, 1, 1}},
+     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\nAllMonitors=1\r\n", {1, 1, 1, 1, 1}},
     {"logo unchecked", nullptr,
      [](HWND d) { SendDlgItemMessageA(d, IDC_LOGOS, BM_CLICK, 0, 0); },
-     "RedrawSpeed=1\r\nLogos=0\r\nLinear=1\r\nHardware=1\r\n", {1, 0, 1, 1}},
+     "RedrawSpeed=1\r\nLogos=0\r\nLinear=1\r\nHardware=1\r\nAllMonitors=1\r\n", {1, 0, 1, 1, 1}},
     {"slowest, all unchecked", nullptr,
      [](HWND d) {
        SendMessageA(d, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_SPEED_SCROLL)));
@@ -237,7 +237,7 @@ const OkCase okCases[] = {
        SendDlgItemMessageA(d, IDC_LINEAR, BM_CLICK, 0, 0);
        SendDlgItemMessageA(d, IDC_HARDWARE, BM_CLICK, 0, 0);
      },
-     "RedrawSpeed=10\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\n", {10, 0, 0, 0}},
+     "RedrawSpeed=10\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\nAllMonitors=1\r\n", {10, 0, 0, 0, 1}},
     {"thumb released at 7, hardware off", nullptr,
      [](HWND d) {
        SendMessageA(d, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_SPEED_SCROLL)));
@@ -245,20 +245,25 @@ const OkCase okCases[] = {
        SendMessageA(d, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_SPEED_SCROLL)));
        SendDlgItemMessageA(d, IDC_HARDWARE, BM_CLICK, 0, 0);
      },
-     "RedrawSpeed=7\r\nLogos=1\r\nLinear=1\r\nHardware=0\r\n", {7, 1, 1, 0}},
+     "RedrawSpeed=7\r\nLogos=1\r\nLinear=1\r\nHardware=0\r\nAllMonitors=1\r\n", {7, 1, 1, 0, 1}},
     {"stored 0 written back as 1", "[Screen Saver.Vyk]\r\nRedrawSpeed=0\r\n", [](HWND) {},
-     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\n", {1, 1, 1, 1}},
+     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\nAllMonitors=1\r\n", {1, 1, 1, 1, 1}},
     {"stored 11 written back as 1", "[Screen Saver.Vyk]\r\nRedrawSpeed=11\r\n", [](HWND) {},
-     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\n", {1, 1, 1, 1}},
+     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\nAllMonitors=1\r\n", {1, 1, 1, 1, 1}},
     {"out-of-range switch written as its check state", "[Screen Saver.Vyk]\r\nLogos=5\r\n", [](HWND) {},
-     "Logos=1\r\nRedrawSpeed=1\r\nLinear=1\r\nHardware=1\r\n", {1, 1, 1, 1}},
+     "Logos=1\r\nRedrawSpeed=1\r\nLinear=1\r\nHardware=1\r\nAllMonitors=1\r\n", {1, 1, 1, 1, 1}},
     {"unchanged values rewritten", "[Screen Saver.Vyk]\r\nRedrawSpeed=4\r\nLogos=0\r\nLinear=1\r\nHardware=0\r\n",
-     [](HWND) {}, "RedrawSpeed=4\r\nLogos=0\r\nLinear=1\r\nHardware=0\r\n", {4, 0, 1, 0}},
+     [](HWND) {}, "RedrawSpeed=4\r\nLogos=0\r\nLinear=1\r\nHardware=0\r\nAllMonitors=1\r\n", {4, 0, 1, 0, 1}},
+    {"every monitor unchecked", nullptr,
+     [](HWND d) { SendDlgItemMessageA(d, IDC_ALL_MONITORS, BM_CLICK, 0, 0); },
+     "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\nAllMonitors=0\r\n", {1, 1, 1, 1, 0}},
+    {"stored every monitor 0 kept", "[Screen Saver.Vyk]\r\nAllMonitors=0\r\n", [](HWND) {},
+     "AllMonitors=0\r\nRedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\n", {1, 1, 1, 1, 0}},
 };
 
-// OK writes all four keys as plain decimal text, the speed first, and ends the dialog;
+// OK writes all five keys as plain decimal text, the speed first, and ends the dialog;
 // on the Windows 95 family and NT 4 they go to control.ini.
-TEST_F(ConfigDialogTest, OkWritesAllFourKeys) {
+TEST_F(ConfigDialogTest, OkWritesAllFiveKeys) {
   for (const OkCase& c : okCases) {
     for (const profile_file::WindowsVersion* windows : {&profile_file::windows95, &profile_file::windowsNt4}) {
       SCOPED_TRACE(std::string(c.name) + " on " + windows->name);
@@ -273,13 +278,14 @@ TEST_F(ConfigDialogTest, OkWritesAllFourKeys) {
       EXPECT_EQ(Settings.logos, c.after.logos);
       EXPECT_EQ(Settings.linear, c.after.linear);
       EXPECT_EQ(Settings.hardware, c.after.hardware);
+      EXPECT_EQ(Settings.allMonitors, c.after.allMonitors);
       EXPECT_FALSE(IsWindowVisible(dialog));
       EXPECT_EQ(profile_file::ReadUserValue("RedrawSpeed"), "");
     }
   }
 }
 
-// On Vista and later OK puts all four keys in the user's key as decimal text and
+// On Vista and later OK puts all five keys in the user's key as decimal text and
 // leaves control.ini as it was, so a standard user keeps them.
 TEST_F(ConfigDialogTest, OkOnVistaAndLaterWritesTheUserKey) {
   for (const OkCase& c : okCases) {
@@ -294,6 +300,7 @@ TEST_F(ConfigDialogTest, OkOnVistaAndLaterWritesTheUserKey) {
       EXPECT_EQ(profile_file::ReadUserValue("Logos"), "1:" + std::to_string(c.after.logos));
       EXPECT_EQ(profile_file::ReadUserValue("Linear"), "1:" + std::to_string(c.after.linear));
       EXPECT_EQ(profile_file::ReadUserValue("Hardware"), "1:" + std::to_string(c.after.hardware));
+      EXPECT_EQ(profile_file::ReadUserValue("AllMonitors"), "1:" + std::to_string(c.after.allMonitors));
       std::string bytes;
       EXPECT_EQ(profile_file::Read(&bytes), c.file != nullptr);
       if (c.file) {
@@ -444,7 +451,7 @@ TEST_F(ConfigDialogTest, ModalResultAndWrites) {
     std::string bytes;
     if (c.writes) {
       ASSERT_TRUE(profile_file::Read(&bytes));
-      EXPECT_EQ(bytes, std::string(section) + "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\n");
+      EXPECT_EQ(bytes, std::string(section) + "RedrawSpeed=1\r\nLogos=1\r\nLinear=1\r\nHardware=1\r\nAllMonitors=1\r\n");
     } else {
       EXPECT_FALSE(profile_file::Read(&bytes));
     }

@@ -158,6 +158,7 @@ const ExpectedItem configItems[] = {
     {IDC_ABOUT, "#128", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 111, 63, 40, 14, "About"},
     {IDC_LINEAR, "#128", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, 4, 68, 93, 8, "Linear mapping for HAL"},
     {IDC_HARDWARE, "#128", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, 4, 58, 83, 8, "Use (HAL) if available"},
+    {IDC_ALL_MONITORS, "#128", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, 4, 79, 93, 8, "Draw on every monitor"},
 };
 
 const DWORD centredLine = WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | WS_GROUP;
@@ -185,7 +186,7 @@ struct ExpectedDialog {
 };
 
 const ExpectedDialog dialogs[] = {
-    {IDD_CONFIG, 0x90C800C0, 128, 64, 155, 82, "Vyk ScreenSaver Setup", "MS Shell Dlg", configItems,
+    {IDD_CONFIG, 0x90C800C0, 128, 64, 155, 92, "Vyk ScreenSaver Setup", "MS Shell Dlg", configItems,
      sizeof(configItems) / sizeof(configItems[0])},
     {IDD_ABOUT, 0x80C800C0, 20, 20, 171, 126, "About Box", "Arial", aboutItems,
      sizeof(aboutItems) / sizeof(aboutItems[0])},

@@ -1,4 +1,4 @@
-// Loading the four settings from the user's key or control.ini: defaults for what is missing, stored values unchecked.
+// Loading the five settings from the user's key or control.ini: defaults for what is missing, stored values unchecked.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -20,19 +20,21 @@ class SettingsStoreTest : public ::testing::Test {
     Settings = SettingsRecord{};
   }
   void TearDown() override { ResetPlatform(); }
-  // Loads with control.ini holding file (null: no file) and checks the four values loaded.
-  static void ExpectLoaded(const char* file, LONG redrawSpeed, LONG logos, LONG linear, LONG hardware) {
+  // Loads with control.ini holding file (null: no file) and checks the five values loaded.
+  static void ExpectLoaded(const char* file, LONG redrawSpeed, LONG logos, LONG linear, LONG hardware,
+                           LONG allMonitors) {
     if (file) {
       profile_file::Write(file);
     } else {
       profile_file::Remove();
     }
-    Settings = SettingsRecord{-7, -7, -7, -7};
+    Settings = SettingsRecord{-7, -7, -7, -7, -7};
     LoadSettings(GetModuleHandleA(nullptr));
     EXPECT_EQ(Settings.redrawSpeed, redrawSpeed);
     EXPECT_EQ(Settings.logos, logos);
     EXPECT_EQ(Settings.linear, linear);
     EXPECT_EQ(Settings.hardware, hardware);
+    EXPECT_EQ(Settings.allMonitors, allMonitors);
   }
   profile_file::Saved saved;
 };
@@ -40,30 +42,31 @@ class SettingsStoreTest : public ::testing::Test {
 struct LoadCase {
   const char* name;
   const char* file;  // whole content of control.ini; null: no file at all
-  LONG redrawSpeed, logos, linear, hardware;
+  LONG redrawSpeed, logos, linear, hardware, allMonitors;
 };
 
 const LoadCase loadCases[] = {
-    {"no file", nullptr, 1, 1, 1, 1},
-    {"empty file", "", 1, 1, 1, 1},
-    {"no section", "[Screen Saver.Other]\r\nRedrawSpeed=7\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\n", 1, 1, 1, 1},
-    {"section without keys", "[Screen Saver.Vyk]\r\n[Next]\r\nRedrawSpeed=7\r\n", 1, 1, 1, 1},
-    {"only the speed", "[Screen Saver.Vyk]\r\nRedrawSpeed=5\r\n", 5, 1, 1, 1},
-    {"only the hardware", "[Screen Saver.Vyk]\r\nHardware=0\r\n", 1, 1, 1, 0},
-    {"all four", "[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\n", 7, 0, 0, 0},
-    {"keys in another order", "[Screen Saver.Vyk]\r\nHardware=3\r\nLinear=0\r\nLogos=2\r\nRedrawSpeed=10\r\n", 10, 2, 0, 3},
-    {"speed 0 unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=0\r\n", 0, 1, 1, 1},
-    {"speed 11 unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=11\r\n", 11, 1, 1, 1},
-    {"negative values unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=-3\r\nLogos=-1\r\n", -3, -1, 1, 1},
-    {"largest value unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=2147483647\r\n", 2147483647, 1, 1, 1},
+    {"no file", nullptr, 1, 1, 1, 1, 1},
+    {"empty file", "", 1, 1, 1, 1, 1},
+    {"no section", "[Screen Saver.Other]\r\nRedrawSpeed=7\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\n", 1, 1, 1, 1, 1},
+    {"section without keys", "[Screen Saver.Vyk]\r\n[Next]\r\nRedrawSpeed=7\r\n", 1, 1, 1, 1, 1},
+    {"only the speed", "[Screen Saver.Vyk]\r\nRedrawSpeed=5\r\n", 5, 1, 1, 1, 1},
+    {"only the hardware", "[Screen Saver.Vyk]\r\nHardware=0\r\n", 1, 1, 1, 0, 1},
+    {"all five", "[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=0\r\nLinear=0\r\nHardware=0\r\nAllMonitors=0\r\n", 7, 0, 0, 0, 0},
+    {"only every monitor", "[Screen Saver.Vyk]\r\nAllMonitors=0\r\n", 1, 1, 1, 1, 0},
+    {"keys in another order", "[Screen Saver.Vyk]\r\nHardware=3\r\nLinear=0\r\nLogos=2\r\nRedrawSpeed=10\r\n", 10, 2, 0, 3, 1},
+    {"speed 0 unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=0\r\n", 0, 1, 1, 1, 1},
+    {"speed 11 unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=11\r\n", 11, 1, 1, 1, 1},
+    {"negative values unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=-3\r\nLogos=-1\r\n", -3, -1, 1, 1, 1},
+    {"largest value unchanged", "[Screen Saver.Vyk]\r\nRedrawSpeed=2147483647\r\n", 2147483647, 1, 1, 1, 1},
     {"other sections around it",
-     "[Before]\r\nRedrawSpeed=9\r\n[Screen Saver.Vyk]\r\nRedrawSpeed=4\r\nLogos=0\r\n[After]\r\nLinear=0\r\n", 4, 0, 1, 1},
+     "[Before]\r\nRedrawSpeed=9\r\n[Screen Saver.Vyk]\r\nRedrawSpeed=4\r\nLogos=0\r\n[After]\r\nLinear=0\r\n", 4, 0, 1, 1, 1},
 };
 
 TEST_F(SettingsStoreTest, LoadsStoredValuesAndDefaults) {
   for (const LoadCase& c : loadCases) {
     SCOPED_TRACE(c.name);
-    ExpectLoaded(c.file, c.redrawSpeed, c.logos, c.linear, c.hardware);
+    ExpectLoaded(c.file, c.redrawSpeed, c.logos, c.linear, c.hardware, c.allMonitors);
   }
 }
 
@@ -152,7 +155,7 @@ TEST_F(SettingsStoreTest, UserKeyFirstOnVistaAndLater) {
     for (const UserValue& v : c.values) {
       profile_file::WriteUserValue(v.name, v.text ? REG_SZ : REG_DWORD, v.text ? v.text : "", v.number);
     }
-    ExpectLoaded(c.file, c.redrawSpeed, c.logos, c.linear, c.hardware);
+    ExpectLoaded(c.file, c.redrawSpeed, c.logos, c.linear, c.hardware, 1);
   }
 }
 
