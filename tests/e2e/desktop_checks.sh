@@ -11,12 +11,15 @@ monitor() { vyk_monitors | awk -v o="$1" '$1 == o { print $2; found = 1 } END { 
 centre_of() { echo "$1" | awk -F'[x+]' '{ print int($3 + $1 / 2), int($4 + $2 / 2) }'; }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# deadline_after SECONDS: prints the time, in now_ms's terms, SECONDS (a decimal) times
+# VYK_SLOWDOWN from now.
+deadline_after() { echo $(($(now_ms) + $(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { printf "%d", s * f * 1000 }'))); }
 
 # wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, for up to SECONDS (a decimal)
 # times VYK_SLOWDOWN; fails with the command's last output when it never does.
 wait_until() {
   local deadline out
-  deadline=$(($(now_ms) + $(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { printf "%d", s * f * 1000 }')))
+  deadline=$(deadline_after "$1")
   shift
   until out=$("$@" 2>&1); do
     [ "$(now_ms)" -lt "$deadline" ] || { echo "$out"; return 1; }
@@ -123,6 +126,6 @@ nudge_here() { xdotool mousemove_relative -- 10 0; }
 # desktop as it stands at the deadline.
 last_shot_within() {
   local deadline
-  deadline=$(($(now_ms) + $(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { printf "%d", s * f * 1000 }')))
+  deadline=$(deadline_after "$1")
   while [ "$(now_ms)" -lt "$deadline" ]; do shot "$2.new" && mv "$2.new" "$2"; done
 }
