@@ -3,15 +3,17 @@
 # switched on, off and to other modes with xrandr while programs run. Wine reports one
 # monitor per output that is on.
 
-# vyk_start_xorg_dummy PIDFILE [MODE]: starts Xorg on the dummy driver with DUMMY0 alone on,
-# at MODE (default 800x600), on a display number that no other X server holds, without TCP,
-# input devices or virtual terminal switching. Writes its configuration, log and display
+# vyk_start_xorg_dummy PIDFILE [MODE [OPTION...]]: starts Xorg on the dummy driver with DUMMY0
+# alone on, at MODE (default 800x600), on a display number that no other X server holds,
+# without TCP, input devices or virtual terminal switching, with any further Xorg OPTIONs. Writes its configuration, log and display
 # number beside PIDFILE (.conf, .log, .display in place of .pid), its pid to PIDFILE, sets
 # vyk_xorg_pid and exports DISPLAY. Waits until the display answers, up to 20 s times
 # VYK_SLOWDOWN; fails with a line on stderr when it does not. Needs root.
 # Must run in the calling shell, not in $(...), or DISPLAY and the child are lost.
 vyk_start_xorg_dummy() {
   local pidfile=$1 mode=${2:-800x600} base num="" fd deadline
+  shift
+  [ $# -eq 0 ] || shift
   base=${pidfile%.pid}
   [ "$base" != "$pidfile" ] || base=$pidfile
   # The largest desktop the checks build: room for four 1024x768 monitors side by side.
@@ -46,7 +48,7 @@ EOF
   exec {fd}>"$base.display"
   # fd 9 is the harness's lock: a server that kept it would hold every later waiter up.
   Xorg -displayfd "$fd" -config "$base.conf" -noreset -nolisten tcp -logfile "$base.log" \
-    -novtswitch -sharevts </dev/null >/dev/null 2>&1 9>&- &
+    -novtswitch -sharevts "$@" </dev/null >/dev/null 2>&1 9>&- &
   vyk_xorg_pid=$!
   exec {fd}>&-
   echo "$vyk_xorg_pid" >"$pidfile"

@@ -62,18 +62,22 @@ drawn_on() {
 
 # tunnel_on OUTPUT: OUTPUT shows the tunnel within 20 s, centred on it: mirror-symmetric
 # about its own vertical centre line, its centre column (at least 60 %, against about 75 %
-# centred and 35 % one pixel off) mirrored about its horizontal one, and moving (two
-# screenshots 0.2 s apart differ).
+# centred and 35 % one pixel off) mirrored about its horizontal one, and moving (a later
+# screenshot, within 10 s, differs in at least 20 % of the tunnel).
 tunnel_on() {
   local at
   at=$(monitor "$1") || { echo "$1 is off"; return 1; }
   wait_until 20 drawn_on "$1" "$work/t.ppm" || return 1
-  shot "$work/t.ppm"
-  pause 0.2
-  shot "$work/u.ppm"
   mirrored "$work/t.ppm" "$at" || return 1
   at_least "$(picture --crop "$at" column "$work/t.ppm")" 0.6 || { echo "(centre column)"; return 1; }
-  at_least "$(picture --crop "$at" changed "$work/t.ppm" "$work/u.ppm")" 0.2 || { echo "(moved share)"; return 1; }
+  wait_until 10 moved_on "$at" "$work/t.ppm" "$work/u.ppm" || { echo "(moved share)"; return 1; }
+}
+
+# moved_on WxH+X+Y FILE LATER: a screenshot into LATER differs from FILE in at least 20 % of
+# the tunnel inside the rectangle.
+moved_on() {
+  shot "$3"
+  at_least "$(picture --crop "$1" changed "$2" "$3")" 0.2
 }
 
 # black_on OUTPUT: a screenshot shows OUTPUT black all over (no pixel with a channel sum of
@@ -98,11 +102,12 @@ no_root_colour() {
   return "$bad"
 }
 
-# window_on OUTPUT: prints the visible top-level X window that covers OUTPUT exactly.
+# window_on OUTPUT: prints the saver's visible top-level X window that covers OUTPUT exactly
+# (Wine's own desktop windows may cover a monitor too).
 window_on() {
   local at id X Y WIDTH HEIGHT
   at=$(monitor "$1") || return 1
-  for id in $(xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$(xdotool getwindowpid "$saver_window")" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
     [ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$at" ] && { echo "$id"; return 0; }
   done

@@ -14,7 +14,7 @@ unset VYK_KEEP_DISPLAY
 if [ "${e2e_desktop:-}" = monitors ]; then
   source "$e2e_dir/../../scripts/lib/xorg.sh"
   source "$e2e_build/harness.env" 2>/dev/null
-  vyk_start_xorg_dummy "$session/xorg.pid" 800x600 || exit 1
+  vyk_start_xorg_dummy "$session/xorg.pid" 800x600 ${E2E_XORG_OPTIONS:-} || exit 1
   export VYK_KEEP_DISPLAY=1
 fi
 source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
