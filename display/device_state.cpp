@@ -15,6 +15,7 @@ constexpr DeviceStateRecord startValues = {
     nullptr,
     GUID{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}},
     0,
+    0,
     POINT{0, 0},
     TextureHolder(),
     SceneGeometry{},

@@ -35,6 +35,7 @@ struct DeviceStateRecord {
   HWND window;                        // window the picture fills, handed to bring-up, presentation and teardown; set by the shell
   GUID driverGuid;                    // DirectDraw device of the record's monitor; used when hasDriverGuid
   LONG hasDriverGuid;                 // 1: DirectDrawCreate gets driverGuid; 0: the active display driver (null GUID)
+  LONG gdiCopy;                       // 1: the windowed copy goes by GDI (a monitor without a DirectDraw device of its own)
   POINT surfaceOrigin;                // virtual-screen point at the front surface's 0,0: its monitor's corner with a driver GUID
   TextureHolder texture;              // the scene texture, made for this record's device; emptied by TearDownDisplay
   SceneGeometry scene;                // vertex arrays at this record's client size; built by SetUpSceneState

@@ -10,6 +10,18 @@ void CountFramePresented() {
   if (framePresentedHook) framePresentedHook();
 }
 
+// GDI reaches every monitor of the desktop, whichever DirectDraw device drew the frame.
+void CopyByGdi(IDirectDrawSurface* renderSurface, HWND window, LONG width, LONG height) {
+  HDC source = nullptr;
+  if (renderSurface->GetDC(&source) != DD_OK || !source) return;
+  HDC target = GetDC(window);
+  if (target) {
+    BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    ReleaseDC(window, target);
+  }
+  renderSurface->ReleaseDC(source);
+}
+
 }  // namespace
 
 // Reads the client area anew on every tick, so a moved or resized window is followed.
@@ -46,8 +58,11 @@ int PresentFrame(DeviceStateRecord& record, HWND window, int newFrame) {
     CountFramePresented();
     return 1;
   }
-  if (record.renderSurface)
+  if (record.renderSurface && record.gdiCopy) {
+    CopyByGdi(record.renderSurface, window, width, height);
+  } else if (record.renderSurface) {
     record.frontSurface->Blt(&destination, record.renderSurface, &source, DDBLT_WAIT, nullptr);
+  }
   CountFramePresented();
   return 1;
 }

@@ -42,7 +42,14 @@ void CoverMonitor(HWND saver, const RECT& area) {
 
 void FitToDesktop(HWND saver) {
   saverDesktop.travelLimit = CursorTravelLimit(WindowDpi(saver));
+  CoverOtherMonitors(saver);
 
+  RegisterPowerFn registerPower =
+      reinterpret_cast<RegisterPowerFn>(reinterpret_cast<void*>(UserExport("RegisterPowerSettingNotification")));
+  if (registerPower) saverDesktop.powerNotify = registerPower(saver, &consoleDisplayStateGuid, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void CoverOtherMonitors(HWND saver) {
   RECT monitors[monitorCapacity];
   int count = platform.ListMonitors(monitors, monitorCapacity);
   if (count > monitorCapacity) count = monitorCapacity;
@@ -54,24 +61,24 @@ void FitToDesktop(HWND saver) {
     coverClass.hInstance = shell.instance;
     coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     coverClass.lpszClassName = coverClassName;
-    if (RegisterClassA(&coverClass)) {
-      for (int i = 1; i < count; ++i) {
-        if (!MonitorHasView(monitors[i])) CoverMonitor(saver, monitors[i]);
-      }
+    // Registered once for the run; a second registration fails and the first one serves.
+    RegisterClassA(&coverClass);
+    for (int i = 1; i < count && saverDesktop.coverCount < maxCoverWindows; ++i) {
+      if (!MonitorHasView(monitors[i])) CoverMonitor(saver, monitors[i]);
     }
   }
-
-  RegisterPowerFn registerPower =
-      reinterpret_cast<RegisterPowerFn>(reinterpret_cast<void*>(UserExport("RegisterPowerSettingNotification")));
-  if (registerPower) saverDesktop.powerNotify = registerPower(saver, &consoleDisplayStateGuid, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
-void LeaveDesktop() {
+void RemoveCovers() {
   for (int i = 0; i < saverDesktop.coverCount; ++i) {
     if (IsWindow(saverDesktop.coverWindows[i])) DestroyWindow(saverDesktop.coverWindows[i]);
     saverDesktop.coverWindows[i] = nullptr;
   }
   saverDesktop.coverCount = 0;
+}
+
+void LeaveDesktop() {
+  RemoveCovers();
   UnregisterClassA(coverClassName, shell.instance);
   StopDisplayPowerWatch();
 }

@@ -2,12 +2,13 @@
 //
 // One monitor keeps the exclusive full-screen display with its flip. With several, and
 // "Draw on every monitor" on, every monitor is drawn windowed at the normal cooperative
-// level, each through its own DirectDraw device (the GUID DirectDrawEnumerateExA gives
-// for that monitor): the saver window on the primary, a view window on each other. Its
-// own device gives each monitor the graphics card that shows it; the exclusive level
-// would hold one monitor in a mode the others cannot share, and Windows 8 and later
-// emulate it anyway. Where the system cannot enumerate the monitors' devices (Windows 95,
-// NT 4, DirectX 5 alone) the primary keeps the exclusive path and the others are covered.
+// level, as the preview is, each through its own DirectDraw device (the GUID
+// DirectDrawEnumerateExA gives for that monitor): the saver window on the primary, a view
+// window on each other. Its own device gives each monitor the graphics card that shows
+// it; the exclusive level would hold one monitor in a mode the others cannot share, and
+// Windows 8 and later emulate it anyway. Where the system cannot enumerate the monitors'
+// devices (Windows 95, NT 4, DirectX 5 alone) the primary keeps the exclusive path and
+// the others are covered, as is a monitor the enumeration does not report.
 #include "display/display.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -17,6 +18,9 @@ namespace {
 
 const char viewClassName[] = "VykMonitorView";
 
+// How often a tick compares the monitor list when no WM_DISPLAYCHANGE has come.
+constexpr DWORD desktopLookTicks = 1000;
+
 // The monitor's own device, found by its rectangle; null when the enumeration has none.
 const MonitorDevice* DeviceOfMonitor(const MonitorDevice* devices, int count, const RECT& area) {
   for (int i = 0; i < count; ++i) {
@@ -25,16 +29,32 @@ const MonitorDevice* DeviceOfMonitor(const MonitorDevice* devices, int count, co
   return nullptr;
 }
 
-// A record drawn windowed through device, whose front surface starts at its monitor's corner.
-void PrepareWindowedRecord(DeviceStateRecord& record, const MonitorDevice* device, HWND window) {
+// True when another monitor of the list reports the same GUID: then it names no device
+// of one monitor. Wine 8 does that: every monitor gets one GUID, which DirectDrawCreate
+// ignores, and the primary surface covers the primary monitor alone.
+bool SharedGuid(const MonitorDevice* devices, int count, const MonitorDevice* device) {
+  for (int i = 0; i < count; ++i) {
+    if (&devices[i] != device && IsEqualGUID(devices[i].driverGuid, device->driverGuid)) return true;
+  }
+  return false;
+}
+
+// A record drawn windowed through device, whose front surface starts at its monitor's
+// corner. Without a device of its own a monitor is drawn through the active display
+// driver, whose primary surface is the main monitor's: a further monitor then gets its
+// frames by GDI, which spans the whole desktop.
+void PrepareWindowedRecord(DeviceStateRecord& record, const MonitorDevice* devices, int count,
+                           const MonitorDevice* device, HWND window, bool mainMonitor) {
   record = NewDeviceState();
   record.fullScreen = 0;
   record.window = window;
-  if (device) {
+  if (device && !SharedGuid(devices, count, device)) {
     record.driverGuid = device->driverGuid;
     record.hasDriverGuid = 1;
     record.surfaceOrigin.x = device->area.left;
     record.surfaceOrigin.y = device->area.top;
+  } else if (!mainMonitor) {
+    record.gdiCopy = 1;
   }
 }
 
@@ -57,9 +77,41 @@ bool RegisterViewClass() {
   return RegisterClassA(&viewClass) != 0;
 }
 
+// Fills monitors with the desktop's monitors, primary first; returns how many.
+int ListDesktop(RECT* monitors) {
+  int count = platform.ListMonitors(monitors, maxDisplayRecords);
+  return count > maxDisplayRecords ? maxDisplayRecords : count;
+}
+
+bool SameMonitors(const RECT* monitors, int count) {
+  if (count != saverDesktop.knownMonitorCount) return false;
+  for (int i = 0; i < count; ++i) {
+    if (!EqualRect(&monitors[i], &saverDesktop.knownMonitors[i])) return false;
+  }
+  return true;
+}
+
+void RememberMonitors(const RECT* monitors, int count) {
+  for (int i = 0; i < count; ++i) saverDesktop.knownMonitors[i] = monitors[i];
+  saverDesktop.knownMonitorCount = count;
+}
+
+// A preview child keeps its host's client size; a new size gets a picture made for it.
+void FollowHost(HWND preview) {
+  HWND host = GetParent(preview);
+  RECT wanted = {0, 0, 0, 0};
+  RECT current = {0, 0, 0, 0};
+  if (!host || !GetClientRect(host, &wanted) || !GetClientRect(preview, &current)) return;
+  if (wanted.right == current.right && wanted.bottom == current.bottom) return;
+  MoveWindow(preview, 0, 0, wanted.right, wanted.bottom, TRUE);
+  TearDownDisplay(DeviceState, preview);
+  BringUpDisplays(preview);
+}
+
 }  // namespace
 
 void BringUpDisplays(HWND saver) {
+  DeviceState = NewDeviceState();
   DeviceState.window = saver;
   saverDesktop.viewCount = 1;
   RECT monitors[maxDisplayRecords];
@@ -74,11 +126,14 @@ void BringUpDisplays(HWND saver) {
   }
   if (monitorCount < 2 || deviceCount < 1) {
     BringUpDisplay(DeviceState, saver);
+    RememberDesktop();
     return;
   }
 
   // The saver window covers the primary monitor, which the list gives first.
-  PrepareWindowedRecord(DeviceState, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver);
+  const RECT& main = monitors[0];
+  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
+  PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver, true);
   BringUpDisplay(DeviceState, saver);
   if (!RegisterViewClass()) return;
   for (int i = 1; i < monitorCount; ++i) {
@@ -88,10 +143,43 @@ void BringUpDisplays(HWND saver) {
     HWND view = OpenViewWindow(saver, monitors[i]);
     if (!view) continue;
     DeviceStateRecord& record = displayRecords[saverDesktop.viewCount++];
-    PrepareWindowedRecord(record, device, view);
+    PrepareWindowedRecord(record, devices, deviceCount, device, view, false);
     // A failed bring-up is logged there and leaves this monitor black; the others draw on.
     BringUpDisplay(record, view);
   }
+  RememberDesktop();
+}
+
+void RememberDesktop() {
+  RECT monitors[maxDisplayRecords];
+  // Taken after the bring-up, whose own display mode change must not count as the user's.
+  RememberMonitors(monitors, shell.previewMode ? 0 : ListDesktop(monitors));
+  saverDesktop.desktopChanged = 0;
+  saverDesktop.lastDesktopLook = GetTickCount();
+}
+
+void FollowDesktop(HWND saver) {
+  if (shell.previewMode) {
+    FollowHost(saver);
+    return;
+  }
+  const DWORD now = GetTickCount();
+  if (!saverDesktop.desktopChanged && ElapsedTicks(saverDesktop.lastDesktopLook, now) < desktopLookTicks) return;
+  saverDesktop.desktopChanged = 0;
+  saverDesktop.lastDesktopLook = now;
+  RECT monitors[maxDisplayRecords];
+  const int count = ListDesktop(monitors);
+  if (count < 1 || SameMonitors(monitors, count)) return;
+
+  TearDownDisplays(saver);
+  RemoveCovers();
+  const RECT& main = monitors[0];
+  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
+  BringUpDisplays(saver);
+  CoverOtherMonitors(saver);
+  // A monitor that went away may have moved the cursor; that is no travel of the user's.
+  POINT position;
+  if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
 }
 
 int PresentFrames() {

@@ -48,9 +48,14 @@ LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       // With the display off the tick still ends the wait for the first tick, but draws no frame nobody could see.
       if (!saverProcState.inFrame && !saverProcState.displayOff) {
         saverProcState.inFrame = 1;
+        FollowDesktop(window);
         PresentFrames();
         saverProcState.inFrame = 0;
       }
+      break;
+    case WM_DISPLAYCHANGE:
+      // Looked at by the next tick, outside any bring-up whose own mode change sent it.
+      saverDesktop.desktopChanged = 1;
       break;
     case WM_POWERBROADCAST: {
       // Dimmed (2) still shows the frames; only off (0) stops them.

@@ -70,6 +70,10 @@ struct DesktopState {
   HPOWERNOTIFY powerNotify;            // display power registration of the saver window, or null
   DWORD travelLimit;                   // cursor travel that does not close the saver, for the saver window's DPI
   int viewCount;                       // display records in use, from displayRecords[0]; 1 unless several monitors draw
+  RECT knownMonitors[maxCoverWindows + 1];  // the monitor list the pictures and covers were made for, primary first
+  int knownMonitorCount;               // how many of knownMonitors are filled
+  LONG desktopChanged;                 // 1 after WM_DISPLAYCHANGE until the next tick looks at the desktop
+  DWORD lastDesktopLook;               // GetTickCount() when a tick last compared the monitor list
 };
 extern DesktopState saverDesktop;
 
@@ -109,6 +113,10 @@ DWORD ElapsedTicks(DWORD earlier, DWORD later);
 void FitToDesktop(HWND saver);
 // After the loop: destroys any cover still open and forgets the cover class.
 void LeaveDesktop();
+// Covers every monitor after the first that shows no picture of its own.
+void CoverOtherMonitors(HWND saver);
+// Destroys the covers.
+void RemoveCovers();
 // Ends the display power notifications; called as the saver window is destroyed.
 void StopDisplayPowerWatch();
 // Window procedure of the covers: input goes to their owner, the saver window.
@@ -126,10 +134,16 @@ DWORD CursorTravelLimit(UINT dpi);
 // Brings up the saver window's display and, with several monitors and allMonitors on,
 // opens a view window with a display record of its own on every further monitor.
 void BringUpDisplays(HWND saver);
+// Takes the desktop's monitor list as the one the pictures are made for.
+void RememberDesktop();
 // Presents a frame on every picture, all of the same clock frame; 0 when none drew.
 int PresentFrames();
 // Closes the view windows, releasing their records, then tears down the saver window's.
 void TearDownDisplays(HWND saver);
+// Called on every tick: when the monitor list differs from the one the pictures were
+// made for (looked at after WM_DISPLAYCHANGE, else once a second), every picture and
+// cover is made anew for the desktop as it now is. A preview follows its host's client size.
+void FollowDesktop(HWND saver);
 // True when a view window fills exactly area.
 bool MonitorHasView(const RECT& area);
 // Window procedure of the views: input as on the covers; the record is released with the window.

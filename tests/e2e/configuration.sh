@@ -24,7 +24,7 @@ user_key_holds() {
 }
 
 settings_written_in_order() {
-  user_key_holds "RedrawSpeed=1 Logos=1 Linear=1 Hardware=1" || return 1
+  user_key_holds "RedrawSpeed=1 Logos=1 Linear=1 Hardware=1 AllMonitors=1" || return 1
   [ ! -e "$control_ini" ] || { echo "control.ini was made: $(tr '\r\n' '  ' <"$control_ini")"; return 1; }
 }
 
@@ -39,7 +39,7 @@ if open_dialog /c; then
   pass "/c opens the dialog \"$dialog_title\""
   in_dialog Return
   check "Enter in the dialog exits with 1" closes_with "$saver_pid" 15 1
-  check "OK stores RedrawSpeed, Logos, Linear and Hardware in the user's key, not in control.ini" settings_written_in_order
+  check "OK stores RedrawSpeed, Logos, Linear, Hardware and AllMonitors in the user's key, not in control.ini" settings_written_in_order
 else
   fail "/c opens the dialog \"$dialog_title\"" "no such window appeared"
 fi
@@ -50,7 +50,7 @@ if open_dialog /c; then
   in_dialog space Return
   check "unchecking \"Show Vyk logo\" and OK exits with 1" closes_with "$saver_pid" 15 1
   check "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" \
-    user_key_holds "RedrawSpeed=1 Logos=0 Linear=1 Hardware=1"
+    user_key_holds "RedrawSpeed=1 Logos=0 Linear=1 Hardware=1 AllMonitors=1"
 else
   fail "unchecking \"Show Vyk logo\" and OK writes Logos=0 and keeps the rest" "no dialog appeared"
 fi
@@ -110,7 +110,7 @@ elif open_dialog /c; then
   in_dialog Return
   check "with control.ini unwritable, OK exits with 1" closes_with "$saver_pid" 15 1
   check "settings only in control.ini are read: OK stores them unchanged in the user's key" \
-    user_key_holds "RedrawSpeed=5 Logos=0 Linear=1 Hardware=0"
+    user_key_holds "RedrawSpeed=5 Logos=0 Linear=1 Hardware=0 AllMonitors=1"
   end_all
   open_dialog /c
   in_dialog space Return
@@ -121,7 +121,7 @@ elif open_dialog /c; then
   in_dialog Return
   closes_with "$saver_pid" 15 1 >/dev/null
   check "the next run reads Logos=1 as set in the dialog, not control.ini's 0" \
-    user_key_holds "RedrawSpeed=5 Logos=1 Linear=1 Hardware=0"
+    user_key_holds "RedrawSpeed=5 Logos=1 Linear=1 Hardware=0 AllMonitors=1"
   check "control.ini stays as it was" cmp -s "$work/locked.ini" "$control_ini"
 else
   fail "settings last with control.ini unwritable" "no dialog appeared"

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "display/device_state.h"
 #include "fakes/fake_directx.h"
+#include "platform/platform.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {
@@ -139,6 +141,136 @@ TEST_F(DesktopTest, NoFramesWhileTheDisplayIsOff) {
     EXPECT_FALSE(IsWindow(saver));
   });
   EXPECT_EQ(result, 0);
+  EXPECT_TRUE(fake::Leaks().empty());
+}
+
+// What the device seam reports: the DirectDraw devices of single monitors.
+std::vector<MonitorDevice> devices;
+int ReportDevices(MonitorDevice* out, int capacity) {
+  int count = std::min(capacity, static_cast<int>(devices.size()));
+  std::copy(devices.begin(), devices.begin() + count, out);
+  return count;
+}
+MonitorDevice DeviceOn(DWORD guid, const RECT& area) { return MonitorDevice{{guid, 0x1111, 0x2222, {}}, area}; }
+
+// "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
+void StoreAllMonitors(const char* value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Screen Saver.Vyk", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "AllMonitors", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+  RegCloseKey(key);
+}
+
+// Every monitor with a device of its own draws windowed into a window of its own, all
+// at the same frame; the others are covered; one monitor, or the setting off, or no
+// enumeration keeps the exclusive full screen with covers.
+TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
+  const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, below = {0, 600, 400, 900};
+  const struct {
+    const char* name;
+    const char* allMonitors;
+    std::vector<RECT> monitors;
+    std::vector<MonitorDevice> devices;
+    int records;             // display records brought up
+    LONG fullScreen;         // the saver window's record
+    std::vector<RECT> covers;
+    std::vector<LONG> gdiCopy;  // per record
+  } cases[] = {
+      {"own devices", "1", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, 2, 0, {}, {0, 0}},
+      {"one GUID for all, as Wine", "1", {left, right}, {DeviceOn(7, left), DeviceOn(7, right)}, 2, 0, {}, {0, 1}},
+      {"a monitor the enumeration misses", "1", {left, right, below}, {DeviceOn(1, left), DeviceOn(2, right)}, 2, 0,
+       {below}, {0, 0}},
+      {"setting off", "0", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, 1, 1, {right}, {0}},
+      {"no enumeration", "1", {left, right}, {}, 1, 1, {right}, {0}},
+      {"one monitor", "1", {{0, 0, 800, 600}}, {DeviceOn(1, {0, 0, 800, 600})}, 1, 1, {}, {0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start();
+    platform.ListMonitorDevices = ReportDevices;
+    monitors = c.monitors;
+    devices = c.devices;
+    StoreAllMonitors(c.allMonitors);
+    int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      ASSERT_EQ(saverDesktop.viewCount, c.records);
+      EXPECT_EQ(DeviceState.fullScreen, c.fullScreen);
+      EXPECT_EQ(DeviceState.window, saver);
+      for (int i = 0; i < c.records; ++i) {
+        const DeviceStateRecord& record = displayRecords[i];
+        EXPECT_EQ(record.deviceStatus, 2) << i;
+        EXPECT_EQ(record.gdiCopy, c.gdiCopy[i]) << i;
+        EXPECT_EQ(record.hasDriverGuid, c.records > 1 && !c.gdiCopy[1] ? 1 : 0) << i;
+        // The one full-screen window keeps the screen's size, as it always has.
+        if (c.records == 1) continue;
+        RECT placed;
+        GetWindowRect(record.window, &placed);
+        EXPECT_TRUE(EqualRect(&placed, &c.monitors[i])) << i;
+        EXPECT_EQ(record.clientWidth, c.monitors[i].right - c.monitors[i].left) << i;
+      }
+      std::vector<HWND> shown = Covers(saver);
+      EXPECT_EQ(shown.size(), c.covers.size() + c.records - 1);
+      for (const RECT& cover : c.covers) EXPECT_FALSE(MonitorHasView(cover));
+
+      const uint32_t before = animation.frameCounter;
+      for (int tick = 0; tick < 3; ++tick) SendMessageA(saver, WM_TIMER, 1, 0);
+      EXPECT_EQ(animation.frameCounter, before + 3) << "one clock for every monitor";
+      for (int i = 0; i < c.records; ++i) {
+        EXPECT_EQ(fake::Device(displayRecords[i].device)->scenes, 3 + 1) << "set-up scene and three frames, " << i;
+        if (c.records > 1 && !c.gdiCopy[i]) {
+          // A monitor's own device has its front surface start at the monitor's corner.
+          const std::string blt = "Surface::Blt(" + fake::NameOf(displayRecords[i].frontSurface) + ",(0,0,400,600),";
+          EXPECT_EQ(std::count_if(fake::Log().begin(), fake::Log().end(),
+                                  [&](const std::string& line) { return line.rfind(blt, 0) == 0; }),
+                    3)
+              << i;
+        }
+        if (c.gdiCopy[i]) {
+          EXPECT_EQ(std::count(fake::Log().begin(), fake::Log().end(),
+                               "Surface::GetDC(" + fake::NameOf(displayRecords[i].renderSurface) + ")"),
+                    3)
+              << "frames by GDI, " << i;
+        }
+      }
+      // A click on the last monitor's window ends the saver, as on a cover.
+      HWND last = c.records > 1 ? displayRecords[c.records - 1].window : saver;
+      SendMessageA(last, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      shell_test::Pump();
+      EXPECT_FALSE(IsWindow(saver));
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(saverDesktop.viewCount, 1);
+    EXPECT_TRUE(fake::Leaks().empty());
+    EXPECT_TRUE(fake::Problems().empty());
+  }
+  StoreAllMonitors("1");
+}
+
+// A monitor whose bring-up fails stays black with its failure logged; the others draw on.
+TEST_F(DesktopTest, AFailedMonitorStaysBlackAndTheOthersDraw) {
+  const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600};
+  platform.ListMonitorDevices = ReportDevices;
+  monitors = {left, right};
+  devices = {DeviceOn(1, left), DeviceOn(2, right)};
+  StoreAllMonitors("1");
+  DeleteFileA("vykerror.txt");
+  fake::FailCall("DirectDrawCreate", 2, DDERR_GENERIC);
+  shell_test::RunSaver(nullptr, [&](HWND saver) {
+    ASSERT_EQ(saverDesktop.viewCount, 2);
+    EXPECT_EQ(displayRecords[1].deviceStatus, 1);
+    EXPECT_EQ(displayRecords[1].directDraw, nullptr);
+    EXPECT_TRUE(IsWindowVisible(displayRecords[1].window));
+    char text[64] = {};
+    HANDLE log = CreateFileA("vykerror.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD read = 0;
+    ReadFile(log, text, sizeof(text) - 1, &read, nullptr);
+    CloseHandle(log);
+    EXPECT_STREQ(text, "Failed to create DirectDraw.\r\n");
+    SendMessageA(saver, WM_TIMER, 1, 0);
+    EXPECT_EQ(fake::Device(DeviceState.device)->scenes, 2);
+  });
+  DeleteFileA("vykerror.txt");
   EXPECT_TRUE(fake::Leaks().empty());
 }
 
