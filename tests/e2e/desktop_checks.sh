@@ -107,6 +107,8 @@ no_root_colour() {
 window_on() {
   local at id X Y WIDTH HEIGHT
   at=$(monitor "$1") || return 1
+  # The saver may have made its windows anew since it started (after a change of the desktop).
+  saver_window=$(xdotool search --name '^Screen Saver$' 2>/dev/null | head -n 1) || return 1
   for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$(xdotool getwindowpid "$saver_window")" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
     [ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$at" ] && { echo "$id"; return 0; }
@@ -132,5 +134,5 @@ nudge_here() { xdotool mousemove_relative -- 10 0; }
 last_shot_within() {
   local deadline
   deadline=$(deadline_after "$1")
-  while [ "$(now_ms)" -lt "$deadline" ]; do shot "$2.new" && mv "$2.new" "$2"; done
+  while [ "$(now_ms)" -lt "$deadline" ]; do shot "$2.next.ppm" && mv "$2.next.ppm" "$2"; done
 }
