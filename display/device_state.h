@@ -16,7 +16,7 @@
 // owns the texture's. What every picture shares, the animation clock, lives in animation.
 struct DeviceStateRecord {
   LONG deviceStatus;                  // 0 never started, 1 bring-up started or failed, 2 ready; teardown keeps it
-  LONG fullScreen;                    // 1 while exclusive full screen (flip); 0 for good after the fallback (copy)
+  LONG fullScreen;                    // 1 while exclusive full screen (flip); 0 for good after the fallback, or from the start for one of several monitors (copy)
   DWORD textureFilter;                // D3DRENDERSTATE_TEXTUREMAG value: 2 linear, forced to 1 by device selection
   DWORD textureBlend;                 // D3DRENDERSTATE_TEXTUREMAPBLEND value: always D3DTBLEND_MODULATE
   IDirectDraw* directDraw;            // from DirectDrawCreate

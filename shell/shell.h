@@ -141,7 +141,7 @@ int PresentFrames();
 // Closes the view windows, releasing their records, then tears down the saver window's.
 void TearDownDisplays(HWND saver);
 // Called on every tick: when the monitor list differs from the one the pictures were
-// made for (looked at after WM_DISPLAYCHANGE, else once a second), every picture and
+// made for (looked at after WM_DISPLAYCHANGE, else twice a second), every picture and
 // cover is made anew for the desktop as it now is. A preview follows its host's client size.
 void FollowDesktop(HWND saver);
 // True when a view window fills exactly area.

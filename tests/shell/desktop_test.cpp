@@ -163,9 +163,19 @@ void StoreAllMonitors(const char* value) {
   RegCloseKey(key);
 }
 
-// Every monitor with a device of its own draws windowed into a window of its own, all
-// at the same frame; the others are covered; one monitor, or the setting off, or no
-// enumeration keeps the exclusive full screen with covers.
+// Presents of one record's frames the fake logged: "Blt" into its monitor's corner (0,0),
+// "GDI" copies, "Flip"s.
+int Presents(const DeviceStateRecord& record, const std::string& how) {
+  const std::string start = how == "GDI"    ? "Surface::GetDC(" + fake::NameOf(record.renderSurface) + ")"
+                            : how == "Blt" ? "Surface::Blt(" + fake::NameOf(record.frontSurface) + ",(0,0,"
+                                           : "Surface::Flip(" + fake::NameOf(record.frontSurface) + ",";
+  return static_cast<int>(std::count_if(fake::Log().begin(), fake::Log().end(),
+                                        [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
+}
+
+// Every monitor with a device of its own draws windowed into a window of its own, all at
+// the same frame; a failed one stays black; the others are covered. One monitor, the
+// setting off, or no enumeration keeps the exclusive full screen with covers.
 TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
   const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, below = {0, 600, 400, 900};
   const struct {
@@ -173,18 +183,17 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     const char* allMonitors;
     std::vector<RECT> monitors;
     std::vector<MonitorDevice> devices;
-    int records;             // display records brought up
-    LONG fullScreen;         // the saver window's record
-    std::vector<RECT> covers;
-    std::vector<LONG> gdiCopy;  // per record
+    std::vector<std::string> presents;  // per record brought up: Blt, GDI, Flip, or none (bring-up failed)
+    size_t covers;
   } cases[] = {
-      {"own devices", "1", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, 2, 0, {}, {0, 0}},
-      {"one GUID for all, as Wine", "1", {left, right}, {DeviceOn(7, left), DeviceOn(7, right)}, 2, 0, {}, {0, 1}},
-      {"a monitor the enumeration misses", "1", {left, right, below}, {DeviceOn(1, left), DeviceOn(2, right)}, 2, 0,
-       {below}, {0, 0}},
-      {"setting off", "0", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, 1, 1, {right}, {0}},
-      {"no enumeration", "1", {left, right}, {}, 1, 1, {right}, {0}},
-      {"one monitor", "1", {{0, 0, 800, 600}}, {DeviceOn(1, {0, 0, 800, 600})}, 1, 1, {}, {0}},
+      {"own devices", "1", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, {"Blt", "Blt"}, 0},
+      {"one GUID for all, as Wine", "1", {left, right}, {DeviceOn(7, left), DeviceOn(7, right)}, {"Blt", "GDI"}, 0},
+      {"a monitor the enumeration misses", "1", {left, right, below}, {DeviceOn(1, left), DeviceOn(2, right)},
+       {"Blt", "Blt"}, 1},
+      {"a monitor's bring-up fails", "1", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, {"Blt", "none"}, 0},
+      {"setting off", "0", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, {"Flip"}, 1},
+      {"no enumeration", "1", {left, right}, {}, {"Flip"}, 1},
+      {"one monitor", "1", {{0, 0, 800, 600}}, {DeviceOn(1, {0, 0, 800, 600})}, {"Flip"}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -193,49 +202,41 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     monitors = c.monitors;
     devices = c.devices;
     StoreAllMonitors(c.allMonitors);
+    DeleteFileA("vykerror.txt");
+    const int records = static_cast<int>(c.presents.size());
+    if (c.presents.back() == "none") fake::FailCall("DirectDrawCreate", records, DDERR_GENERIC);
     int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
-      ASSERT_EQ(saverDesktop.viewCount, c.records);
-      EXPECT_EQ(DeviceState.fullScreen, c.fullScreen);
+      ASSERT_EQ(saverDesktop.viewCount, records);
       EXPECT_EQ(DeviceState.window, saver);
-      for (int i = 0; i < c.records; ++i) {
+      EXPECT_EQ(Covers(saver).size(), c.covers + records - 1);
+      const uint32_t before = animation.frameCounter;
+      for (int tick = 0; tick < 3; ++tick) SendMessageA(saver, WM_TIMER, 1, 0);
+      EXPECT_EQ(animation.frameCounter, before + 3) << "one clock for every monitor";
+      for (int i = 0; i < records; ++i) {
         const DeviceStateRecord& record = displayRecords[i];
-        EXPECT_EQ(record.deviceStatus, 2) << i;
-        EXPECT_EQ(record.gdiCopy, c.gdiCopy[i]) << i;
-        EXPECT_EQ(record.hasDriverGuid, c.records > 1 && !c.gdiCopy[1] ? 1 : 0) << i;
+        EXPECT_EQ(record.fullScreen, c.presents[i] == "Flip" ? 1 : 0) << i;
+        if (c.presents[i] == "none") {
+          EXPECT_EQ(record.deviceStatus, 1) << i;
+          char logged[64] = {};
+          HANDLE log = CreateFileA("vykerror.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+          DWORD read = 0;
+          ReadFile(log, logged, sizeof(logged) - 1, &read, nullptr);
+          CloseHandle(log);
+          EXPECT_STREQ(logged, "Failed to create DirectDraw.\r\n");
+          EXPECT_TRUE(IsWindowVisible(record.window)) << "black, " << i;
+          continue;
+        }
+        EXPECT_EQ(Presents(record, c.presents[i]), 3) << i;
+        EXPECT_EQ(fake::Device(record.device)->scenes, 3 + 1) << "set-up scene and three frames, " << i;
         // The one full-screen window keeps the screen's size, as it always has.
-        if (c.records == 1) continue;
+        if (records == 1) continue;
         RECT placed;
         GetWindowRect(record.window, &placed);
         EXPECT_TRUE(EqualRect(&placed, &c.monitors[i])) << i;
         EXPECT_EQ(record.clientWidth, c.monitors[i].right - c.monitors[i].left) << i;
       }
-      std::vector<HWND> shown = Covers(saver);
-      EXPECT_EQ(shown.size(), c.covers.size() + c.records - 1);
-      for (const RECT& cover : c.covers) EXPECT_FALSE(MonitorHasView(cover));
-
-      const uint32_t before = animation.frameCounter;
-      for (int tick = 0; tick < 3; ++tick) SendMessageA(saver, WM_TIMER, 1, 0);
-      EXPECT_EQ(animation.frameCounter, before + 3) << "one clock for every monitor";
-      for (int i = 0; i < c.records; ++i) {
-        EXPECT_EQ(fake::Device(displayRecords[i].device)->scenes, 3 + 1) << "set-up scene and three frames, " << i;
-        if (c.records > 1 && !c.gdiCopy[i]) {
-          // A monitor's own device has its front surface start at the monitor's corner.
-          const std::string blt = "Surface::Blt(" + fake::NameOf(displayRecords[i].frontSurface) + ",(0,0,400,600),";
-          EXPECT_EQ(std::count_if(fake::Log().begin(), fake::Log().end(),
-                                  [&](const std::string& line) { return line.rfind(blt, 0) == 0; }),
-                    3)
-              << i;
-        }
-        if (c.gdiCopy[i]) {
-          EXPECT_EQ(std::count(fake::Log().begin(), fake::Log().end(),
-                               "Surface::GetDC(" + fake::NameOf(displayRecords[i].renderSurface) + ")"),
-                    3)
-              << "frames by GDI, " << i;
-        }
-      }
       // A click on the last monitor's window ends the saver, as on a cover.
-      HWND last = c.records > 1 ? displayRecords[c.records - 1].window : saver;
-      SendMessageA(last, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      SendMessageA(displayRecords[records - 1].window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
       shell_test::Pump();
       EXPECT_FALSE(IsWindow(saver));
     });
@@ -244,33 +245,80 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     EXPECT_TRUE(fake::Leaks().empty());
     EXPECT_TRUE(fake::Problems().empty());
   }
+  DeleteFileA("vykerror.txt");
   StoreAllMonitors("1");
 }
 
-// A monitor whose bring-up fails stays black with its failure logged; the others draw on.
-TEST_F(DesktopTest, AFailedMonitorStaysBlackAndTheOthersDraw) {
-  const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600};
+// The desktop changes while the saver runs: after the change's notice the next tick makes
+// every picture anew for the monitors as they now are, and the saver stays open.
+TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
+  const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, wider = {400, 0, 1000, 500};
   platform.ListMonitorDevices = ReportDevices;
-  monitors = {left, right};
-  devices = {DeviceOn(1, left), DeviceOn(2, right)};
   StoreAllMonitors("1");
-  DeleteFileA("vykerror.txt");
-  fake::FailCall("DirectDrawCreate", 2, DDERR_GENERIC);
-  shell_test::RunSaver(nullptr, [&](HWND saver) {
-    ASSERT_EQ(saverDesktop.viewCount, 2);
-    EXPECT_EQ(displayRecords[1].deviceStatus, 1);
-    EXPECT_EQ(displayRecords[1].directDraw, nullptr);
-    EXPECT_TRUE(IsWindowVisible(displayRecords[1].window));
-    char text[64] = {};
-    HANDLE log = CreateFileA("vykerror.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD read = 0;
-    ReadFile(log, text, sizeof(text) - 1, &read, nullptr);
-    CloseHandle(log);
-    EXPECT_STREQ(text, "Failed to create DirectDraw.\r\n");
+  const struct {
+    const char* name;
+    std::vector<RECT> monitors;
+    int records;
+    LONG fullScreen;
+  } steps[] = {
+      {"a second monitor appears", {left, right}, 2, 0},
+      {"it grows", {left, wider}, 2, 0},
+      {"it goes away", {left}, 1, 1},
+  };
+  monitors = {left};
+  devices = {DeviceOn(1, left), DeviceOn(2, right), DeviceOn(3, wider)};
+  int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
     SendMessageA(saver, WM_TIMER, 1, 0);
-    EXPECT_EQ(fake::Device(DeviceState.device)->scenes, 2);
+    for (const auto& step : steps) {
+      SCOPED_TRACE(step.name);
+      HWND before = displayRecords[1].window;
+      monitors = step.monitors;
+      SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(400, 600));
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      ASSERT_TRUE(IsWindow(saver));
+      EXPECT_EQ(saverDesktop.viewCount, step.records);
+      EXPECT_EQ(DeviceState.fullScreen, step.fullScreen);
+      EXPECT_EQ(DeviceState.deviceStatus, 2);
+      if (before) {
+        EXPECT_FALSE(IsWindow(before)) << "the old window went with its record";
+      }
+      if (step.records > 1) {
+        const DeviceStateRecord& record = displayRecords[1];
+        RECT placed;
+        GetWindowRect(record.window, &placed);
+        EXPECT_TRUE(EqualRect(&placed, &step.monitors[1]));
+        EXPECT_EQ(record.deviceStatus, 2);
+        EXPECT_EQ(record.clientWidth, step.monitors[1].right - step.monitors[1].left);
+        EXPECT_EQ(fake::Device(record.device)->scenes, 2) << "set-up and one frame";
+      }
+      EXPECT_EQ(Covers(saver).size(), static_cast<size_t>(step.records - 1));
+    }
   });
-  DeleteFileA("vykerror.txt");
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+}
+
+// A preview whose host changes its client size is drawn at the new size from the next tick.
+TEST_F(DesktopTest, PreviewFollowsItsHostsSize) {
+  HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, nullptr, nullptr, nullptr);
+  shell_test::RunSaver(host, [&](HWND preview) {
+    SendMessageA(preview, WM_TIMER, 1, 0);
+    EXPECT_EQ(DeviceState.clientWidth, 160);
+    SetWindowPos(host, nullptr, 0, 0, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(preview, WM_TIMER, 1, 0);
+    RECT client;
+    GetClientRect(preview, &client);
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 150);
+    EXPECT_EQ(DeviceState.deviceStatus, 2);
+    EXPECT_EQ(DeviceState.fullScreen, 0);
+    EXPECT_EQ(DeviceState.renderWidth, 200);
+    EXPECT_EQ(DeviceState.renderHeight, 150);
+    EXPECT_EQ(DeviceState.scene.sceneDiagonal, 250.0);
+    EXPECT_EQ(fake::Device(DeviceState.device)->scenes, 2) << "set-up and one frame at the new size";
+  });
+  DestroyWindow(host);
   EXPECT_TRUE(fake::Leaks().empty());
 }
 
