@@ -109,7 +109,7 @@ window_on() {
   at=$(monitor "$1") || return 1
   # The saver may have made its windows anew since it started (after a change of the desktop).
   saver_window=$(xdotool search --name '^Screen Saver$' 2>/dev/null | head -n 1) || return 1
-  for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$(xdotool getwindowpid "$saver_window")" 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$(xdotool getwindowpid "$saver_window" 2>/dev/null)" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
     [ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$at" ] && { echo "$id"; return 0; }
   done
