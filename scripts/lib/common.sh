@@ -1,11 +1,13 @@
 # Shared by the scripts: the Debian packages the project needs, installing them, building presets.
 vyk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$vyk_root/scripts/lib/display.sh"
+source "$vyk_root/scripts/lib/xorg.sh"
 
 vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip python3
   libgl-dev libopengl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs
-  xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps)
+  xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -58,9 +60,11 @@ vyk_build_progress() {
        }'
 }
 
-# Ends the Wine server and the Xvfb that the harness started for a build folder.
+# Ends the Wine server and the Xvfb (or the several-monitor Xorg) that the harness started
+# for a build folder.
 vyk_stop_session() {
   local build=$1
   WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
   vyk_stop_xvfb "$build/xvfb.pid"
+  vyk_stop_xorg "$build/xorg.pid"
 }

@@ -1,13 +1,22 @@
 # Shared by the end-to-end checks: sourced as `source lib.sh BUILD SAVER HOST LAUNCHER`.
 # Gives them a Wine prefix and a 640x480 virtual display of their own (in BUILD/e2e), so that
 # no other test's window shows up in a screenshot or takes the saver's activation, and helpers
-# to start and end the saver, send X input and take screenshots.
+# to start and end the saver, send X input and take screenshots. A suite that sets
+# e2e_desktop=monitors before sourcing gets, in place of that display, an Xorg desktop of
+# its own on the dummy driver with one 800x600 monitor on (more are switched on with
+# vyk_monitor_on from scripts/lib/xorg.sh); Wine sees one monitor per output that is on.
 e2e_build=$1 saver=$2 preview_host=$3 launcher=$4
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 session="$e2e_build/e2e"
 mkdir -p "$session"
 export VYK_SCREEN=640x480x24
 unset VYK_KEEP_DISPLAY
+if [ "${e2e_desktop:-}" = monitors ]; then
+  source "$e2e_dir/../../scripts/lib/xorg.sh"
+  source "$e2e_build/harness.env" 2>/dev/null
+  vyk_start_xorg_dummy "$session/xorg.pid" 800x600 ${E2E_XORG_OPTIONS:-} || exit 1
+  export VYK_KEEP_DISPLAY=1
+fi
 source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
 base_overrides=$WINEDLLOVERRIDES
 control_ini="$WINEPREFIX/drive_c/windows/control.ini"
@@ -27,7 +36,7 @@ started=()  # every process started in the background by a check (the harness's 
 failures=0
 # A check may leave a folder or file immutable (chattr +i) to stand in for one that a
 # standard user may not write; Wine runs as root here and writes anything else.
-trap 'end_all; chattr -R -i "$work" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'end_all; chattr -R -i "$work" 2>/dev/null; rm -rf "$work"; [ "${e2e_desktop:-}" != monitors ] || vyk_stop_xorg "$session/xorg.pid"' EXIT
 
 # Every wait below, every pause of the checks and vyk_wait_window (from the harness) is multiplied
 # by VYK_SLOWDOWN (set by the harness: 1, or more for a build whose programs run emulated); no
@@ -128,3 +137,4 @@ wait_drawn() {
   echo "after $((30 * VYK_SLOWDOWN)) s only a share of $share of the screen is not black"
   return 1
 }
+if [ "${e2e_desktop:-}" = monitors ]; then source "$e2e_dir/desktop_checks.sh"; fi

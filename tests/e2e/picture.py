@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Measures screenshots of the saver on the 640x480 virtual display (binary PPM files, as
-ImageMagick's import writes them).
+"""Measures screenshots of the saver (binary PPM files, as ImageMagick's import writes them):
+the whole screen, or with --crop WxH+X+Y first only that rectangle of it, one monitor of a
+desktop of several. Sizes and places of the scene follow the measured rectangle.
 
+Usage: picture.py [--crop WxH+X+Y] COMMAND FILE...
 Every command prints one line of numbers; the shell checks decide what passes.
   covered FILE         share of pixels that are not black (channel sum 24 or more)
   brightest FILE       largest channel value of any pixel
@@ -13,9 +15,17 @@ Every command prints one line of numbers; the shell checks decide what passes.
   logo FILE...         for each file, |yellow pixels left of the centre line - right of it|
                        in the top logo band, or -1 when that band is mostly black
   region FILE X Y W H  shares of pure black and of pure white pixels in that rectangle
+  column FILE          share of the centre column, between the logo bands, that mirrors pixel
+                       for pixel about the horizontal centre line: the tunnel is centred
+                       vertically too
+  colour FILE RRGGBB   number of pixels within 8 per channel of the colour RRGGBB
 """
 import math
+import re
 import sys
+
+# The rectangle (width, height, x, y) that read_ppm keeps of every screenshot, or None for all.
+crop = None
 
 
 def read_ppm(path):
@@ -42,7 +52,13 @@ def read_ppm(path):
         samples = samples[0::2]  # the high byte of each big-endian sample
     if len(samples) < 3 * width * height:
         sys.exit(f"{path}: cut short")
-    return width, height, samples
+    if crop is None:
+        return width, height, samples
+    cw, ch, cx, cy = crop
+    if cx < 0 or cy < 0 or cx + cw > width or cy + ch > height:
+        sys.exit(f"{path}: the crop {cw}x{ch}+{cx}+{cy} lies outside the {width}x{height} screen")
+    rows = [bytes(samples[3 * ((cy + y) * width + cx):3 * ((cy + y) * width + cx + cw)]) for y in range(ch)]
+    return cw, ch, b"".join(rows)
 
 
 # The scene's layout on a W x H screen: centre, diagonal, logo bands (see the frame animation).
@@ -117,6 +133,18 @@ def mirror(path):
     return matched / compared, worst
 
 
+def column(path):
+    width, height, rgb = read_ppm(path)
+    cx, cy, d, top, bottom = layout(width, height)
+    matched = compared = 0
+    for y in range(int(d / 63) + 2, min(cy - top, bottom - cy)):
+        a = pixel(rgb, width, cx, cy - y)
+        b = pixel(rgb, width, cx, cy + y)
+        compared += 1
+        matched += all(abs(a[c] - b[c]) <= 8 for c in range(3))
+    return matched / compared
+
+
 def changed(path_a, path_b):
     width, height, a = read_ppm(path_a)
     _, _, b = read_ppm(path_b)
@@ -159,8 +187,23 @@ def region(path, left, top, w, h):
     return black / (w * h), white / (w * h)
 
 
+def colour(path, hex_colour):
+    _, _, rgb = read_ppm(path)
+    want = [int(hex_colour[i:i + 2], 16) for i in (0, 2, 4)]
+    return sum(1 for i in range(0, len(rgb), 3)
+               if abs(rgb[i] - want[0]) <= 8 and abs(rgb[i + 1] - want[1]) <= 8 and abs(rgb[i + 2] - want[2]) <= 8)
+
+
 def main():
-    command, files = sys.argv[1], sys.argv[2:]
+    global crop
+    args = sys.argv[1:]
+    if args[:1] == ["--crop"]:
+        match = re.fullmatch(r"(\d+)x(\d+)\+(\d+)\+(\d+)", args[1])
+        if not match:
+            sys.exit(f"not a rectangle WxH+X+Y: {args[1]}")
+        crop = tuple(int(v) for v in match.groups())
+        args = args[2:]
+    command, files = args[0], args[1:]
     if command == "covered":
         print(f"{covered(files[0]):.4f}")
     elif command == "brightest":
@@ -175,6 +218,10 @@ def main():
         print(f"{black:.4f} {white:.4f}")
     elif command == "logo":
         print(" ".join(str(logo(f)) for f in files))
+    elif command == "column":
+        print(f"{column(files[0]):.3f}")
+    elif command == "colour":
+        print(colour(files[0], files[1]))
     else:
         sys.exit(f"unknown command {command}")
 

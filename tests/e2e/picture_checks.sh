@@ -21,11 +21,12 @@ film() {
   for i in $(seq 30); do shot "$work/$1-$i.ppm"; pause 0.1; done
 }
 
-# The centre row mirrors pixel for pixel (at least 80 %) and the halves of each ring match in
-# mean colour (within 1 of 255); a pattern shifted by a pixel or turned by a few degrees fails.
+# mirrored FILE [WxH+X+Y]: the centre row of the screen (or of that rectangle of it, one
+# monitor) mirrors pixel for pixel (at least 80 %) and the halves of each ring match in mean
+# colour (within 1 of 255); a pattern shifted by a pixel or turned by a few degrees fails.
 mirrored() {
   local measures row rings
-  measures=$(picture mirror "$1") || { echo "$measures"; return 1; }
+  measures=$(picture ${2:+--crop "$2"} mirror "$1") || { echo "$measures"; return 1; }
   read -r row rings <<<"$measures"
   at_least "$row" 0.8 && at_most "$rings" 1.0
 }
