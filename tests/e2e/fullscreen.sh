@@ -82,7 +82,7 @@ write_settings RedrawSpeed=1 Logos=0 Linear=1 Hardware=1
 xdotool mousemove 320 240
 start_saver /s
 if saver_window=$(vyk_wait_window "Screen Saver" 20); then
-  wait_drawn "$work/first-drawn.ppm" >/dev/null
+  check "with the logo off, the saver draws" wait_drawn "$work/first-drawn.ppm"
   film logo-off
   check "the picture with the logo off is not black either" at_least "$(picture covered "$work/logo-off-20.ppm")" 0.95
   check "with the logo off, no logo appears" logo_never_appears logo-off
