@@ -67,10 +67,16 @@ drawn_on() {
 tunnel_on() {
   local at
   at=$(monitor "$1") || { echo "$1 is off"; return 1; }
-  wait_until 20 drawn_on "$1" "$work/t.ppm" || return 1
-  mirrored "$work/t.ppm" "$at" || return 1
-  at_least "$(picture --crop "$at" column "$work/t.ppm")" 0.6 || { echo "(centre column)"; return 1; }
+  wait_until 20 centred_on "$1" "$at" "$work/t.ppm" || return 1
   wait_until 10 moved_on "$at" "$work/t.ppm" "$work/u.ppm" || { echo "(moved share)"; return 1; }
+}
+# centred_on OUTPUT WxH+X+Y FILE: a screenshot into FILE shows OUTPUT drawn and its picture
+# centred. Taken again until one passes: a further monitor's frame arrives by a GDI copy,
+# which a screenshot of a busy machine can catch half done.
+centred_on() {
+  drawn_on "$1" "$3" || return 1
+  mirrored "$3" "$2" || return 1
+  at_least "$(picture --crop "$2" column "$3")" 0.6 || { echo "(centre column)"; return 1; }
 }
 
 # moved_on WxH+X+Y FILE LATER: a screenshot into LATER differs from FILE in at least 20 % of
