@@ -122,11 +122,14 @@ int ListDrawingDevices(RECT* monitors, int& monitorCount, MonitorDevice* devices
 }
 
 // The saver window's record, ready for its bring-up: windowed over the primary monitor when
-// several draw, else the saver window's own, full screen where the system grants it.
-void PrepareMainRecord(HWND saver, const RECT* monitors, const MonitorDevice* devices, int deviceCount) {
+// several draw, else the saver window's own, full screen where the system grants it unless
+// windowed is set. After a change of the desktop the picture stays windowed: Wine keeps the
+// display mode it knew at the start for the exclusive level and sizes the window to it.
+void PrepareMainRecord(HWND saver, const RECT* monitors, const MonitorDevice* devices, int deviceCount, bool windowed) {
   if (deviceCount < 1) {
     DeviceState = NewDeviceState();
     DeviceState.window = saver;
+    if (windowed) DeviceState.fullScreen = 0;
     return;
   }
   // The saver window covers the primary monitor, which the list gives first.
@@ -198,7 +201,7 @@ void BringUpDisplays(HWND saver) {
   MonitorDevice devices[maxDisplayRecords];
   int monitorCount = 0;
   const int deviceCount = ListDrawingDevices(monitors, monitorCount, devices);
-  PrepareMainRecord(saver, monitors, devices, deviceCount);
+  PrepareMainRecord(saver, monitors, devices, deviceCount, false);
   OpenViews(saver, monitors, monitorCount, devices, deviceCount);
   BringUpWaitingDisplays();
   RememberDesktop();
@@ -223,8 +226,8 @@ bool DesktopDiffers() {
 // loses its window, and with it its record; a new one is black at once under a view or a
 // cover, and its picture comes up on the next tick, so that the slow bring-up never keeps
 // the black off the screen. The saver window is fitted to a primary monitor whose place or
-// size changed, and its own picture made anew, as it is when the saver goes from one
-// monitor (full screen) to several (windowed) or back.
+// size changed, and its own picture made anew, windowed, as it is when the saver goes from
+// one monitor to several or back.
 void FollowDesktop(HWND saver) {
   if (shell.previewMode) {
     FollowHost(saver);
@@ -251,7 +254,7 @@ void FollowDesktop(HWND saver) {
     TearDownDisplay(DeviceState, saver);
     const RECT& main = monitors[0];
     MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, TRUE);
-    PrepareMainRecord(saver, drawn, devices, deviceCount);
+    PrepareMainRecord(saver, drawn, devices, deviceCount, true);
   }
   OpenViews(saver, drawn, drawnCount, devices, deviceCount);
   CoverOtherMonitors(saver);

@@ -349,7 +349,7 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   } steps[] = {
       {"a second monitor appears", {left, right}, 2, 0, false},
       {"it grows", {left, wider}, 2, 0, true},
-      {"it goes away", {left}, 1, 1, false},
+      {"it goes away: the primary alone, still windowed", {left}, 1, 0, false},
   };
   monitors = {left};
   devices = {DeviceOn(1, left), DeviceOn(2, right), DeviceOn(3, wider)};
