@@ -23,15 +23,8 @@ drawn_everywhere_within() {
   done < <(vyk_monitors)
 }
 
-# Wine 8 tells running programs of an output switched on only when display settings are
-# applied (see display_notice.cpp); the notice stands in for the system's, and the time
-# allowed runs from it.
-display_notice="$(dirname "$launcher")/e2e_display_notice.exe"
-announce() { wine "$display_notice" || echo "the display notice failed with exit code $?"; }
-
 if start_on_desktop; then
   vyk_monitor_on DUMMY1 640x480 --right-of DUMMY0
-  announce
   check "a monitor switched on shows the tunnel within $follow s, no pixel of the desktop left" \
     drawn_everywhere_within $follow
   check "the monitor switched on shows the moving tunnel, centred on it" tunnel_on DUMMY1
