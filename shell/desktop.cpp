@@ -74,7 +74,7 @@ void CoverOtherMonitors(HWND saver) {
     // Registered once for the run; a second registration fails and the first one serves.
     RegisterClassA(&coverClass);
     for (int i = 1; i < count && saverDesktop.coverCount < maxCoverWindows; ++i) {
-      if (!MonitorHasView(monitors[i])) CoverMonitor(saver, monitors[i]);
+      if (!MonitorHasView(monitors[i]) && !MonitorHasCover(monitors[i])) CoverMonitor(saver, monitors[i]);
     }
   }
 }
@@ -85,6 +85,33 @@ void RemoveCovers() {
     saverDesktop.coverWindows[i] = nullptr;
   }
   saverDesktop.coverCount = 0;
+}
+
+bool MonitorHasCover(const RECT& area) {
+  for (int i = 0; i < saverDesktop.coverCount; ++i) {
+    RECT placed;
+    if (GetWindowRect(saverDesktop.coverWindows[i], &placed) && EqualRect(&placed, &area)) return true;
+  }
+  return false;
+}
+
+void RemoveCoversOffDesktop(const RECT* monitors, int count) {
+  int kept = 0;
+  for (int i = 0; i < saverDesktop.coverCount; ++i) {
+    HWND cover = saverDesktop.coverWindows[i];
+    RECT placed;
+    bool onDesktop = false;
+    if (GetWindowRect(cover, &placed)) {
+      for (int m = 1; m < count && !onDesktop; ++m) onDesktop = EqualRect(&placed, &monitors[m]) != 0;
+    }
+    if (onDesktop) {
+      saverDesktop.coverWindows[kept++] = cover;
+    } else if (IsWindow(cover)) {
+      DestroyWindow(cover);
+    }
+  }
+  for (int i = kept; i < saverDesktop.coverCount; ++i) saverDesktop.coverWindows[i] = nullptr;
+  saverDesktop.coverCount = kept;
 }
 
 void LeaveDesktop() {

@@ -69,13 +69,14 @@ HWND OpenViewWindow(HWND saver, const RECT& area) {
   return view;
 }
 
+// Registered once for the run: a registration that finds the class already there serves too.
 bool RegisterViewClass() {
   WNDCLASSA viewClass = {};
   viewClass.lpfnWndProc = MonitorViewProc;
   viewClass.hInstance = shell.instance;
   viewClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   viewClass.lpszClassName = viewClassName;
-  return RegisterClassA(&viewClass) != 0;
+  return RegisterClassA(&viewClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 // Fills monitors with the desktop's monitors, primary first; returns how many.
@@ -109,45 +110,100 @@ void FollowHost(HWND preview) {
   BringUpDisplays(preview);
 }
 
+// Fills monitors with the desktop's monitors and devices with their DirectDraw devices when
+// several monitors draw; returns how many devices, 0 when the saver window alone draws.
+int ListDrawingDevices(RECT* monitors, int& monitorCount, MonitorDevice* devices) {
+  monitorCount = 0;
+  if (shell.previewMode || Settings.allMonitors == 0) return 0;
+  monitorCount = ListDesktop(monitors);
+  if (monitorCount < 2) return 0;
+  const int deviceCount = platform.ListMonitorDevices(devices, maxDisplayRecords);
+  return deviceCount > maxDisplayRecords ? maxDisplayRecords : deviceCount;
+}
+
+// The saver window's record, ready for its bring-up: windowed over the primary monitor when
+// several draw, else the saver window's own, full screen where the system grants it unless
+// windowed is set. After a change of the desktop the picture stays windowed: Wine keeps the
+// display mode it knew at the start for the exclusive level and sizes the window to it.
+void PrepareMainRecord(HWND saver, const RECT* monitors, const MonitorDevice* devices, int deviceCount, bool windowed) {
+  if (deviceCount < 1) {
+    DeviceState = NewDeviceState();
+    DeviceState.window = saver;
+    if (windowed) DeviceState.fullScreen = 0;
+    return;
+  }
+  // The saver window covers the primary monitor, which the list gives first.
+  const RECT& main = monitors[0];
+  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
+  PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, main), saver, true);
+}
+
+// A record no view window holds, for a new view; null when all are taken.
+DeviceStateRecord* FreeViewRecord() {
+  for (int i = 1; i < saverDesktop.viewCount; ++i) {
+    if (!displayRecords[i].window) return &displayRecords[i];
+  }
+  return saverDesktop.viewCount < maxDisplayRecords ? &displayRecords[saverDesktop.viewCount++] : nullptr;
+}
+
+// A view window, black at once, over each monitor after the first that has a device of its
+// own and no view yet; its record waits for BringUpWaitingDisplays. A monitor without a
+// device gets a cover instead (CoverOtherMonitors).
+void OpenViews(HWND saver, const RECT* monitors, int monitorCount, const MonitorDevice* devices, int deviceCount) {
+  if (deviceCount < 1 || !RegisterViewClass()) return;
+  for (int i = 1; i < monitorCount; ++i) {
+    const MonitorDevice* device = DeviceOfMonitor(devices, deviceCount, monitors[i]);
+    if (!device || MonitorHasView(monitors[i])) continue;
+    DeviceStateRecord* record = FreeViewRecord();
+    if (!record) return;
+    HWND view = OpenViewWindow(saver, monitors[i]);
+    if (!view) continue;
+    PrepareWindowedRecord(*record, devices, deviceCount, device, view, false);
+  }
+}
+
+bool OnDesktopBesidePrimary(const RECT& area, const RECT* monitors, int count) {
+  for (int i = 1; i < count; ++i) {
+    if (EqualRect(&monitors[i], &area)) return true;
+  }
+  return false;
+}
+
+// Each view's own teardown runs as its window goes (MonitorViewProc).
+void CloseViewsOffDesktop(const RECT* monitors, int count) {
+  for (int i = 1; i < saverDesktop.viewCount; ++i) {
+    RECT placed;
+    HWND view = displayRecords[i].window;
+    if (view && (!GetWindowRect(view, &placed) || !OnDesktopBesidePrimary(placed, monitors, count))) DestroyWindow(view);
+  }
+  while (saverDesktop.viewCount > 1 && !displayRecords[saverDesktop.viewCount - 1].window) --saverDesktop.viewCount;
+}
+
+// Brings up every record whose window waits for its picture; a failed bring-up is logged
+// there and leaves its monitor black while the others draw on. A full-screen bring-up may
+// itself change the display mode, which is no change of the user's.
+void BringUpWaitingDisplays() {
+  bool fullScreen = false;
+  for (int i = 0; i < saverDesktop.viewCount; ++i) {
+    DeviceStateRecord& record = displayRecords[i];
+    if (!record.window || record.deviceStatus != 0) continue;
+    BringUpDisplay(record, record.window);
+    if (record.fullScreen) fullScreen = true;
+  }
+  if (fullScreen) RememberDesktop();
+}
+
 }  // namespace
 
 void BringUpDisplays(HWND saver) {
-  DeviceState = NewDeviceState();
-  DeviceState.window = saver;
   saverDesktop.viewCount = 1;
   RECT monitors[maxDisplayRecords];
   MonitorDevice devices[maxDisplayRecords];
   int monitorCount = 0;
-  int deviceCount = 0;
-  if (!shell.previewMode && Settings.allMonitors != 0) {
-    monitorCount = platform.ListMonitors(monitors, maxDisplayRecords);
-    if (monitorCount > maxDisplayRecords) monitorCount = maxDisplayRecords;
-    if (monitorCount > 1) deviceCount = platform.ListMonitorDevices(devices, maxDisplayRecords);
-    if (deviceCount > maxDisplayRecords) deviceCount = maxDisplayRecords;
-  }
-  if (monitorCount < 2 || deviceCount < 1) {
-    BringUpDisplay(DeviceState, saver);
-    RememberDesktop();
-    return;
-  }
-
-  // The saver window covers the primary monitor, which the list gives first.
-  const RECT& main = monitors[0];
-  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
-  PrepareWindowedRecord(DeviceState, devices, deviceCount, DeviceOfMonitor(devices, deviceCount, monitors[0]), saver, true);
-  BringUpDisplay(DeviceState, saver);
-  if (!RegisterViewClass()) return;
-  for (int i = 1; i < monitorCount; ++i) {
-    // A monitor without a device of its own gets a cover instead (FitToDesktop).
-    const MonitorDevice* device = DeviceOfMonitor(devices, deviceCount, monitors[i]);
-    if (!device) continue;
-    HWND view = OpenViewWindow(saver, monitors[i]);
-    if (!view) continue;
-    DeviceStateRecord& record = displayRecords[saverDesktop.viewCount++];
-    PrepareWindowedRecord(record, devices, deviceCount, device, view, false);
-    // A failed bring-up is logged there and leaves this monitor black; the others draw on.
-    BringUpDisplay(record, view);
-  }
+  const int deviceCount = ListDrawingDevices(monitors, monitorCount, devices);
+  PrepareMainRecord(saver, monitors, devices, deviceCount, false);
+  OpenViews(saver, monitors, monitorCount, devices, deviceCount);
+  BringUpWaitingDisplays();
   RememberDesktop();
 }
 
@@ -159,11 +215,25 @@ void RememberDesktop() {
   saverDesktop.lastDesktopLook = GetTickCount();
 }
 
+bool DesktopDiffers() {
+  if (shell.previewMode || saverDesktop.knownMonitorCount == 0) return false;
+  RECT monitors[maxDisplayRecords];
+  const int count = ListDesktop(monitors);
+  return count >= 1 && !SameMonitors(monitors, count);
+}
+
+// Monitors that stayed as they were keep their windows and pictures; one that went away
+// loses its window, and with it its record; a new one is black at once under a view or a
+// cover, and its picture comes up on the next tick, so that the slow bring-up never keeps
+// the black off the screen. The saver window is fitted to a primary monitor whose place or
+// size changed, and its own picture made anew, windowed, as it is when the saver goes from
+// one monitor to several or back.
 void FollowDesktop(HWND saver) {
   if (shell.previewMode) {
     FollowHost(saver);
     return;
   }
+  BringUpWaitingDisplays();
   const DWORD now = GetTickCount();
   if (!saverDesktop.desktopChanged && ElapsedTicks(saverDesktop.lastDesktopLook, now) < desktopLookTicks) return;
   saverDesktop.desktopChanged = 0;
@@ -172,13 +242,24 @@ void FollowDesktop(HWND saver) {
   const int count = ListDesktop(monitors);
   if (count < 1 || SameMonitors(monitors, count)) return;
 
-  TearDownDisplays(saver);
-  RemoveCovers();
-  const RECT& main = monitors[0];
-  MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
-  BringUpDisplays(saver);
+  const bool mainChanged = !EqualRect(&monitors[0], &saverDesktop.knownMonitors[0]) ||
+                           (count > 1) != (saverDesktop.knownMonitorCount > 1);
+  CloseViewsOffDesktop(monitors, count);
+  RemoveCoversOffDesktop(monitors, count);
+  RECT drawn[maxDisplayRecords];
+  MonitorDevice devices[maxDisplayRecords];
+  int drawnCount = 0;
+  const int deviceCount = ListDrawingDevices(drawn, drawnCount, devices);
+  if (mainChanged) {
+    TearDownDisplay(DeviceState, saver);
+    const RECT& main = monitors[0];
+    MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, TRUE);
+    PrepareMainRecord(saver, drawn, devices, deviceCount, true);
+  }
+  OpenViews(saver, drawn, drawnCount, devices, deviceCount);
   CoverOtherMonitors(saver);
-  // A monitor that went away may have moved the cursor; that is no travel of the user's.
+  RememberMonitors(monitors, count);
+  // The system may move the cursor as the monitors change; that is no travel of the user's.
   POINT position;
   if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
 }

@@ -191,10 +191,15 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       if (!platform.GetCursorPos(&position)) break;
       DWORD travel = static_cast<DWORD>(labs(position.x - shell.savedCursorPos.x)) +
                      static_cast<DWORD>(labs(position.y - shell.savedCursorPos.y));
-      if (travel > saverDesktop.travelLimit) {
+      // The system moves the cursor itself when the monitors change under it, which the
+      // user did not do: after a display change's notice that no tick has looked at yet,
+      // or when the monitor list differs. The next tick fits the saver to the new desktop.
+      if (travel > saverDesktop.travelLimit && (saverDesktop.desktopChanged || DesktopDiffers())) {
+        saverDesktop.desktopChanged = 1;
+      } else if (travel > saverDesktop.travelLimit) {
         PostClose(window);
-        shell.savedCursorPos = position;
       }
+      if (travel > saverDesktop.travelLimit) shell.savedCursorPos = position;
       break;
     }
     default:

@@ -113,8 +113,12 @@ DWORD ElapsedTicks(DWORD earlier, DWORD later);
 void FitToDesktop(HWND saver);
 // After the loop: destroys any cover still open and forgets the cover class.
 void LeaveDesktop();
-// Covers every monitor after the first that shows no picture of its own.
+// Covers every monitor after the first that shows no picture of its own and has no cover yet.
 void CoverOtherMonitors(HWND saver);
+// True when a cover fills exactly area.
+bool MonitorHasCover(const RECT& area);
+// Destroys the covers that fill none of monitors after the first (count of them, primary first).
+void RemoveCoversOffDesktop(const RECT* monitors, int count);
 // Destroys the covers.
 void RemoveCovers();
 // Ends the display power notifications; called as the saver window is destroyed.
@@ -140,10 +144,13 @@ void RememberDesktop();
 int PresentFrames();
 // Closes the view windows, releasing their records, then tears down the saver window's.
 void TearDownDisplays(HWND saver);
-// Called on every tick: when the monitor list differs from the one the pictures were
-// made for (looked at after WM_DISPLAYCHANGE, else twice a second), every picture and
-// cover is made anew for the desktop as it now is. A preview follows its host's client size.
+// Called on every tick: first brings up the pictures the last change opened windows for;
+// then, when the monitor list differs from the one the pictures were made for (looked at
+// after WM_DISPLAYCHANGE, else twice a second), fits views and covers to the desktop as it
+// now is, keeping those of unchanged monitors. A preview follows its host's client size.
 void FollowDesktop(HWND saver);
+// True when the full-screen saver's monitor list is no longer the one its pictures were made for.
+bool DesktopDiffers();
 // True when a view window fills exactly area.
 bool MonitorHasView(const RECT& area);
 // Window procedure of the views: input as on the covers; the record is released with the window.

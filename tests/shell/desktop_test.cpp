@@ -334,8 +334,8 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
   StoreAllMonitors("1");
 }
 
-// The desktop changes while the saver runs: after the change's notice the next tick makes
-// every picture anew for the monitors as they now are, and the saver stays open.
+// A change keeps the pictures of unchanged monitors; a new monitor is black under its view
+// at once and drawn from the next tick; the cursor the system moves with the change closes nothing.
 TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, wider = {400, 0, 1000, 500};
   platform.ListMonitorDevices = ReportDevices;
@@ -345,25 +345,39 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
     std::vector<RECT> monitors;
     int records;
     LONG fullScreen;
+    bool keepsPrimary;  // the saver window's picture stays the one made before
   } steps[] = {
-      {"a second monitor appears", {left, right}, 2, 0},
-      {"it grows", {left, wider}, 2, 0},
-      {"it goes away", {left}, 1, 1},
+      {"a second monitor appears", {left, right}, 2, 0, false},
+      {"it grows", {left, wider}, 2, 0, true},
+      {"it goes away: the primary alone, still windowed", {left}, 1, 0, false},
   };
   monitors = {left};
   devices = {DeviceOn(1, left), DeviceOn(2, right), DeviceOn(3, wider)};
   int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
     SendMessageA(saver, WM_TIMER, 1, 0);
+    int cursorX = 600;
     for (const auto& step : steps) {
       SCOPED_TRACE(step.name);
       HWND before = displayRecords[1].window;
+      IDirectDraw2* primaryBefore = DeviceState.directDraw2;
       monitors = step.monitors;
-      SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(400, 600));
+      cursorX = cursorX == 600 ? 500 : 600;
+      shell_test::PlaceCursor(cursorX, 300);
+      shell_test::Pump();
+      ASSERT_TRUE(IsWindow(saver)) << "the cursor moved with the monitors";
       SendMessageA(saver, WM_TIMER, 1, 0);
+      if (step.records > 1) {
+        const DeviceStateRecord& record = displayRecords[step.records - 1];
+        EXPECT_TRUE(IsWindowVisible(record.window)) << "black before its picture comes up";
+        EXPECT_EQ(record.deviceStatus, 0);
+      }
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      shell_test::Pump();
       ASSERT_TRUE(IsWindow(saver));
       EXPECT_EQ(saverDesktop.viewCount, step.records);
       EXPECT_EQ(DeviceState.fullScreen, step.fullScreen);
       EXPECT_EQ(DeviceState.deviceStatus, 2);
+      EXPECT_EQ(DeviceState.directDraw2 == primaryBefore, step.keepsPrimary);
       if (before) {
         EXPECT_FALSE(IsWindow(before)) << "the old window went with its record";
       }
