@@ -125,11 +125,12 @@ TEST_F(DesktopTest, RealInputOnTheCoverEndsTheSaver) {
       click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
       c.moveX ? shell_test::PlaceCursor(600 + c.moveX, 300) : static_cast<void>(SendInput(2, click, sizeof(INPUT)));
       // A closing input is waited for until the deadline; one that must not close gets a
-      // second and a half after the platform has reported it.
+      // second and a half after the platform has reported it. The ticks stand in for the timer.
       const auto gone = [&] { return !IsWindow(saver); };
-      const auto pump = [] {
+      const auto pump = [&] {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         shell_test::Pump();
+        if (IsWindow(saver)) SendMessageA(saver, WM_TIMER, 1, 0);
       };
       if (c.closes) {
         waits::WaitUntil(gone, pump);
@@ -396,6 +397,43 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(fake::Leaks().empty());
   EXPECT_TRUE(fake::Problems().empty());
+}
+
+// The system may move the cursor before its notice of a display change reaches the saver:
+// a jump closes only when nothing of a change has come by the first tick after the wait.
+TEST_F(DesktopTest, ACursorJumpClosesOnlyWhenNoDisplayChangeFollowsIt) {
+  const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600};
+  const struct {
+    const char* name;
+    bool listChanges;  // the monitor list the platform reports changes after the jump
+    bool notice;       // WM_DISPLAYCHANGE comes after the jump
+    bool closes;
+  } cases[] = {
+      {"the monitor list changes after it", true, false, false},
+      {"the notice comes after it", false, true, false},
+      {"nothing follows it", false, false, true},
+  };
+  for (const auto& c : cases) {
+    Start();
+    monitors = {left, right};
+    int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      shell_test::PlaceCursor(200, 300);
+      shell_test::Pump();
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      EXPECT_TRUE(IsWindow(saver)) << c.name << ": closed before the wait";
+      if (c.listChanges) monitors = {left};
+      if (c.notice) SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(400, 600));
+      Sleep(travelConfirmTicks + 20);
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      shell_test::Pump();
+      EXPECT_EQ(!IsWindow(saver), c.closes) << c.name;
+      if (IsWindow(saver)) SendMessageA(saver, WM_KEYDOWN, 'A', 0);
+      shell_test::Pump();
+      EXPECT_FALSE(IsWindow(saver)) << c.name << ": a key still closes it";
+    });
+    EXPECT_EQ(result, 0) << c.name;
+  }
 }
 
 // A preview whose host changes its client size is drawn at the new size from the next tick.
