@@ -241,6 +241,10 @@ void FollowDesktop(HWND saver) {
   RECT monitors[maxDisplayRecords];
   const int count = ListDesktop(monitors);
   if (count < 1 || SameMonitors(monitors, count)) return;
+  // A cursor travel waiting for its tick came with this change, not from the user.
+  saverDesktop.travelPending = 0;
+  saverDesktop.changeSeen = 1;
+  saverDesktop.changeTick = now;
 
   const bool mainChanged = !EqualRect(&monitors[0], &saverDesktop.knownMonitors[0]) ||
                            (count > 1) != (saverDesktop.knownMonitorCount > 1);

@@ -55,7 +55,7 @@ LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DISPLAYCHANGE:
       // Looked at by the next tick, outside any bring-up whose own mode change sent it.
-      saverDesktop.desktopChanged = 1;
+      DisplayChangeNoticed();
       break;
     case WM_POWERBROADCAST: {
       // Dimmed (2) still shows the frames; only off (0) stops them.

@@ -191,22 +191,52 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       if (!platform.GetCursorPos(&position)) break;
       DWORD travel = static_cast<DWORD>(labs(position.x - shell.savedCursorPos.x)) +
                      static_cast<DWORD>(labs(position.y - shell.savedCursorPos.y));
+      if (travel <= saverDesktop.travelLimit) break;
+      shell.savedCursorPos = position;
       // The system moves the cursor itself when the monitors change under it, which the
       // user did not do: after a display change's notice that no tick has looked at yet,
-      // or when the monitor list differs. The next tick fits the saver to the new desktop.
-      if (travel > saverDesktop.travelLimit && (saverDesktop.desktopChanged || DesktopDiffers())) {
+      // or one noticed moments ago, or when the monitor list differs. The next tick fits
+      // the saver to the new desktop. Any other travel closes once a tick finds no change
+      // came with it; before the first tick it is dropped, as every input is. Without a
+      // timer no tick would ever come, and it closes at once.
+      const DWORD now = GetTickCount();
+      if (saverDesktop.desktopChanged || DesktopDiffers() ||
+          (saverDesktop.changeSeen && ElapsedTicks(saverDesktop.changeTick, now) < travelConfirmTicks)) {
         saverDesktop.desktopChanged = 1;
-      } else if (travel > saverDesktop.travelLimit) {
+      } else if (!saverProcState.timerId) {
         PostClose(window);
+      } else if (!saverProcState.awaitingFirstTick && !saverDesktop.travelPending) {
+        saverDesktop.travelPending = 1;
+        saverDesktop.travelTick = now;
       }
-      if (travel > saverDesktop.travelLimit) shell.savedCursorPos = position;
       break;
     }
+    case WM_TIMER:
+      ConfirmTravel(window);
+      break;
     default:
       if (IsDismissingPress(message)) PostClose(window);
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ConfirmTravel(HWND window) {
+  if (!saverDesktop.travelPending) return;
+  if (DesktopDiffers()) {
+    DisplayChangeNoticed();
+    return;
+  }
+  if (ElapsedTicks(saverDesktop.travelTick, GetTickCount()) < travelConfirmTicks) return;
+  saverDesktop.travelPending = 0;
+  PostClose(window);
+}
+
+void DisplayChangeNoticed() {
+  saverDesktop.desktopChanged = 1;
+  saverDesktop.changeSeen = 1;
+  saverDesktop.changeTick = GetTickCount();
+  saverDesktop.travelPending = 0;
 }
 
 BOOL ConfirmClose(HWND window) {

@@ -58,6 +58,11 @@ void ResetShellSeams();
 // Largest cursor travel (|dx| + |dy|, pixels) that does not close the saver, at 96 DPI.
 constexpr DWORD cursorTravelLimit = 4;
 
+// A cursor travel closes the saver only when no display change is noticed within this
+// many milliseconds of it. The system moves the cursor itself as monitors come, go or
+// change mode, and its notice of the change may reach the saver after that move.
+constexpr DWORD travelConfirmTicks = 300;
+
 // Most monitors the full-screen saver covers besides its own.
 constexpr int maxCoverWindows = 15;
 
@@ -74,6 +79,10 @@ struct DesktopState {
   int knownMonitorCount;               // how many of knownMonitors are filled
   LONG desktopChanged;                 // 1 after WM_DISPLAYCHANGE until the next tick looks at the desktop
   DWORD lastDesktopLook;               // GetTickCount() when a tick last compared the monitor list
+  LONG travelPending;                  // 1 from a cursor travel beyond travelLimit until a tick closes for it or a display change excuses it
+  DWORD travelTick;                    // GetTickCount() of the travel that set travelPending
+  LONG changeSeen;                     // 1 once a display change was noticed (WM_DISPLAYCHANGE or another monitor list)
+  DWORD changeTick;                    // GetTickCount() when the last display change was noticed
 };
 extern DesktopState saverDesktop;
 
@@ -102,6 +111,12 @@ int RunSaverWindow(HWND parent);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL ConfirmClose(HWND window);
+// Called on every tick of the full-screen saver: closes it for a cursor travel that no
+// display change came with (see DisplayChangeNoticed).
+void ConfirmTravel(HWND window);
+// Records a change of the desktop the system made, so that the cursor jump it may bring
+// closes nothing; the next tick looks at the desktop.
+void DisplayChangeNoticed();
 void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 void SetSaverRunning(UINT on);

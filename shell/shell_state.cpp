@@ -3,8 +3,7 @@
 
 namespace {
 
-
-const DesktopState desktopStart = {{}, 0, nullptr, cursorTravelLimit, 1, {}, 0, 0, 0};
+const DesktopState desktopStart = {{}, 0, nullptr, cursorTravelLimit, 1, {}, 0, 0, 0, 0, 0, 0, 0};
 
 const ShellState shellStart = {nullptr, 0, 0, nullptr, 0, 0, nullptr, nullptr, neverVerified, {0, 0}, nullptr, nullptr, nullptr};
 

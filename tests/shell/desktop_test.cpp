@@ -125,11 +125,12 @@ TEST_F(DesktopTest, RealInputOnTheCoverEndsTheSaver) {
       click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
       c.moveX ? shell_test::PlaceCursor(600 + c.moveX, 300) : static_cast<void>(SendInput(2, click, sizeof(INPUT)));
       // A closing input is waited for until the deadline; one that must not close gets a
-      // second and a half after the platform has reported it.
+      // second and a half after the platform has reported it. The ticks stand in for the timer.
       const auto gone = [&] { return !IsWindow(saver); };
-      const auto pump = [] {
+      const auto pump = [&] {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         shell_test::Pump();
+        if (IsWindow(saver)) SendMessageA(saver, WM_TIMER, 1, 0);
       };
       if (c.closes) {
         waits::WaitUntil(gone, pump);
@@ -335,7 +336,8 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
 }
 
 // A change keeps the pictures of unchanged monitors; a new monitor is black under its view
-// at once and drawn from the next tick; the cursor the system moves with the change closes nothing.
+// at once and drawn from the next tick; the cursor the system moves with the change closes
+// nothing, even when the move comes before the change shows.
 TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, wider = {400, 0, 1000, 500};
   platform.ListMonitorDevices = ReportDevices;
@@ -346,10 +348,11 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
     int records;
     LONG fullScreen;
     bool keepsPrimary;  // the saver window's picture stays the one made before
+    bool moveFirst;     // the cursor moves before the monitor list changes
   } steps[] = {
-      {"a second monitor appears", {left, right}, 2, 0, false},
-      {"it grows", {left, wider}, 2, 0, true},
-      {"it goes away: the primary alone, still windowed", {left}, 1, 0, false},
+      {"a second monitor appears", {left, right}, 2, 0, false, false},
+      {"it grows", {left, wider}, 2, 0, true, true},
+      {"it goes away: the primary alone, still windowed", {left}, 1, 0, false, false},
   };
   monitors = {left};
   devices = {DeviceOn(1, left), DeviceOn(2, right), DeviceOn(3, wider)};
@@ -360,10 +363,14 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
       SCOPED_TRACE(step.name);
       HWND before = displayRecords[1].window;
       IDirectDraw2* primaryBefore = DeviceState.directDraw2;
-      monitors = step.monitors;
+      if (!step.moveFirst) monitors = step.monitors;
       cursorX = cursorX == 600 ? 500 : 600;
       shell_test::PlaceCursor(cursorX, 300);
       shell_test::Pump();
+      if (step.moveFirst) {
+        monitors = step.monitors;
+        Sleep(travelConfirmTicks + 20);
+      }
       ASSERT_TRUE(IsWindow(saver)) << "the cursor moved with the monitors";
       SendMessageA(saver, WM_TIMER, 1, 0);
       if (step.records > 1) {
