@@ -127,7 +127,7 @@ DWORD ProbeDirectXVersion() {
   os.dwOSVersionInfoSize = sizeof(os);
   probedSystem = SystemVersion{0, 0, 0};
   if (!platform.GetVersionExA(&os)) return noDirectX;
-  // Kept for the bring-up's device and mode rules, so that the version is read once.
+  // Kept for the bring-up's device and mode rules, which decide from the version probed last.
   probedSystem = SystemVersion{os.dwPlatformId, os.dwMajorVersion, os.dwMinorVersion};
 
   if (os.dwPlatformId == VER_PLATFORM_WIN32_NT) {

@@ -27,16 +27,15 @@ extern ProfileLocation profile;
 
 // Fills Settings, with the profile location read from the string table of instance.
 // On Windows NT 5 and later each key comes from HKEY_CURRENT_USER
-// "Control Panel\Screen Saver.Vyk" (REG_SZ decimal text) when that holds it, else
-// from control.ini, else the default 1; elsewhere from control.ini or the default.
+// "Control Panel\Screen Saver.Vyk" (REG_SZ decimal text) when that holds it, else (on
+// NT 6 and later) from the VirtualStore copy of control.ini an older Vyk may have left,
+// else from control.ini, else the default 1; elsewhere from control.ini or the default.
 void LoadSettings(HINSTANCE instance);
 // Stores one setting under its key as plain decimal text ("1", "10", "0"): in the
 // registry key above on Windows NT 6 and later; on NT 5 in control.ini, or in that key
 // for a user who may not write control.ini; in control.ini elsewhere. Uses the profile
 // location of the last LoadSettings. Returns 1 when the value was stored, else 0.
 LONG StoreSetting(const char* name, LONG value);
-// 1 when the settings are stored in the user's registry key (Windows NT 6 and later).
-LONG SettingsInRegistry();
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -42,7 +42,12 @@ bool ReadRegistrySetting(HKEY key, const char* name, LONG* value) {
   return true;
 }
 
-// Where StoreSetting keeps the settings on this system.
+// Where StoreSetting keeps the settings on this system. A standard user of Windows Vista
+// and later may not write control.ini in the Windows directory, and a 32-bit saver's writes
+// there would only land in a per-user copy that a 64-bit saver never sees; the user's own
+// registry key works for both. On Windows 2000 and XP only the Users group's limited members
+// are refused control.ini, and only their settings go to that key. The Windows 95 family
+// and NT 4 keep everything in control.ini.
 enum class SettingsHome { ProfileFile, ProfileFileElseUserKey, UserKey };
 
 SettingsHome HomeOfSettings() {
@@ -109,13 +114,6 @@ LONG LoadSetting(HKEY key, bool virtualStore, const char* name) {
 }
 
 }  // namespace
-
-// A standard user of Windows Vista and later may not write control.ini in the Windows
-// directory, and a 32-bit saver's writes there would only land in a per-user copy that
-// a 64-bit saver never sees; the user's own registry key works for both. On Windows 2000
-// and XP only the Users group's limited members are refused control.ini, and only their
-// settings go to that key. The Windows 95 family and NT 4 keep everything in control.ini.
-LONG SettingsInRegistry() { return HomeOfSettings() == SettingsHome::UserKey ? 1 : 0; }
 
 // Values are taken as stored, with no range check: only the configuration dialog
 // replaces a speed outside 1 to 10, and the saver's timer guards its own period. Each

@@ -14,6 +14,8 @@
 #include "settings/settings.h"
 #include "shell/shell.h"
 
+static_assert(maxDisplayRecords <= maxCoverWindows + 1, "the known monitor list holds every monitor a picture is made for");
+
 namespace {
 
 const char viewClassName[] = "VykMonitorView";
