@@ -37,6 +37,7 @@ InstallDir "$WINDIR"
 !define SPIF_UPDATE_AND_SEND 3
 
 Var machinePart  ; "1" in the elevated run that does the machine's part
+Var machineToken ; in that run, the word its parent gave it to leave behind once the machine's part is done
 
 ; The saver's section of control.ini is sent to the user's own key, where the saver
 ; itself stores its settings on Vista and later, so that the profile functions of any
@@ -111,6 +112,8 @@ FunctionEnd
   ${GetOptions} ${out} "/MACHINE" ${out}
   ${IfNot} ${Errors}
     StrCpy $machinePart 1
+    ; "/MACHINE=word" gives "=word".
+    StrCpy $machineToken ${out} "" 1
   ${EndIf}
 !macroend
 
@@ -165,6 +168,10 @@ Function InstallForMachine
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${UNINSTALLER_PATH}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; Written last: its parent knows from it that the machine's part was done by this run.
+  ${If} $machineToken != ""
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "SetupToken" "$machineToken"
+  ${EndIf}
 FunctionEnd
 
 Section "Vyk Screen Saver"
@@ -190,8 +197,13 @@ Section "Vyk Screen Saver"
   ${If} $0 == "Admin"
     Call InstallForMachine
   ${Else}
-    ExecShellWait "runas" "$EXEPATH" "/S /MACHINE"
-    ${IfNot} ${FileExists} "${SAVER_PATH}"
+    ; The elevated copy's exit code does not come back through the shell, and an older
+    ; Vyk's file may already be there; the word it leaves in the machine's uninstall entry
+    ; is what says it ran to the end, not refused, cancelled or failed.
+    System::Call 'kernel32::GetTickCount() i .r5'
+    ExecShellWait "runas" "$EXEPATH" "/S /MACHINE=vyk$5"
+    ReadRegStr $6 HKLM "${UNINSTALL_KEY}" "SetupToken"
+    ${If} $6 != "vyk$5"
       MessageBox MB_OK|MB_ICONSTOP "Vyk Screen Saver was not installed: an administrator must approve the installation." /SD IDOK
       SetErrorLevel 2
       Quit
@@ -272,5 +284,12 @@ Section "Uninstall"
     Call un.UninstallForMachine
   ${Else}
     ExecShellWait "runas" "$EXEPATH" "/S /MACHINE _?=$INSTDIR"
+    ; The elevated copy removes the machine's uninstall entry last; while it stays, the
+    ; removal was refused, cancelled or failed.
+    ReadRegStr $6 HKLM "${UNINSTALL_KEY}" "DisplayName"
+    ${If} $6 != ""
+      MessageBox MB_OK|MB_ICONSTOP "Vyk Screen Saver was not removed: an administrator must approve the removal." /SD IDOK
+      SetErrorLevel 2
+    ${EndIf}
   ${EndIf}
 SectionEnd

@@ -191,13 +191,14 @@ wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\other.scr' /f >/dev/null 
 wine reg delete "$settings_key" /f >/dev/null 2>&1
 wine reg delete "$user_key" /f >/dev/null 2>&1
 printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\n' >"$control_ini"
-wine "$installer" /S /MACHINE
+wine "$installer" /S /MACHINE=vyk4242
 value=$(reg_value "$desktop" SCRNSAVE.EXE) speed=$(reg_value "$settings_key" RedrawSpeed) previous=$(reg_value "$user_key" PreviousScreenSaver)
+token=$(reg_value "$uninstall_key" SetupToken)
 cmp -s "$installed" "$saver" && [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
-  [ "$value" = 'C:\windows\other.scr' ] && [ -z "$speed" ] && [ -z "$previous" ] &&
-  pass "the elevated part installs for the machine and leaves the user's profile alone" ||
-  fail "the elevated part installs for the machine and leaves the user's profile alone" \
-    "SCRNSAVE.EXE '$value', RedrawSpeed '$speed', PreviousScreenSaver '$previous'"
+  [ "$value" = 'C:\windows\other.scr' ] && [ -z "$speed" ] && [ -z "$previous" ] && [ "$token" = vyk4242 ] &&
+  pass "the elevated part installs for the machine, leaves its parent's word and the user's profile alone" ||
+  fail "the elevated part installs for the machine, leaves its parent's word and the user's profile alone" \
+    "SCRNSAVE.EXE '$value', RedrawSpeed '$speed', PreviousScreenSaver '$previous', SetupToken '$token'"
 rm -f "$control_ini"
 
 # A saver still running (here its settings dialog) keeps its file, which is then deleted at
