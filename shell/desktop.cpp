@@ -100,11 +100,7 @@ void RemoveCoversOffDesktop(const RECT* monitors, int count) {
   for (int i = 0; i < saverDesktop.coverCount; ++i) {
     HWND cover = saverDesktop.coverWindows[i];
     RECT placed;
-    bool onDesktop = false;
-    if (GetWindowRect(cover, &placed)) {
-      for (int m = 1; m < count && !onDesktop; ++m) onDesktop = EqualRect(&placed, &monitors[m]) != 0;
-    }
-    if (onDesktop) {
+    if (GetWindowRect(cover, &placed) && IsMonitorBesidePrimary(placed, monitors, count)) {
       saverDesktop.coverWindows[kept++] = cover;
     } else if (IsWindow(cover)) {
       DestroyWindow(cover);

@@ -164,19 +164,12 @@ void OpenViews(HWND saver, const RECT* monitors, int monitorCount, const Monitor
   }
 }
 
-bool OnDesktopBesidePrimary(const RECT& area, const RECT* monitors, int count) {
-  for (int i = 1; i < count; ++i) {
-    if (EqualRect(&monitors[i], &area)) return true;
-  }
-  return false;
-}
-
 // Each view's own teardown runs as its window goes (MonitorViewProc).
 void CloseViewsOffDesktop(const RECT* monitors, int count) {
   for (int i = 1; i < saverDesktop.viewCount; ++i) {
     RECT placed;
     HWND view = displayRecords[i].window;
-    if (view && (!GetWindowRect(view, &placed) || !OnDesktopBesidePrimary(placed, monitors, count))) DestroyWindow(view);
+    if (view && (!GetWindowRect(view, &placed) || !IsMonitorBesidePrimary(placed, monitors, count))) DestroyWindow(view);
   }
   while (saverDesktop.viewCount > 1 && !displayRecords[saverDesktop.viewCount - 1].window) --saverDesktop.viewCount;
 }
@@ -217,6 +210,13 @@ void RememberDesktop() {
   saverDesktop.lastDesktopLook = GetTickCount();
 }
 
+bool IsMonitorBesidePrimary(const RECT& area, const RECT* monitors, int count) {
+  for (int i = 1; i < count; ++i) {
+    if (EqualRect(&monitors[i], &area)) return true;
+  }
+  return false;
+}
+
 bool DesktopDiffers() {
   if (shell.previewMode || saverDesktop.knownMonitorCount == 0) return false;
   RECT monitors[maxDisplayRecords];
@@ -244,9 +244,7 @@ void FollowDesktop(HWND saver) {
   const int count = ListDesktop(monitors);
   if (count < 1 || SameMonitors(monitors, count)) return;
   // A cursor travel waiting for its tick came with this change, not from the user.
-  saverDesktop.travelPending = 0;
-  saverDesktop.changeSeen = 1;
-  saverDesktop.changeTick = now;
+  ExcuseTravelForChange(now);
 
   const bool mainChanged = !EqualRect(&monitors[0], &saverDesktop.knownMonitors[0]) ||
                            (count > 1) != (saverDesktop.knownMonitorCount > 1);

@@ -234,8 +234,12 @@ void ConfirmTravel(HWND window) {
 
 void DisplayChangeNoticed() {
   saverDesktop.desktopChanged = 1;
+  ExcuseTravelForChange(GetTickCount());
+}
+
+void ExcuseTravelForChange(DWORD now) {
   saverDesktop.changeSeen = 1;
-  saverDesktop.changeTick = GetTickCount();
+  saverDesktop.changeTick = now;
   saverDesktop.travelPending = 0;
 }
 

@@ -117,6 +117,9 @@ void ConfirmTravel(HWND window);
 // Records a change of the desktop the system made, so that the cursor jump it may bring
 // closes nothing; the next tick looks at the desktop.
 void DisplayChangeNoticed();
+// The part of DisplayChangeNoticed for a tick that is already looking at the new desktop:
+// a travel waiting for its tick, or coming within travelConfirmTicks of now, closes nothing.
+void ExcuseTravelForChange(DWORD now);
 void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 void SetSaverRunning(UINT on);
@@ -166,6 +169,8 @@ void TearDownDisplays(HWND saver);
 void FollowDesktop(HWND saver);
 // True when the full-screen saver's monitor list is no longer the one its pictures were made for.
 bool DesktopDiffers();
+// True when area is exactly one of monitors after the first (count of them, primary first).
+bool IsMonitorBesidePrimary(const RECT& area, const RECT* monitors, int count);
 // True when a view window fills exactly area.
 bool MonitorHasView(const RECT& area);
 // Window procedure of the views: input as on the covers; the record is released with the window.
