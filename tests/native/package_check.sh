@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package of the native hack: built by CPack, its files, lintian's verdict, its
-# dependencies, and its well-formed settings file.
-# Usage: package_check.sh BUILD WORKDIR
-build=$1 work=$2
+# dependencies, its well-formed settings file, its entry for MATE's screen saver, its saver
+# module for xsecurelock, and the licence of the source tree's LICENSE in its copyright file.
+# Usage: package_check.sh BUILD WORKDIR LICENSE
+build=$1 work=$2 license=$3
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
@@ -23,6 +24,8 @@ done <<'TABLE'
 -rw-r--r-- ./usr/share/man/man1/add-vyk-to-xscreensaver.1.gz
 -rw-r--r-- ./usr/share/doc/vyk/changelog.gz
 -rw-r--r-- ./usr/share/doc/vyk/copyright
+-rw-r--r-- ./usr/share/applications/screensavers/vyk.desktop
+-rwxr-xr-x ./usr/libexec/xsecurelock/saver_vyk
 TABLE
 
 # lintian: no error and no warning; of its informational notes, none on hardening or
@@ -68,6 +71,61 @@ if problems:
     print("FAIL: vyk.xml: " + "; ".join(problems))
     sys.exit(1)
 PY
+
+
+# The copyright file, in Debian's machine-readable format, puts every file under the Expat
+# licence, word for word the licence of LICENSE and with its holder.
+python3 - "$work/root/usr/share/doc/vyk/copyright" "$license" <<'PY' && echo "ok: copyright puts every file under LICENSE's licence, Expat" || failures=$((failures + 1))
+import re, sys
+paragraphs = [p for p in open(sys.argv[1]).read().split("\n\n") if p.strip()]
+licence = open(sys.argv[2]).read()
+def fields(paragraph):
+    out = {}
+    for line in paragraph.splitlines():
+        if line.startswith(" "):
+            out[name] += "\n" + ("" if line.strip() == "." else line[1:])
+        else:
+            name, _, value = line.partition(":")
+            out[name] = value.strip()
+    return out
+records = [fields(p) for p in paragraphs]
+problems = []
+if not records[0].get("Format", "").startswith("https://www.debian.org/doc/packaging-manuals/copyright-format/1.0"):
+    problems.append("no machine-readable Format line")
+files = [r for r in records if r.get("Files") == "*"]
+holder = re.search(r"^Copyright \(C\) (.+)$", licence, re.M)
+if not files or files[0].get("License") != "Expat":
+    problems.append("Files: * is not under License: Expat")
+elif not holder or files[0].get("Copyright") != holder.group(1):
+    problems.append(f"Copyright {files[0].get('Copyright')!r}, LICENSE names {holder and holder.group(1)!r}")
+text = [r["License"] for r in records if r.get("License", "").startswith("Expat\n")]
+words = lambda t: " ".join(t.split())
+if not text or words(text[0][len("Expat"):]) != words(licence[licence.index("Permission is hereby"):]):
+    problems.append("the Expat paragraph is not LICENSE's permission notice word for word")
+if problems:
+    print("FAIL: copyright: " + "; ".join(problems))
+    sys.exit(1)
+PY
+
+# MATE's entry, written as Debian's hack packages write theirs: MATE runs only an Exec from
+# its hack folders and shows only entries of the Screensaver category.
+desktop=$work/root/usr/share/applications/screensavers/vyk.desktop
+while read -r line; do
+  grep -qxF -- "$line" "$desktop" && echo "ok: vyk.desktop: $line" || fail "vyk.desktop lacks \"$line\": $(tr '\n' ' ' <"$desktop")"
+done <<'TABLE'
+[Desktop Entry]
+Name=Vyk
+Exec=/usr/libexec/xscreensaver/vyk --root
+TryExec=/usr/libexec/xscreensaver/vyk
+Type=Application
+Categories=Screensaver;
+OnlyShowIn=MATE;
+TABLE
+
+# xsecurelock's saver module runs the installed hack in place of itself.
+module=$work/root/usr/libexec/xsecurelock/saver_vyk
+sh -n "$module" && grep -qx 'exec /usr/libexec/xscreensaver/vyk --root' "$module" &&
+  echo "ok: saver_vyk is a shell script that becomes the installed hack" || fail "saver_vyk: $(cat "$module")"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
