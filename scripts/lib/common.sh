@@ -7,7 +7,8 @@ vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 ming
   googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip python3
   libgl-dev libopengl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs
   xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  mate-screensaver xsecurelock dbus-daemon dbus-bin libglib2.0-bin python3-gi gir1.2-matemenu-2.0)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
