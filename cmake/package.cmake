@@ -15,9 +15,11 @@ endif()
 # Notepad of the older systems shows a text file on one line unless its lines end in CR LF.
 configure_file(${CMAKE_SOURCE_DIR}/release/INSTALL.txt.in ${CMAKE_BINARY_DIR}/release/INSTALL.txt
   @ONLY NEWLINE_STYLE CRLF)
+# The licence travels with the saver: in the ZIP, and on the installer's licence page.
+configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/release/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 
 install(TARGETS VykSaver RUNTIME DESTINATION .)
-install(FILES ${CMAKE_BINARY_DIR}/release/INSTALL.txt DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/release/INSTALL.txt ${CMAKE_BINARY_DIR}/release/LICENSE.txt DESTINATION .)
 
 find_program(VYK_MAKENSIS makensis)
 set(CPACK_PACKAGE_NAME Vyk)

@@ -5,7 +5,7 @@
 ; the user started, in that user's own profile, not in the profile of the account that
 ; approved the elevation. The uninstaller undoes both, for every user signed in.
 ; Built by cmake/nsis-installer.cmake with makensis -DVYK_TARGET=... -DVYK_SAVER=...
-; -DVYK_VERSION=... -DVYK_OUTFILE=...
+; -DVYK_LICENSE=... -DVYK_VERSION=... -DVYK_OUTFILE=...
 
 Target "${VYK_TARGET}"
 
@@ -124,6 +124,10 @@ VIAddVersionKey "FileVersion" "${VYK_VERSION}"
 VIAddVersionKey "ProductVersion" "${VYK_VERSION}"
 VIAddVersionKey "LegalCopyright" "The Vyk developers"
 
+; The licence (MIT) is shown before anything is installed; a silent run, the elevated copy's
+; among them, shows no page.
+LicenseData "${VYK_LICENSE}"
+Page license
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles

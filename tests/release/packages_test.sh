@@ -100,8 +100,8 @@ else
 fi
 
 listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$listing" = "INSTALL.txt VykSaver.scr " ] && pass "the ZIP holds the saver and the install text" ||
-  fail "the ZIP holds the saver and the install text" "it holds: $listing"
+[ "$listing" = "INSTALL.txt LICENSE.txt VykSaver.scr " ] && pass "the ZIP holds the saver, the install text and the licence" ||
+  fail "the ZIP holds the saver, the install text and the licence" "it holds: $listing"
 unzip -q "$zip" -d "$work/zip"
 cmp -s "$work/zip/VykSaver.scr" "$saver" && pass "the saver in the ZIP is the one built" ||
   fail "the saver in the ZIP is the one built" "files differ"
@@ -109,10 +109,35 @@ lines=$(wc -l <"$work/zip/INSTALL.txt") crlf=$(grep -c $'\r$' "$work/zip/INSTALL
 [ "$lines" -gt 3 ] && [ "$lines" = "$crlf" ] && grep -q 'right-click VykSaver.scr and choose Install' "$work/zip/INSTALL.txt" &&
   pass "the install text says how to install, in Windows line ends" ||
   fail "the install text says how to install, in Windows line ends" "$lines lines, $crlf ending in CR LF"
+# The licence is the source tree's LICENSE, in Windows line ends, and the install text names it.
+lines=$(wc -l <"$work/zip/LICENSE.txt") crlf=$(grep -c $'\r$' "$work/zip/LICENSE.txt")
+[ "$lines" = "$crlf" ] && [ "$(tr -d '\r' <"$work/zip/LICENSE.txt")" = "$(cat "$here/../../LICENSE")" ] &&
+  grep -q 'MIT licence, which LICENSE.txt holds' "$work/zip/INSTALL.txt" &&
+  pass "the ZIP's LICENSE.txt is the MIT licence of LICENSE, in Windows line ends, named by the install text" ||
+  fail "the ZIP's LICENSE.txt is the MIT licence of LICENSE, in Windows line ends, named by the install text" \
+    "$lines lines, $crlf ending in CR LF; differs: $(diff <(tr -d '\r' <"$work/zip/LICENSE.txt") "$here/../../LICENSE" | head -n 3 | tr '\n' ' ')"
 
 if [ -z "${installer:-}" ]; then
   [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
   exit 0
+fi
+
+# Run by a user (not silently), the installer first shows the licence; cancelled there, it
+# installs nothing.
+rm -f "$installed" "$uninstaller"
+wine "$installer" &
+running=$!
+if page=$(vyk_wait_window "Vyk Screen Saver Setup: License Agreement" 60 "$running"); then
+  pass "the installer opens on the licence page"
+  xdotool windowfocus --sync "$page" key Escape 2>/dev/null
+  wait "$running"
+  [ ! -e "$installed" ] && [ -z "$(reg_value "$uninstall_key" DisplayName)" ] &&
+    pass "cancelled on the licence page, the installer installs nothing" ||
+    fail "cancelled on the licence page, the installer installs nothing" "saver or uninstall entry present"
+else
+  fail "the installer opens on the licence page" "no window \"Vyk Screen Saver Setup: License Agreement\""
+  kill "$running" 2>/dev/null
+  wait "$running"
 fi
 
 # A fresh user: no screen saver chosen before, and settings an earlier Vyk left in control.ini
