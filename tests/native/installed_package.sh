@@ -16,16 +16,13 @@ vyk_install_built_package() {
   (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; return 1; }
   deb=$(ls "$work"/deb/vyk_*.deb 2>/dev/null | head -n 1)
   [ -n "$deb" ] || { echo "no vyk_*.deb in $work/deb"; return 1; }
-  vyk_package_before=$(dpkg-query -W -f='${Status}' vyk 2>/dev/null)
+  dpkg-query -W -f='${Status}' vyk 2>/dev/null | grep -q 'ok installed' || vyk_package_ours=1
   vyk_dpkg -i "$deb"
 }
 
 # vyk_remove_built_package: removes the package again unless it was installed before the check.
 vyk_remove_built_package() {
-  case ${vyk_package_before-installed} in
-    *"ok installed"*) ;;
-    *) vyk_dpkg -r vyk ;;
-  esac
+  [ -z "${vyk_package_ours:-}" ] || vyk_dpkg -r vyk
 }
 
 # vyk_dpkg ARGUMENT...: dpkg, tried again while another dpkg holds the lock.
