@@ -8,6 +8,8 @@ vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 ming
   libgl-dev libopengl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs
   xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+# The hack's Wayland client (EGL, wayland-scanner and xdg-shell) and its checks on a headless sway.
+vyk_packages+=(libwayland-dev wayland-protocols libegl-dev pkg-config sway swayidle grim wtype)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }

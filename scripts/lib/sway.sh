@@ -5,15 +5,22 @@
 vyk_sway_user=nobody
 vyk_sway_group=nogroup
 
-# vyk_as_sway_user COMMAND...: runs COMMAND as that user in the sway session's environment
-# (and nothing else of this shell's: add variables with env inside COMMAND). Before the
-# session is up only its runtime folder is set: sway takes an empty SWAYSOCK for its own.
+# vyk_sway_prefix: sets vyk_sway_command to the command that runs what follows it as that user
+# in the sway session's environment, and nothing else of this shell's (add variables with env
+# after it). Every part hands over by exec, so a program started in the background with it
+# has $! for its pid. Before the session is up only its runtime folder is set: sway would take
+# an empty SWAYSOCK for its own.
+vyk_sway_prefix() {
+  vyk_sway_command=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/nonexistent XDG_RUNTIME_DIR="$vyk_sway_runtime")
+  [ -z "${vyk_sway_display:-}" ] || vyk_sway_command+=(WAYLAND_DISPLAY="$vyk_sway_display")
+  [ -z "${vyk_sway_socket:-}" ] || vyk_sway_command+=(SWAYSOCK="$vyk_sway_socket")
+  [ "$(id -u)" -ne 0 ] || vyk_sway_command+=(setpriv "--reuid=$vyk_sway_user" "--regid=$vyk_sway_group" --clear-groups)
+}
+
+# vyk_as_sway_user COMMAND...: runs COMMAND so, in the foreground.
 vyk_as_sway_user() {
-  local as=() session=(XDG_RUNTIME_DIR="$vyk_sway_runtime")
-  [ "$(id -u)" -ne 0 ] || as=(setpriv "--reuid=$vyk_sway_user" "--regid=$vyk_sway_group" --clear-groups)
-  [ -z "${vyk_sway_display:-}" ] || session+=(WAYLAND_DISPLAY="$vyk_sway_display")
-  [ -z "${vyk_sway_socket:-}" ] || session+=(SWAYSOCK="$vyk_sway_socket")
-  env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/nonexistent "${session[@]}" "${as[@]}" "$@"
+  vyk_sway_prefix
+  "${vyk_sway_command[@]}" "$@"
 }
 
 # vyk_start_sway FOLDER COUNT MODE...: starts a headless sway with COUNT outputs, HEADLESS-1 and
@@ -39,7 +46,8 @@ vyk_start_sway() {
     done
   } >"$folder/config"
   vyk_sway_display= vyk_sway_socket=
-  vyk_as_sway_user env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  vyk_sway_prefix
+  "${vyk_sway_command[@]}" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     WLR_HEADLESS_OUTPUTS="$count" sway -c "$folder/config" >"$folder/sway.log" 2>&1 9>&- &
   vyk_sway_pid=$!
   for i in $(seq $((300 * ${VYK_SLOWDOWN:-1}))); do
@@ -56,7 +64,8 @@ vyk_start_sway() {
   return 1
 }
 
-# vyk_stop_sway: ends the sway that vyk_start_sway started, if it still runs, and waits for it.
+# vyk_stop_sway: ends the sway that vyk_start_sway started, if it still runs, and waits for it;
+# its clients then lose their connection.
 vyk_stop_sway() {
   [ -n "${vyk_sway_pid:-}" ] || return 0
   kill "$vyk_sway_pid" 2>/dev/null || true

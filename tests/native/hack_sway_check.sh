@@ -21,9 +21,12 @@ cp "$vyk" "$session/vyk" && chmod 755 "$session/vyk" || exit 1
 mkdir "$session/shots" && chmod 1777 "$session/shots" || exit 1
 hack_pid=
 idle_pid=
+# The hacks swayidle started: found by the path of this run's copy, which no other process has.
+idle_hack_pids() { pgrep -f -- "^$session/vyk --wayland"; }
 cleanup() {
   [ -n "$hack_pid" ] && kill "$hack_pid" 2>/dev/null
   [ -n "$idle_pid" ] && kill "$idle_pid" 2>/dev/null
+  for pid in $(idle_hack_pids); do kill "$pid" 2>/dev/null; done
   vyk_stop_sway
   wait 2>/dev/null
   rm -rf "$session"
@@ -31,7 +34,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Two outputs side by side; the third mode is that of the output created later.
-vyk_start_sway "$session" 2 640x480 800x600 560x420 || { cp "$session/sway.log" "$work/" 2>/dev/null; exit 1; }
+vyk_start_sway "$session" 2 480x360 560x420 400x300 || { cp "$session/sway.log" "$work/" 2>/dev/null; exit 1; }
 
 # wait_until SECONDS COMMAND...: runs COMMAND until it succeeds or SECONDS (times VYK_SLOWDOWN)
 # have passed; then shows what its last run printed.
@@ -83,7 +86,8 @@ tunnel_on() {
 }
 
 start_hack() {
-  vyk_as_sway_user "$session/vyk" "$@" >"$work/hack.log" 2>&1 &
+  vyk_sway_prefix
+  "${vyk_sway_command[@]}" "$session/vyk" "$@" >"$work/hack.log" 2>&1 &
   hack_pid=$!
 }
 hack_ended() { ! kill -0 "$hack_pid" 2>/dev/null; }
@@ -115,38 +119,34 @@ ends_by_signal() {
 
 # With no X display and WAYLAND_DISPLAY set, no option is needed.
 start_hack
-check "without DISPLAY: the tunnel fills HEADLESS-1, 640x480, centred and moving" tunnel_on HEADLESS-1 640x480
-check "without DISPLAY: the tunnel fills HEADLESS-2, 800x600, centred and moving" tunnel_on HEADLESS-2 800x600
+check "without DISPLAY: the tunnel fills HEADLESS-1, 480x360, centred and moving" tunnel_on HEADLESS-1 480x360
+check "without DISPLAY: the tunnel fills HEADLESS-2, 560x420, centred and moving" tunnel_on HEADLESS-2 560x420
 check "without DISPLAY: the hack is a Wayland client of sway, with no X" \
   grep -q '"app_id": "vyk"' <(vyk_as_sway_user swaymsg -t get_tree)
 vyk_as_sway_user swaymsg create_output >/dev/null
-check "an output created while it runs is drawn: HEADLESS-3, 560x420" tunnel_on HEADLESS-3 560x420
+check "an output created while it runs is drawn: HEADLESS-3, 400x300" tunnel_on HEADLESS-3 400x300
 # The rightmost of the first two shrinks, so that no output overlaps another in the layout.
-vyk_as_sway_user swaymsg output HEADLESS-2 mode 720x540 >/dev/null
-check "an output's new mode is drawn at its size: HEADLESS-2, 720x540" tunnel_on HEADLESS-2 720x540
-check "the other outputs are still drawn: HEADLESS-1" tunnel_on HEADLESS-1 640x480
+vyk_as_sway_user swaymsg output HEADLESS-2 mode 512x384 >/dev/null
+check "an output's new mode is drawn at its size: HEADLESS-2, 512x384" tunnel_on HEADLESS-2 512x384
+check "the other outputs are still drawn: HEADLESS-1" tunnel_on HEADLESS-1 480x360
 check "a key ends the hack with exit code 0" key_ends_with_zero
 
 start_hack --wayland --no-logo
-check "--wayland: the tunnel fills HEADLESS-2" tunnel_on HEADLESS-2 720x540
+check "--wayland: the tunnel fills HEADLESS-2" tunnel_on HEADLESS-2 512x384
 check "SIGTERM ends the Wayland hack by SIGTERM" ends_by_signal TERM
 
 # swayidle, as the README and the manual give it, with a timeout of 1 s: the session's idle
-# time starts the hack. It is then found by its path, which no other process has.
-idle_hack_pid() { pgrep -f -- "^$session/vyk --wayland" | head -n 1 | grep .; }
-vyk_as_sway_user swayidle timeout 1 "$session/vyk --wayland" >"$work/swayidle.log" 2>&1 &
+# time starts the hack.
+vyk_sway_prefix
+"${vyk_sway_command[@]}" swayidle timeout 1 "$session/vyk --wayland" >"$work/swayidle.log" 2>&1 &
 idle_pid=$!
-check "swayidle timeout 1 '.../vyk --wayland': the hack starts when the session is idle" wait_until 30 idle_hack_pid
-check "swayidle's hack: the tunnel fills HEADLESS-1" tunnel_on HEADLESS-1 640x480
+check "swayidle timeout 1 '.../vyk --wayland': the hack starts when the session is idle" \
+  wait_until 30 eval '[ -n "$(idle_hack_pids)" ]'
+check "swayidle's hack: the tunnel fills HEADLESS-1" tunnel_on HEADLESS-1 480x360
 kill "$idle_pid" 2>/dev/null
 wait "$idle_pid" 2>/dev/null
 idle_pid=
-hack_pid=$(idle_hack_pid)
-if [ -n "$hack_pid" ]; then
-  kill "$hack_pid"
-  wait_until 10 hack_ended
-  hack_pid=
-fi
+for pid in $(idle_hack_pids); do kill "$pid"; done
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
