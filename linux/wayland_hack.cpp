@@ -243,6 +243,37 @@ const wl_pointer_listener pointerListener = {OnPointerEnter, OnPointerLeave, OnP
                                              OnPointerAxis,  OnPointerFrame, OnAxisSource,    OnAxisStop,
                                              OnAxisDiscrete, OnAxisValue120};
 
+// Release requests came with later versions of the seat; an older seat's devices are only destroyed.
+void DropKeyboard() {
+  if (session.keyboard == nullptr) return;
+  if (wl_keyboard_get_version(session.keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+    wl_keyboard_release(session.keyboard);
+  } else {
+    wl_keyboard_destroy(session.keyboard);
+  }
+  session.keyboard = nullptr;
+}
+void DropPointer() {
+  if (session.pointer == nullptr) return;
+  if (wl_pointer_get_version(session.pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+    wl_pointer_release(session.pointer);
+  } else {
+    wl_pointer_destroy(session.pointer);
+  }
+  session.pointer = nullptr;
+}
+void DropSeat() {
+  DropKeyboard();
+  DropPointer();
+  if (session.seat == nullptr) return;
+  if (wl_seat_get_version(session.seat) >= WL_SEAT_RELEASE_SINCE_VERSION) {
+    wl_seat_release(session.seat);
+  } else {
+    wl_seat_destroy(session.seat);
+  }
+  session.seat = nullptr;
+}
+
 // wl_seat: keyboards and pointers come and go with the devices (a virtual keyboard, a mouse
 // plugged in), so each capability change takes or lets go of ours.
 void OnSeatCapabilities(void*, wl_seat* seat, uint32_t capabilities) {
@@ -251,17 +282,15 @@ void OnSeatCapabilities(void*, wl_seat* seat, uint32_t capabilities) {
   if (hasKeyboard && session.keyboard == nullptr) {
     session.keyboard = wl_seat_get_keyboard(seat);
     wl_keyboard_add_listener(session.keyboard, &keyboardListener, nullptr);
-  } else if (!hasKeyboard && session.keyboard != nullptr) {
-    wl_keyboard_release(session.keyboard);
-    session.keyboard = nullptr;
+  } else if (!hasKeyboard) {
+    DropKeyboard();
   }
   if (hasPointer && session.pointer == nullptr) {
     session.pointer = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(session.pointer, &pointerListener, nullptr);
     ForgetPointerOrigin();
-  } else if (!hasPointer && session.pointer != nullptr) {
-    wl_pointer_release(session.pointer);
-    session.pointer = nullptr;
+  } else if (!hasPointer) {
+    DropPointer();
   }
 }
 void OnSeatName(void*, wl_seat*, const char*) {}
@@ -301,14 +330,7 @@ void OnGlobalRemove(void*, wl_registry*, uint32_t name) {
       ForgetPointerOrigin();
     }
   }
-  if (session.seat != nullptr && session.seatName == name) {
-    if (session.keyboard != nullptr) wl_keyboard_release(session.keyboard);
-    if (session.pointer != nullptr) wl_pointer_release(session.pointer);
-    wl_seat_release(session.seat);
-    session.keyboard = nullptr;
-    session.pointer = nullptr;
-    session.seat = nullptr;
-  }
+  if (session.seat != nullptr && session.seatName == name) DropSeat();
 }
 const wl_registry_listener registryListener = {OnGlobal, OnGlobalRemove};
 
@@ -414,9 +436,7 @@ void CloseWayland() {
     eglDestroyContext(session.eglDisplay, session.eglContext);
   }
   if (session.eglDisplay != EGL_NO_DISPLAY) eglTerminate(session.eglDisplay);
-  if (session.keyboard != nullptr) wl_keyboard_release(session.keyboard);
-  if (session.pointer != nullptr) wl_pointer_release(session.pointer);
-  if (session.seat != nullptr) wl_seat_release(session.seat);
+  DropSeat();
   if (session.wmBase != nullptr) xdg_wm_base_destroy(session.wmBase);
   if (session.compositor != nullptr) wl_compositor_destroy(session.compositor);
   if (session.registry != nullptr) wl_registry_destroy(session.registry);
