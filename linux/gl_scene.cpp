@@ -8,7 +8,6 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glx.h>
 #include <stddef.h>
 #include <stdio.h>
 #include <string.h>
@@ -39,7 +38,8 @@ bool HasExtension(const char* name) {
 
 // The name under which the context offers glProvokingVertex: core from OpenGL 3.2, otherwise
 // an extension; null when it has none. An address proves nothing, as glXGetProcAddressARB
-// hands out an entry for any name, so the context's version and extensions are asked.
+// and eglGetProcAddress hand out an entry for any name, so the context's version and
+// extensions are asked.
 const char* ProvokingVertexEntry() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   int major = 0;
@@ -62,7 +62,7 @@ void DrawStrip(const TLVertex* vertices, GLsizei count) {
 
 }  // namespace
 
-int SetUpGlScene(int32_t linear) {
+int SetUpGlScene(int32_t linear, GlEntryLookup lookup) {
   if (!HasExtension("GL_ARB_vertex_array_bgra") && !HasExtension("GL_EXT_vertex_array_bgra")) {
     fprintf(stderr, "vyk: OpenGL lacks BGRA vertex colours\n");
     return 0;
@@ -73,8 +73,7 @@ int SetUpGlScene(int32_t linear) {
     fprintf(stderr, "vyk: OpenGL lacks glProvokingVertex\n");
     return 0;
   }
-  PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(
-      glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(entry)));
+  PFNGLPROVOKINGVERTEXPROC provokingVertex = reinterpret_cast<PFNGLPROVOKINGVERTEXPROC>(lookup(entry));
   provokingVertex(GL_FIRST_VERTEX_CONVENTION);
 
   if (!DecodeArtwork(artworkTexels)) {

@@ -1,7 +1,8 @@
-// The native XScreenSaver hack: its options, its window and the OpenGL drawing of the title sequence.
+// The native hack: its options, its X window or Wayland outputs, and the OpenGL drawing of the title sequence.
 #ifndef VYK_LINUX_HACK_H
 #define VYK_LINUX_HACK_H
 
+#include <signal.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -13,6 +14,7 @@ enum HackTarget {
   targetRoot = 1,      // --root: XSCREENSAVER_WINDOW when set, otherwise the root window
   targetOwnWindow = 2, // --window: a top-level window of its own
   targetWindowId = 3,  // --window-id ID: the given window
+  targetWayland = 4,   // --wayland: a Wayland client, full screen on every output; no X display
 };
 
 // The command line, read once at start; the defaults are the Windows saver's. Besides its
@@ -36,6 +38,10 @@ constexpr int32_t longestDelayUs = 1000000;
 
 // Fills HackOptions from argv; returns 1 when every argument was understood, 0 otherwise.
 int ParseHackOptions(int argc, char** argv);
+// Non-zero when the run is a Wayland client: --wayland was the last target given, or no target
+// nor --display was given and the environment names a Wayland display (waylandDisplay, the
+// value of WAYLAND_DISPLAY) but no X display (xDisplay, DISPLAY's); null stands for unset.
+int WantsWayland(const char* xDisplay, const char* waylandDisplay);
 // The one-line usage message, without its line end.
 const char* HackUsage();
 // Frame period in milliseconds for a redraw speed, as the Windows saver's timer.
@@ -65,13 +71,38 @@ void DrawFpsOverlay(int32_t width, int32_t height);
 // black texels get alpha 0, all others 255. Returns 1 on success, 0 for a malformed bitmap.
 int DecodeArtwork(uint8_t* rgba);
 
-// OpenGL scene: needs a current context. Returns 1 when the context can draw the scene.
-int SetUpGlScene(int32_t linear);
+// An OpenGL entry point by name, as glXGetProcAddressARB or eglGetProcAddress finds it.
+typedef void (*GlEntry)();
+typedef GlEntry (*GlEntryLookup)(const char* name);
+
+// OpenGL scene: needs a current context. Returns 1 when the context can draw the scene;
+// lookup finds the entry points that depend on the context's version.
+int SetUpGlScene(int32_t linear, GlEntryLookup lookup);
 // Sets the pixel-space projection for a drawable of the given size.
 void ResizeGlScene(int32_t width, int32_t height);
 // Draws the eight strips (the logo only when logos is non-zero) of the current animation frame.
 void DrawGlScene(SceneGeometry& scene, int32_t logos);
 // Drops the texture; the context stays current.
 void TearDownGlScene();
+
+// The run's stop signal, SIGTERM or SIGINT once its handler saw it; 0 before.
+extern volatile sig_atomic_t StopSignal;
+// Microseconds of the monotonic clock.
+uint64_t MonotonicUs();
+// Holds SIGTERM and SIGINT back from now on and gives the mask to wait under, with both open:
+// a wait under it (pselect, ppoll) is the only place a stop signal arrives, so none is lost
+// between a check of StopSignal and the wait. Both are opened even when the hack was started
+// with them blocked, as a parent's mask is inherited: otherwise the wait would never wake for them.
+void HoldStopSignals(sigset_t* waitMask);
+
+// Largest pointer travel (|dx| + |dy|, surface units: pixels at 96 DPI) that does not end the
+// Wayland run, as the Windows saver's cursor travel at 96 DPI.
+constexpr double pointerTravelLimit = 4.0;
+// Non-zero when the pointer went from one surface position to the other beyond pointerTravelLimit.
+int PointerTravelEnds(double fromX, double fromY, double toX, double toY);
+// The Wayland client: one full-screen surface on every output, followed as outputs come, go
+// and change; returns the exit code, 0 for a key, a button, a travel or a surface closed.
+// Returns at once with StopSignal set when a stop signal came.
+int RunWaylandHack();
 
 #endif

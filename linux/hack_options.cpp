@@ -1,4 +1,4 @@
-// Command line of the native hack: XScreenSaver's standard hack options and the saver's three settings.
+// Command line of the native hack: XScreenSaver's standard hack options, --wayland and the saver's three settings.
 #include "linux/hack.h"
 
 #include <errno.h>
@@ -65,9 +65,17 @@ int ParseWindowId(const char* text, unsigned long* result) {
 }  // namespace
 
 const char* HackUsage() {
-  return "usage: vyk [--root | --window | --window-id ID] [--speed 1..10] [--delay USEC] [--fps | --no-fps] "
+  return "usage: vyk [--root | --window | --window-id ID | --wayland] [--speed 1..10] [--delay USEC] [--fps | --no-fps] "
          "[--logo | --no-logo] [--linear | --no-linear] [--display NAME] [--visual NAME] "
          "[--install | --noinstall] [--mono] [--help]";
+}
+
+int WantsWayland(const char* xDisplay, const char* waylandDisplay) {
+  if (HackOptions.target == targetWayland) return 1;
+  if (HackOptions.target != targetDefault || HackOptions.displayName != nullptr) return 0;
+  const bool hasX = xDisplay != nullptr && *xDisplay != '\0';
+  const bool hasWayland = waylandDisplay != nullptr && *waylandDisplay != '\0';
+  return (hasWayland && !hasX) ? 1 : 0;
 }
 
 uint32_t FramePeriodMs(int32_t redrawSpeed) {
@@ -98,6 +106,8 @@ int ParseHackOptions(int argc, char** argv) {
       HackOptions.target = targetRoot;
     } else if (strcmp(name, "window") == 0) {
       HackOptions.target = targetOwnWindow;
+    } else if (strcmp(name, "wayland") == 0) {
+      HackOptions.target = targetWayland;
     } else if (strcmp(name, "window-id") == 0) {
       if (i + 1 >= argc || !ParseWindowId(argv[++i], &HackOptions.windowId)) return 0;
       HackOptions.target = targetWindowId;

@@ -1,5 +1,8 @@
 // Entry of the native hack: picks the X window, drives one animated frame per period, ends on a signal.
 //
+// With --wayland, or a Wayland display and no X display in the environment, the run is a
+// Wayland client instead (wayland_hack.cpp) and nothing here touches X.
+//
 // An XScreenSaver hack lives in a window it is given (--root, --window-id or the
 // XSCREENSAVER_WINDOW environment variable) or in one of its own (--window). It follows
 // the window's size and ends with exit code 0 when the window goes away or its window
@@ -39,10 +42,11 @@ HackWindowRecord hackWindow = {nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0}
 
 SceneGeometry hackScene;  // the picture drawn into hackWindow, rebuilt at its size
 
-volatile sig_atomic_t stopSignal = 0;  // SIGTERM or SIGINT once received; 0 before
-bool windowGone = false;               // set when the window was destroyed or became unusable
+bool windowGone = false;  // set when the window was destroyed or became unusable
 
-void OnStopSignal(int signalNumber) { stopSignal = signalNumber; }
+void OnStopSignal(int signalNumber) { StopSignal = signalNumber; }
+
+GlEntry GlxEntry(const char* name) { return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)); }
 
 // A window destroyed under us turns later requests into BadWindow or BadDrawable
 // errors; they end the run instead of the program.
@@ -51,12 +55,6 @@ int OnXError(Display*, XErrorEvent* error) {
     windowGone = true;
   }
   return 0;
-}
-
-uint64_t NowUs() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint64_t>(now.tv_sec) * 1000000u + static_cast<uint64_t>(now.tv_nsec) / 1000u;
 }
 
 Window ParseEnvironmentWindow() {
@@ -216,7 +214,7 @@ bool HandleEvents() {
 // Sleeps until the deadline, an X event or a stop signal, whichever comes first. A deadline
 // already passed still polls once: a pending stop signal is taken only inside pselect.
 void WaitUntil(uint64_t deadline, const sigset_t* waitMask) {
-  const uint64_t now = NowUs();
+  const uint64_t now = MonotonicUs();
   const uint64_t remaining = now >= deadline ? 0 : deadline - now;
   timespec timeout;
   timeout.tv_sec = static_cast<time_t>(remaining / 1000000u);
@@ -229,30 +227,21 @@ void WaitUntil(uint64_t deadline, const sigset_t* waitMask) {
 }
 
 void RunFrames() {
-  // The stop signals are held back except inside pselect, so none is lost between the
-  // check of stopSignal and the wait. The wait opens them even when the hack was started
-  // with them blocked, as a parent's mask is inherited: otherwise it would never wake for them.
-  sigset_t stopSignals;
   sigset_t waitMask;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-  sigdelset(&waitMask, SIGTERM);
-  sigdelset(&waitMask, SIGINT);
+  HoldStopSignals(&waitMask);
 
   const uint64_t period = FramePeriodUs(HackOptions.redrawSpeed, HackOptions.delayUs);
   BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
   ResizeGlScene(hackWindow.width, hackWindow.height);
   ResetFpsOverlay();
-  uint64_t nextFrame = NowUs();
-  while (stopSignal == 0 && !windowGone) {
+  uint64_t nextFrame = MonotonicUs();
+  while (StopSignal == 0 && !windowGone) {
     if (HandleEvents()) {
       BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
       ResizeGlScene(hackWindow.width, hackWindow.height);
     }
     if (windowGone) break;
-    const uint64_t now = NowUs();
+    const uint64_t now = MonotonicUs();
     if (now >= nextFrame) {
       AnimateFrame(hackScene, hackWindow.width, hackWindow.height);
       DrawGlScene(hackScene, HackOptions.logos);
@@ -263,7 +252,7 @@ void RunFrames() {
         glFlush();
       }
       XSync(hackWindow.display, False);
-      CountOverlayFrame(NowUs());
+      CountOverlayFrame(MonotonicUs());
       nextFrame += period;
       if (nextFrame <= now) nextFrame = now + period;
     }
@@ -299,10 +288,15 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &stop, nullptr);
   sigaction(SIGINT, &stop, nullptr);
 
-  animation.animationSeed = static_cast<uint32_t>(NowUs() / 1000u);
-  const bool started = OpenHackWindow() && SetUpGlScene(HackOptions.linear);
+  animation.animationSeed = static_cast<uint32_t>(MonotonicUs() / 1000u);
+  if (WantsWayland(getenv("DISPLAY"), getenv("WAYLAND_DISPLAY"))) {
+    const int status = RunWaylandHack();
+    if (StopSignal != 0) return EndBySignal(StopSignal);
+    return status;
+  }
+  const bool started = OpenHackWindow() && SetUpGlScene(HackOptions.linear, GlxEntry);
   if (started) RunFrames();
   CloseHackWindow();
-  if (stopSignal != 0) return EndBySignal(stopSignal);
+  if (StopSignal != 0) return EndBySignal(StopSignal);
   return started ? 0 : 1;
 }

@@ -9,6 +9,8 @@ vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 ming
   xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   mate-screensaver xsecurelock dbus-daemon dbus-bin libglib2.0-bin python3-gi gir1.2-matemenu-2.0)
+# The hack's Wayland client (EGL, wayland-scanner and xdg-shell) and its checks on a headless sway.
+vyk_packages+=(libwayland-dev wayland-protocols libegl-dev pkg-config sway swayidle grim wtype)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }

@@ -70,6 +70,10 @@ TEST(HackOptions, CommandLines) {
       {{"-display"}, 0, 0, 0, 0, targetDefault, 0},
       {{"-visual"}, 0, 0, 0, 0, targetDefault, 0},
       {{"--frames"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"--wayland"}, 1, 1, 1, 1, targetWayland, 0},
+      {{"-wayland", "--speed", "4", "--fps"}, 1, 4, 1, 1, targetWayland, 0, 1},
+      {{"--wayland", "--root"}, 1, 1, 1, 1, targetRoot, 0},
+      {{"--window", "--wayland"}, 1, 1, 1, 1, targetWayland, 0},
   };
   for (const CommandLineCase& c : cases) {
     std::string line;
@@ -85,6 +89,51 @@ TEST(HackOptions, CommandLines) {
     EXPECT_EQ(HackOptions.delayUs, c.delayUs) << line;
     EXPECT_STREQ(HackOptions.displayName, c.displayName) << line;
     EXPECT_EQ(HackOptions.helpWanted, c.helpWanted) << line;
+  }
+}
+
+// Wayland when asked, or when the environment names a Wayland display and no X display and the
+// command line names no X target; an X display or an X target keeps the X run.
+TEST(HackOptions, WaylandWhenAskedOrWhenThereIsNoXDisplay) {
+  static const struct {
+    std::vector<const char*> arguments;
+    const char* xDisplay;        // DISPLAY; null when unset
+    const char* waylandDisplay;  // WAYLAND_DISPLAY; null when unset
+    int wayland;
+  } cases[] = {
+      {{}, nullptr, "wayland-1", 1},
+      {{}, "", "wayland-1", 1},
+      {{"--speed", "2"}, nullptr, "wayland-0", 1},
+      {{}, ":0", "wayland-1", 0},
+      {{}, nullptr, nullptr, 0},
+      {{}, nullptr, "", 0},
+      {{"--wayland"}, ":0", nullptr, 1},
+      {{"--wayland"}, nullptr, nullptr, 1},
+      {{"--root"}, nullptr, "wayland-1", 0},
+      {{"--window"}, nullptr, "wayland-1", 0},
+      {{"--window-id", "0x400001"}, nullptr, "wayland-1", 0},
+      {{"--display", ":3"}, nullptr, "wayland-1", 0},
+  };
+  for (const auto& c : cases) {
+    std::string line;
+    for (const char* argument : c.arguments) line += std::string(" ") + argument;
+    ASSERT_EQ(Parse(c.arguments), 1) << line;
+    EXPECT_EQ(WantsWayland(c.xDisplay, c.waylandDisplay), c.wayland)
+        << line << " DISPLAY=" << (c.xDisplay ? c.xDisplay : "(unset)")
+        << " WAYLAND_DISPLAY=" << (c.waylandDisplay ? c.waylandDisplay : "(unset)");
+  }
+}
+
+// The pointer ends the Wayland run once it has gone more than 4 units, |dx| + |dy|, from where it entered.
+TEST(WaylandInput, PointerTravelBeyondFourUnitsEnds) {
+  static const struct {
+    double fromX, fromY, toX, toY;
+    int ends;
+  } cases[] = {{100, 100, 100, 100, 0}, {100, 100, 104, 100, 0}, {100, 100, 104.5, 100, 1}, {100, 100, 98, 102, 0},
+               {100, 100, 97, 102, 1},  {100, 100, 100, 95, 1},   {0.5, 0.5, 2.5, 2.75, 1},   {10, 10, 8, 12, 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(PointerTravelEnds(c.fromX, c.fromY, c.toX, c.toY), c.ends)
+        << c.fromX << "," << c.fromY << " to " << c.toX << "," << c.toY;
   }
 }
 

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The native hack as a Wayland client with no X server, on a headless sway of two outputs run as
+# an ordinary user: the tunnel full screen and centred on each output, on an output created
+# while it runs and on one whose mode changes; a key ends it with 0 and SIGTERM by SIGTERM; and
+# swayidle starts it by the README's line.
+# Usage: hack_sway_check.sh VYK PICTURE_PY WORKDIR
+vyk=$1 picture_py=$2 work=$3
+rm -rf "$work" && mkdir -p "$work" || exit 1
+failures=0
+
+source "$(dirname "$0")/checks.sh"
+# The screenshot measures the Windows saver's end-to-end suite uses too; PICTURE_PY is theirs.
+source "$(dirname "$picture_py")/picture_checks.sh"
+source "$(dirname "$0")/../../scripts/lib/sway.sh"
+
+# sway's user must reach the hack, the session and the screenshots, and the build folder may
+# lie where that user cannot go: they get a folder of their own.
+session=$(mktemp -d /tmp/vyk-sway.XXXXXX) || exit 1
+chmod 755 "$session"
+cp "$vyk" "$session/vyk" && chmod 755 "$session/vyk" || exit 1
+mkdir "$session/shots" && chmod 1777 "$session/shots" || exit 1
+hack_pid=
+idle_pid=
+# The hacks swayidle started: found by the path of this run's copy, which no other process has.
+idle_hack_pids() { pgrep -f -- "^$session/vyk --wayland"; }
+cleanup() {
+  [ -n "$hack_pid" ] && kill "$hack_pid" 2>/dev/null
+  [ -n "$idle_pid" ] && kill "$idle_pid" 2>/dev/null
+  for pid in $(idle_hack_pids); do kill "$pid" 2>/dev/null; done
+  vyk_stop_sway
+  wait 2>/dev/null
+  rm -rf "$session"
+}
+trap cleanup EXIT
+
+# Two outputs side by side; the third mode is that of the output created later.
+vyk_start_sway "$session" 2 480x360 560x420 400x300 || { cp "$session/sway.log" "$work/" 2>/dev/null; exit 1; }
+
+# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds or SECONDS (times VYK_SLOWDOWN)
+# have passed; then shows what its last run printed.
+wait_until() {
+  local deadline=$((SECONDS + $1 * ${VYK_SLOWDOWN:-1})) out
+  shift
+  until out=$("$@" 2>&1); do
+    [ "$SECONDS" -lt "$deadline" ] || { echo "$out"; return 1; }
+    sleep 0.2
+  done
+}
+
+# grab OUTPUT FILE: a screenshot of that output alone, as PPM.
+grab() {
+  vyk_as_sway_user grim -t ppm -o "$1" "$session/shots/$1.ppm" && mv -f "$session/shots/$1.ppm" "$2"
+}
+# sway's own background, a plain grey that an output shows where no surface covers it: the
+# tunnel has next to none of it (about 0.2 % of its pixels come within 8 of it; 1 % passes).
+no_background() {
+  local pixels grey
+  pixels=$(identify -format '%[fx:w*h]' "$1") || return 1
+  grey=$(picture colour "$1" 3f3f3f) || return 1
+  at_most "$grey" $((pixels / 100)) || { echo "(sway's grey background shows)"; return 1; }
+}
+# centred_on OUTPUT WxH: a screenshot of OUTPUT is WxH and shows the tunnel covering it, centred:
+# mirror-symmetric about its vertical centre line, and its centre column (at least 60 %)
+# mirrored about the horizontal one.
+centred_on() {
+  local size
+  grab "$1" "$work/$1.ppm" || return 1
+  size=$(identify -format %wx%h "$work/$1.ppm") || return 1
+  [ "$size" = "$2" ] || { echo "$1 is $size, not $2"; return 1; }
+  no_background "$work/$1.ppm" || return 1
+  at_least "$(picture covered "$work/$1.ppm")" 0.95 || { echo "(covered, $1)"; return 1; }
+  mirrored "$work/$1.ppm" || { echo "(mirror, $1)"; return 1; }
+  at_least "$(picture column "$work/$1.ppm")" 0.6 || { echo "(centre column, $1)"; return 1; }
+}
+# moved_on OUTPUT: a later screenshot differs from centred_on's in at least 20 % of the tunnel.
+moved_on() {
+  grab "$1" "$work/$1-later.ppm" || return 1
+  no_background "$work/$1-later.ppm" || return 1
+  at_least "$(picture changed "$work/$1.ppm" "$work/$1-later.ppm")" 0.2
+}
+# tunnel_on OUTPUT WxH: within 30 s the tunnel is on OUTPUT, centred at that size, and within
+# 10 s more it has moved.
+tunnel_on() {
+  wait_until 30 centred_on "$1" "$2" || return 1
+  wait_until 10 moved_on "$1" || { echo "(moved share, $1)"; return 1; }
+}
+
+start_hack() {
+  vyk_sway_prefix
+  "${vyk_sway_command[@]}" "$session/vyk" "$@" >"$work/hack.log" 2>&1 &
+  hack_pid=$!
+}
+hack_ended() { ! kill -0 "$hack_pid" 2>/dev/null; }
+# ended_with STATUS: the hack has ended with that shell status.
+ended_with() {
+  local status
+  wait "$hack_pid"
+  status=$?
+  hack_pid=
+  [ "$status" -eq "$1" ] || { echo "status $status, not $1; $(cat "$work/hack.log")"; return 1; }
+}
+# A key typed on a virtual keyboard that lives 1 s before it (so the hack has taken the
+# seat's new keyboard), typed again every try until the hack ends within 30 s.
+key_ends_with_zero() {
+  local deadline=$((SECONDS + 30 * ${VYK_SLOWDOWN:-1}))
+  until hack_ended; do
+    [ "$SECONDS" -lt "$deadline" ] || { echo "still running 30 s after the first key"; return 1; }
+    vyk_as_sway_user wtype -s 1000 -k space
+    wait_until 2 hack_ended
+  done
+  ended_with 0
+}
+# The hack ends by signal $1 (its shell status 128 + the number) within 10 s of it.
+ends_by_signal() {
+  kill "-$1" "$hack_pid"
+  wait_until 10 hack_ended || { echo "still running 10 s after SIG$1"; return 1; }
+  ended_with $((128 + $(kill -l "$1")))
+}
+
+# With no X display and WAYLAND_DISPLAY set, no option is needed.
+start_hack
+check "without DISPLAY: the tunnel fills HEADLESS-1, 480x360, centred and moving" tunnel_on HEADLESS-1 480x360
+check "without DISPLAY: the tunnel fills HEADLESS-2, 560x420, centred and moving" tunnel_on HEADLESS-2 560x420
+check "without DISPLAY: the hack is a Wayland client of sway, with no X" \
+  grep -q '"app_id": "vyk"' <(vyk_as_sway_user swaymsg -t get_tree)
+vyk_as_sway_user swaymsg create_output >/dev/null
+check "an output created while it runs is drawn: HEADLESS-3, 400x300" tunnel_on HEADLESS-3 400x300
+# The rightmost of the first two shrinks, so that no output overlaps another in the layout.
+vyk_as_sway_user swaymsg output HEADLESS-2 mode 512x384 >/dev/null
+check "an output's new mode is drawn at its size: HEADLESS-2, 512x384" tunnel_on HEADLESS-2 512x384
+check "the other outputs are still drawn: HEADLESS-1" tunnel_on HEADLESS-1 480x360
+check "a key ends the hack with exit code 0" key_ends_with_zero
+
+start_hack --wayland --no-logo
+check "--wayland: the tunnel fills HEADLESS-2" tunnel_on HEADLESS-2 512x384
+check "SIGTERM ends the Wayland hack by SIGTERM" ends_by_signal TERM
+
+# swayidle, as the README and the manual give it, with a timeout of 1 s: the session's idle
+# time starts the hack.
+vyk_sway_prefix
+"${vyk_sway_command[@]}" swayidle timeout 1 "$session/vyk --wayland" >"$work/swayidle.log" 2>&1 &
+idle_pid=$!
+check "swayidle timeout 1 '.../vyk --wayland': the hack starts when the session is idle" \
+  wait_until 30 eval '[ -n "$(idle_hack_pids)" ]'
+check "swayidle's hack: the tunnel fills HEADLESS-1" tunnel_on HEADLESS-1 480x360
+kill "$idle_pid" 2>/dev/null
+wait "$idle_pid" 2>/dev/null
+idle_pid=
+for pid in $(idle_hack_pids); do kill "$pid"; done
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
