@@ -106,9 +106,15 @@ class BringUp : public ::testing::Test {
       EXPECT_EQ(LogFileBytes(message), LogFileText());
     }
   }
-  // The log holds bringUp's steps and then the scene state, whose own steps the scene state
-  // tests check: it opens with the render states and ends with the scene that applies them.
-  void ExpectBringUpThenSceneState(const std::vector<std::string>& bringUp) {
+  // The log holds the bring-up's steps, with the given surfaces, and then the scene state,
+  // whose own steps the scene state tests check: it opens with the render states and ends
+  // with the scene that applies them.
+  template <size_t N>
+  void ExpectBringUpThenSceneState(const char* const (&surfaces)[N]) {
+    std::vector<std::string> bringUp;
+    Append(bringUp, directDrawOpened);
+    Append(bringUp, surfaces);
+    Append(bringUp, clipperDeviceAndViewport);
     const std::vector<std::string>& log = fake::Log();
     ASSERT_GT(log.size(), bringUp.size());
     EXPECT_THAT(std::vector<std::string>(log.begin(), log.begin() + bringUp.size()), ElementsAreArray(bringUp));
@@ -136,11 +142,7 @@ TEST(DeviceStateRecord, StartsEmptyWithFullScreenAndLinearModulatedTexture) {
 
 TEST_F(BringUp, FullScreenMakesTheFlippingChainDeviceAndViewportInOrder) {
   BringUpExpecting(1, 2, "");
-  std::vector<std::string> expected;
-  Append(expected, directDrawOpened);
-  Append(expected, fullScreenSurfaces);
-  Append(expected, clipperDeviceAndViewport);
-  ExpectBringUpThenSceneState(expected);
+  ExpectBringUpThenSceneState(fullScreenSurfaces);
 
   EXPECT_EQ(1, DeviceState.fullScreen);
   EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), DeviceState.textureFilter);
@@ -169,11 +171,7 @@ TEST_F(BringUp, FullScreenMakesTheFlippingChainDeviceAndViewportInOrder) {
 TEST_F(BringUp, RefusedExclusiveLevelFallsBackToWindowedSurfacesWithoutALogLine) {
   fake::FailCall("SetCooperativeLevel(wnd,0x13)", 0, DDERR_EXCLUSIVEMODEALREADYSET);
   BringUpExpecting(1, 2, "");
-  std::vector<std::string> expected;
-  Append(expected, directDrawOpened);
-  Append(expected, windowedSurfaces);
-  Append(expected, clipperDeviceAndViewport);
-  ExpectBringUpThenSceneState(expected);
+  ExpectBringUpThenSceneState(windowedSurfaces);
 
   EXPECT_EQ(0, DeviceState.fullScreen);
   EXPECT_EQ(640, DeviceState.renderWidth);

@@ -45,7 +45,7 @@ def check(root):
 
 
 def self_test():
-    """The check passes on one reader and fails on a second one and on none."""
+    """The check's own problems: it must pass on one reader and fail on a second one and on none."""
     with tempfile.TemporaryDirectory() as root:
         for folder in PRODUCT:
             os.makedirs(os.path.join(root, folder))
@@ -59,21 +59,11 @@ def self_test():
             second.write("if (!platform.GetVersionExA(&version)) return 0;\n")
         two = check(root)
     if one or not none or not two:
-        print(f"self-test failed: one reader gave {one}, none gave {none}, two gave {two}")
-        return 1
-    print("self-test passed")
-    return 0
-
-
-def main():
-    if self_test():
-        return 1
-    problems = check(sys.argv[1])
-    for line in problems:
-        print(line)
-    print(f"{len(problems)} problem(s): the system version is read in {READER} alone")
-    return 1 if problems else 0
+        return [f"self-test failed: one reader gave {one}, none gave {none}, two gave {two}"]
+    return []
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    found = self_test() or check(sys.argv[1])
+    print("\n".join(found) or f"self-test passed; the system version is read in {READER} alone")
+    sys.exit(1 if found else 0)
