@@ -56,7 +56,7 @@ int SetCooperativeLevel(DeviceStateRecord& record, HWND window) {
 // The flipping chain: front buffer and its one back buffer, which the device renders into.
 // Only the last attempt's failure is logged, with its own result.
 int CreateFlippingSurfaces(DeviceStateRecord& record, HWND window, DDSURFACEDESC& desc) {
-  const int surfaceAttempts = FullScreenSurfaceAttempts(probedSystem);
+  const int surfaceAttempts = FullScreenSurfaceAttempts(CurrentSystem());
   HRESULT result = DD_OK;
   for (int attempt = 0; attempt < surfaceAttempts; ++attempt) {
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
@@ -165,7 +165,7 @@ int CreateDevice(DeviceStateRecord& record) {
   // A refused HAL that still handed back a device must not be lost under the software device.
   ReleaseField(record.device);
   record.textureFilter = D3DFILTER_NEAREST;
-  HRESULT software = record.direct3D2->CreateDevice(SoftwareDevice(probedSystem), record.renderSurface, &record.device);
+  HRESULT software = record.direct3D2->CreateDevice(SoftwareDevice(CurrentSystem()), record.renderSurface, &record.device);
   if (software != D3D_OK) {
     LogError("Create Render device error \n%s.", ResultText(software));
     return 0;

@@ -4,19 +4,11 @@
 
 #include <windows.h>
 #include "display/device_state.h"
+#include "platform/system_version.h"
 
-// DirectX version word: high byte major version, low byte step (0x500 is DirectX 5).
-// Also records the system version it reads in probedSystem.
+// DirectX version word: high byte major version, low byte step (0x500 is DirectX 5),
+// decided from the system version (CurrentSystem) and, where that is not enough, by probing.
 DWORD ProbeDirectXVersion();
-
-// The system version as the last ProbeDirectXVersion read it through the platform seam;
-// all zero before any probe and when the version could not be read. Shared by every display.
-struct SystemVersion {
-  DWORD platformId;  // VER_PLATFORM_WIN32_NT or VER_PLATFORM_WIN32_WINDOWS; written by ProbeDirectXVersion
-  DWORD major;       // major version: 4 for the Windows 95 family and NT 4, 10 for Windows 10 and 11
-  DWORD minor;       // minor version: 2 for Windows 8 (6.2), 10 for Windows 98 (4.10)
-};
-extern SystemVersion probedSystem;
 
 // The software device made where the HAL is off or refused: the Ramp device, or from
 // Windows 10 on the RGB device, since Ramp has drawn wrongly there since version 1803.

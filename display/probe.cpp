@@ -3,8 +3,7 @@
 
 #include "display/display.h"
 #include "platform/platform.h"
-
-static_assert(sizeof(OSVERSIONINFOA) == 148, "version record");
+#include "platform/system_version.h"
 
 namespace {
 
@@ -122,19 +121,13 @@ DWORD ProbeWin95() {
 }  // namespace
 
 DWORD ProbeDirectXVersion() {
-  OSVERSIONINFOA os;
-  memset(&os, 0, sizeof(os));
-  os.dwOSVersionInfoSize = sizeof(os);
-  probedSystem = SystemVersion{0, 0, 0};
-  if (!platform.GetVersionExA(&os)) return noDirectX;
-  // Kept for the bring-up's device and mode rules, which decide from the version probed last.
-  probedSystem = SystemVersion{os.dwPlatformId, os.dwMajorVersion, os.dwMinorVersion};
-
-  if (os.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-    if (os.dwMajorVersion < 4) return noDirectX;
-    if (os.dwMajorVersion > 4) return fromVersionAlone;
+  const SystemVersion& system = CurrentSystem();
+  if (!system.known) return noDirectX;
+  if (system.platformId == VER_PLATFORM_WIN32_NT) {
+    if (system.major < 4) return noDirectX;
+    if (system.major > 4) return fromVersionAlone;
     return ProbeNt4();
   }
-  if ((os.dwBuildNumber & 0xFFFF) > lastBuildToProbe) return fromVersionAlone;
+  if ((system.build & 0xFFFF) > lastBuildToProbe) return fromVersionAlone;
   return ProbeWin95();
 }

@@ -1,8 +1,6 @@
 // What today's Windows offers the display: the software device and the full-screen mode attempts, by system version.
 #include "display/display.h"
 
-SystemVersion probedSystem = {0, 0, 0};
-
 // Windows 10 reports 10.0 to this program only because its manifest names Windows 10
 // among the supported systems; without that it would be told 6.2.
 const GUID& SoftwareDevice(const SystemVersion& system) {

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "animation/animation.h"
+#include "settings/frame_period.h"
 
 // Where the hack draws.
 enum HackTarget {
@@ -32,8 +33,6 @@ struct HackOptionsRecord {
 };
 extern HackOptionsRecord HackOptions;
 
-constexpr int32_t fastestSpeed = 1;
-constexpr int32_t slowestSpeed = 10;
 constexpr int32_t longestDelayUs = 1000000;
 
 // Fills HackOptions from argv; returns 1 when every argument was understood, 0 otherwise.
@@ -44,10 +43,9 @@ int ParseHackOptions(int argc, char** argv);
 int WantsWayland(const char* xDisplay, const char* waylandDisplay);
 // The one-line usage message, without its line end.
 const char* HackUsage();
-// Frame period in milliseconds for a redraw speed, as the Windows saver's timer.
-uint32_t FramePeriodMs(int32_t redrawSpeed);
-// Frame period in microseconds: without --delay the Windows saver's timer; with it, the
-// redraw speed counts delays, so --speed 3 --delay 20000 draws a frame every 60 ms.
+// Frame period in microseconds of a redraw speed from fastestSpeed to slowestSpeed (the
+// options admit no other): without --delay the Windows saver's timer (FramePeriodMs); with
+// it, the redraw speed counts delays, so --speed 3 --delay 20000 draws a frame every 60 ms.
 uint64_t FramePeriodUs(int32_t redrawSpeed, int32_t delayUs);
 
 // The frame rate as the overlay shows it, measured over whole seconds of presented frames.

@@ -9,8 +9,6 @@ HackOptionsRecord HackOptions = {1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0};
 
 namespace {
 
-constexpr double millisecondsPerSpeedStep = 14.2857;
-
 // The flag options: each sets one field to one value. Both one and two leading dashes
 // are taken, as XScreenSaver's own hacks take them.
 struct FlagOption {
@@ -78,14 +76,8 @@ int WantsWayland(const char* xDisplay, const char* waylandDisplay) {
   return (hasWayland && !hasX) ? 1 : 0;
 }
 
-uint32_t FramePeriodMs(int32_t redrawSpeed) {
-  if (redrawSpeed < fastestSpeed || redrawSpeed > slowestSpeed) redrawSpeed = fastestSpeed;
-  return static_cast<uint32_t>(static_cast<double>(redrawSpeed) * millisecondsPerSpeedStep);
-}
-
 uint64_t FramePeriodUs(int32_t redrawSpeed, int32_t delayUs) {
   if (delayUs < 0 || delayUs > longestDelayUs) return uint64_t{FramePeriodMs(redrawSpeed)} * 1000u;
-  if (redrawSpeed < fastestSpeed || redrawSpeed > slowestSpeed) redrawSpeed = fastestSpeed;
   return static_cast<uint64_t>(redrawSpeed) * static_cast<uint64_t>(delayUs);
 }
 

@@ -1,6 +1,8 @@
 // The platform seam's real defaults, and DirectDrawCreate looked up at run time.
 #include "platform/platform.h"
 
+#include "platform/system_version.h"
+
 PlatformCalls platform = {
     RuntimeListMonitors,
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
@@ -22,6 +24,7 @@ void ResetPlatform() {
   platform.RegisterPowerSettingNotification = RuntimeRegisterPowerNotification;
   platform.UnregisterPowerSettingNotification = RuntimeUnregisterPowerNotification;
   platform.ListMonitorDevices = RuntimeListMonitorDevices;
+  ForgetSystemVersion();
 }
 
 HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {

@@ -5,16 +5,11 @@
 
 namespace {
 
-// Controls of the open configuration dialog, found once at WM_INITDIALOG.
+// Controls of the open configuration dialog, one for each row of settingRows, found once at WM_INITDIALOG.
 struct ConfigDialogControls {
-  HWND speedScrollBar;  // scroll bar 1000: redrawSpeed, 1 at the "Fast" end to 10 at "Slow"
-  HWND logosCheck;      // check box 1002: logos
-  HWND linearCheck;     // check box 1003: linear
-  HWND hardwareCheck;   // check box 1004: hardware
-  HWND monitorsCheck;   // check box 1005: allMonitors
+  HWND control[settingCount];  // the scroll bar of redrawSpeed first (speedScrollBar), then the check boxes
 };
 ConfigDialogControls configControls;
-
 
 // The module the dialog was made from, whose string table and About box it uses.
 HINSTANCE DialogModule(HWND dialog) {
@@ -25,21 +20,22 @@ LONG CheckState(HWND checkBox) {
   return static_cast<LONG>(SendMessageA(checkBox, BM_GETCHECK, 0, 0));
 }
 
+// Shows each setting in its control; a speed outside 1 to 10 is shown, and kept, as 1.
 INT_PTR InitConfigDialog(HWND dialog) {
   LoadSettings(DialogModule(dialog));
-  if (Settings.redrawSpeed > slowestSpeed || Settings.redrawSpeed < fastestSpeed) Settings.redrawSpeed = fastestSpeed;
-  configControls.speedScrollBar = GetDlgItem(dialog, IDC_SPEED_SCROLL);
-  SetScrollRange(configControls.speedScrollBar, SB_CTL, fastestSpeed, slowestSpeed, FALSE);
-  SetScrollPos(configControls.speedScrollBar, SB_CTL, Settings.redrawSpeed, TRUE);
-  // The stored values go to the check boxes as they are; any nonzero one shows checked.
-  configControls.logosCheck = GetDlgItem(dialog, IDC_LOGOS);
-  SendMessageA(configControls.logosCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.logos), 0);
-  configControls.linearCheck = GetDlgItem(dialog, IDC_LINEAR);
-  SendMessageA(configControls.linearCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.linear), 0);
-  configControls.hardwareCheck = GetDlgItem(dialog, IDC_HARDWARE);
-  SendMessageA(configControls.hardwareCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.hardware), 0);
-  configControls.monitorsCheck = GetDlgItem(dialog, IDC_ALL_MONITORS);
-  SendMessageA(configControls.monitorsCheck, BM_SETCHECK, static_cast<WPARAM>(Settings.allMonitors), 0);
+  for (int i = 0; i < settingCount; ++i) {
+    const SettingRow& row = settingRows[i];
+    HWND control = GetDlgItem(dialog, row.control);
+    configControls.control[i] = control;
+    if (row.kind == SettingControl::ScrollBar) {
+      Settings.*row.field = SettingInRange(row, Settings.*row.field);
+      SetScrollRange(control, SB_CTL, row.lowest, row.highest, FALSE);
+      SetScrollPos(control, SB_CTL, Settings.*row.field, TRUE);
+    } else {
+      // The stored values go to the check boxes as they are; any nonzero one shows checked.
+      SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(Settings.*row.field), 0);
+    }
+  }
   return TRUE;  // the dialog manager gives the focus to the first tab stop
 }
 
@@ -56,16 +52,18 @@ void ReportUnsavedSettings(HWND dialog) {
 INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
   switch (controlId) {
     case IDOK: {
-      // All five keys are written every time, the speed first.
-      LONG stored = StoreSetting("RedrawSpeed", Settings.redrawSpeed);
-      Settings.logos = CheckState(configControls.logosCheck);
-      Settings.linear = CheckState(configControls.linearCheck);
-      Settings.hardware = CheckState(configControls.hardwareCheck);
-      Settings.allMonitors = CheckState(configControls.monitorsCheck);
-      stored &= StoreSetting("Logos", Settings.logos);
-      stored &= StoreSetting("Linear", Settings.linear);
-      stored &= StoreSetting("Hardware", Settings.hardware);
-      stored &= StoreSetting("AllMonitors", Settings.allMonitors);
+      // Every key is written every time, in the table's order. A scroll bar's value has
+      // followed the bar all along; the check boxes are read once the speed is written.
+      LONG stored = 1;
+      for (const SettingRow& row : settingRows) {
+        if (row.kind == SettingControl::ScrollBar) stored &= StoreSetting(row.key, Settings.*row.field);
+      }
+      for (int i = 0; i < settingCount; ++i) {
+        if (settingRows[i].kind == SettingControl::CheckBox) Settings.*settingRows[i].field = CheckState(configControls.control[i]);
+      }
+      for (const SettingRow& row : settingRows) {
+        if (row.kind == SettingControl::CheckBox) stored &= StoreSetting(row.key, Settings.*row.field);
+      }
       if (!stored) {
         ReportUnsavedSettings(dialog);
         return TRUE;
@@ -103,16 +101,15 @@ INT_PTR ConfigScroll(WORD code, WORD thumbPosition, HWND scrollBar) {
     case SB_ENDSCROLL:
       return TRUE;
     case SB_LEFT:
-      Settings.redrawSpeed = fastestSpeed;
+      Settings.redrawSpeed = speedRow.lowest;
       break;
     case SB_RIGHT:
-      Settings.redrawSpeed = slowestSpeed;
+      Settings.redrawSpeed = speedRow.highest;
       break;
     default:
       break;
   }
-  if (Settings.redrawSpeed <= fastestSpeed) Settings.redrawSpeed = fastestSpeed;
-  if (Settings.redrawSpeed >= slowestSpeed) Settings.redrawSpeed = slowestSpeed;
+  Settings.redrawSpeed = SettingAtEnds(speedRow, Settings.redrawSpeed);
   SetScrollPos(scrollBar, SB_CTL, Settings.redrawSpeed, TRUE);
   return FALSE;
 }

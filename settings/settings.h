@@ -1,12 +1,14 @@
-// The saver's five settings, their profile store, and the configuration dialogs.
+// The saver's five settings, their table, their profile store, and the configuration dialogs.
 #ifndef VYK_SETTINGS_SETTINGS_H
 #define VYK_SETTINGS_SETTINGS_H
 
 #include <windows.h>
 
+#include "settings/frame_period.h"
+
 // The five settings, one copy for the process; all 0 until the first LoadSettings.
 struct SettingsRecord {
-  LONG redrawSpeed;  // 1 (fast) to 10 (slow) in the dialog; timer period multiplier; loaded unchecked
+  LONG redrawSpeed;  // 1 (fast) to 10 (slow) in the dialog; frame period multiplier; loaded unchecked
   LONG logos;        // nonzero: the logo strip is drawn
   LONG linear;       // nonzero: linear texture magnification on the hardware device
   LONG hardware;     // nonzero: the hardware device is tried first
@@ -14,9 +16,35 @@ struct SettingsRecord {
 };
 extern SettingsRecord Settings;
 
-// The redraw speeds the dialog offers; the timer runs a speed outside them as the fastest.
-constexpr LONG fastestSpeed = 1;
-constexpr LONG slowestSpeed = 10;
+// How the configuration dialog shows a setting.
+enum class SettingControl {
+  ScrollBar,  // a horizontal scroll bar over lowest..highest; the value follows the bar as it moves
+  CheckBox,   // a check box: any nonzero value shows checked, and OK reads back 0 or 1
+};
+
+// One of the settings: everything loading, saving, the dialog and the range checks need.
+struct SettingRow {
+  const char* key;               // the profile key, also the registry value's name ("RedrawSpeed")
+  LONG SettingsRecord::*field;   // where Settings keeps the value
+  LONG defaultValue;             // taken when no store holds the key, and for a value outside the range
+  LONG lowest;                   // the range the control offers; check boxes take any value
+  LONG highest;                  //   (lowest and highest span every LONG for them)
+  int control;                   // the control's identifier in dialog 2003
+  SettingControl kind;           // how the dialog shows it
+};
+
+// The settings in the order the dialog writes them, the speed first. A new setting is one
+// row here, a field in SettingsRecord and its control in the dialog template.
+constexpr int settingCount = 5;
+extern const SettingRow settingRows[settingCount];
+// The row of the redraw speed (settingRows[0]).
+extern const SettingRow& speedRow;
+
+// A value outside the row's range is replaced by the row's default: a stored speed of 0
+// or 11 runs, and opens the dialog, as speed 1.
+LONG SettingInRange(const SettingRow& row, LONG value);
+// A value beyond either end of the row's range becomes that end, as a scroll bar stops.
+LONG SettingAtEnds(const SettingRow& row, LONG value);
 
 // Where the settings live; both reloaded from the string table by every LoadSettings.
 struct ProfileLocation {

@@ -1,16 +1,13 @@
-// The five settings, their load from the registry or the profile file, and their store.
+// The settings' load from the registry or the profile file, and their store.
 #include "settings/settings.h"
 
 #include "resources/resource_ids.h"
-#include "platform/platform.h"
+#include "platform/system_version.h"
 
 SettingsRecord Settings;
 ProfileLocation profile;
 
 namespace {
-
-// Every key defaults to 1 when the file, the section or the key is missing.
-constexpr INT settingDefault = 1;
 
 // The key under HKEY_CURRENT_USER where IniFileMapping's "USR:Control Panel\Screen
 // Saver.Vyk" puts the section; with the installer's mapping in place the profile
@@ -51,11 +48,9 @@ bool ReadRegistrySetting(HKEY key, const char* name, LONG* value) {
 enum class SettingsHome { ProfileFile, ProfileFileElseUserKey, UserKey };
 
 SettingsHome HomeOfSettings() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!platform.GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT) return SettingsHome::ProfileFile;
-  if (version.dwMajorVersion >= 6) return SettingsHome::UserKey;
-  return version.dwMajorVersion == 5 ? SettingsHome::ProfileFileElseUserKey : SettingsHome::ProfileFile;
+  const SystemVersion& system = CurrentSystem();
+  if (IsNtAtLeast(system, 6, 0)) return SettingsHome::UserKey;
+  return IsNtAtLeast(system, 5, 0) ? SettingsHome::ProfileFileElseUserKey : SettingsHome::ProfileFile;
 }
 
 LONG StoreInUserKey(const char* name, const char* text) {
@@ -105,18 +100,18 @@ bool ReadVirtualStoreSetting(const char* name, LONG* value) {
 }
 
 // The user's key first; on Vista and later then the VirtualStore copy, which a standard
-// user's older Vyk wrote instead of control.ini; then control.ini; then the default.
-LONG LoadSetting(HKEY key, bool virtualStore, const char* name) {
+// user's older Vyk wrote instead of control.ini; then control.ini; then the row's default.
+LONG LoadSetting(HKEY key, bool virtualStore, const SettingRow& row) {
   LONG value = 0;
-  if (key && ReadRegistrySetting(key, name, &value)) return value;
-  if (virtualStore && ReadVirtualStoreSetting(name, &value)) return value;
-  return static_cast<LONG>(GetPrivateProfileIntA(profile.section, name, settingDefault, profile.file));
+  if (key && ReadRegistrySetting(key, row.key, &value)) return value;
+  if (virtualStore && ReadVirtualStoreSetting(row.key, &value)) return value;
+  return static_cast<LONG>(GetPrivateProfileIntA(profile.section, row.key, row.defaultValue, profile.file));
 }
 
 }  // namespace
 
-// Values are taken as stored, with no range check: only the configuration dialog
-// replaces a speed outside 1 to 10, and the saver's timer guards its own period. Each
+// Values are taken as stored, with no range check: the configuration dialog and the
+// saver's timer each put a speed outside 1 to 10 in range where they use it. Each
 // key comes from the user's registry key when it holds it, so values an older version
 // left in control.ini are still read until the dialog stores new ones.
 void LoadSettings(HINSTANCE instance) {
@@ -129,11 +124,7 @@ void LoadSettings(HINSTANCE instance) {
       RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
     key = nullptr;
   }
-  Settings.redrawSpeed = LoadSetting(key, virtualStore, "RedrawSpeed");
-  Settings.logos = LoadSetting(key, virtualStore, "Logos");
-  Settings.linear = LoadSetting(key, virtualStore, "Linear");
-  Settings.hardware = LoadSetting(key, virtualStore, "Hardware");
-  Settings.allMonitors = LoadSetting(key, virtualStore, "AllMonitors");
+  for (const SettingRow& row : settingRows) Settings.*row.field = LoadSetting(key, virtualStore, row);
   if (key) RegCloseKey(key);
 }
 

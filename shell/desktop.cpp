@@ -1,5 +1,6 @@
 // The full-screen saver on today's desktop: covers over the other monitors, display power notices, DPI-scaled travel.
 #include "platform/platform.h"
+#include "platform/system_version.h"
 #include "shell/shell.h"
 
 namespace {
@@ -22,12 +23,7 @@ const GUID monitorPowerOnGuid = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 
 // The console display state is delivered from Windows 8 on; Vista and 7 announce the
 // display's power only as the monitor's, whose 0 and 1 mean off and on alike.
 const GUID& DisplayPowerSetting() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-      version.dwMajorVersion == 6 && version.dwMinorVersion <= 1) {
-    return monitorPowerOnGuid;
-  }
+  if (IsNtAtLeast(CurrentSystem(), 6, 0) && !IsNtAtLeast(CurrentSystem(), 6, 2)) return monitorPowerOnGuid;
   return consoleDisplayStateGuid;
 }
 
@@ -165,9 +161,7 @@ UINT WindowDpi(HWND window) {
     if (dpi) return dpi;
   }
   // On the Windows 95 family and NT 4 the travel stays at 4 pixels whatever the font size.
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!platform.GetVersionExA(&version) || version.dwMajorVersion < 5) return baseDpi;
+  if (CurrentSystem().major < 5) return baseDpi;
   HDC screen = GetDC(nullptr);
   if (!screen) return baseDpi;
   int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);

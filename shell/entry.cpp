@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
 #include "platform/platform.h"
+#include "platform/system_version.h"
 #include "shell/shell.h"
 
 namespace {
@@ -14,17 +15,6 @@ typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX* classes
 
 // PwdChangePasswordA of MPR.DLL: provider name, owner window and two reserved zeros.
 typedef DWORD(WINAPI* ChangePasswordFn)(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2);
-
-#if !defined(_WIN64)
-static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as the platform defines it");
-#endif
-
-LONG IsWin95Family() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!platform.GetVersionExA(&version)) return 0;
-  return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? 1 : 0;
-}
 
 const char* SkipSpaces(const char* text) {
   while (*text == ' ') ++text;
@@ -55,7 +45,7 @@ void ShellEntry() {
 
 int DispatchStartMode(HINSTANCE moduleInstance, const char* arguments) {
   shell.instance = moduleInstance;
-  shell.win95Platform = IsWin95Family();
+  shell.win95Platform = IsWin95Family(ReadSystemVersion());
   return RunGuarded(SelectStartMode, arguments);
 }
 

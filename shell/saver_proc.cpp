@@ -6,17 +6,13 @@
 namespace {
 
 constexpr UINT_PTR redrawTimerId = 1;
-constexpr double millisecondsPerSpeedStep = 14.2857;
 
 }  // namespace
 
-// Truncated toward zero, so speed 7 gives 99 ms, not 100. Settings load unchecked; a
-// speed outside the dialog's range would give a 0 ms period or, when negative, one
-// of weeks, and the saver could then never draw or close, so it runs at speed 1.
-UINT TimerPeriod(LONG redrawSpeed) {
-  if (redrawSpeed < fastestSpeed || redrawSpeed > slowestSpeed) redrawSpeed = fastestSpeed;
-  return static_cast<UINT>(static_cast<double>(redrawSpeed) * millisecondsPerSpeedStep);
-}
+// Settings load unchecked; a speed outside the dialog's range would give a 0 ms period
+// or, when negative, one of weeks, and the saver could then never draw or close, so it
+// runs at speed 1.
+UINT TimerPeriod(LONG redrawSpeed) { return FramePeriodMs(SettingInRange(speedRow, redrawSpeed)); }
 
 LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

@@ -18,6 +18,7 @@ if [ "${e2e_desktop:-}" = monitors ]; then
   export VYK_KEEP_DISPLAY=1
 fi
 source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
+source "$e2e_dir/../../scripts/lib/saver.sh"
 base_overrides=$WINEDLLOVERRIDES
 control_ini="$WINEPREFIX/drive_c/windows/control.ini"
 # Where the saver keeps its settings on Windows Vista and later (Wine reports 6.1); each
@@ -67,14 +68,12 @@ end_all() {
 }
 
 # Writes control.ini (the saver's settings) from lines "KEY=VALUE", under the saver's section.
-write_settings() {
-  { printf '[Screen Saver.Vyk]\r\n'; printf '%s\r\n' "$@"; } >"$control_ini"
-}
+write_settings() { vyk_write_settings "$@"; }
 
 # start_saver ARGS...: starts the saver in $work with the given arguments; sets saver_pid.
 start_saver() {
-  (cd "$work" && exec wine "$saver" "$@") &
-  saver_pid=$!
+  vyk_start_saver "$work" "$saver" "$@"
+  saver_pid=$vyk_started_pid
   started+=("$saver_pid")
 }
 
@@ -82,16 +81,8 @@ window_exists() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null)" ]; }
 
 # Waits up to $2 seconds for process $1 to end and sets exit_code; fails while it still runs.
 wait_exit() {
-  local i
-  for i in $(seq $(($2 * 10 * VYK_SLOWDOWN))); do
-    if ! kill -0 "$1" 2>/dev/null; then
-      exit_code=0
-      wait "$1" || exit_code=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
+  vyk_wait_exit "$1" "$2" || return 1
+  exit_code=$vyk_exit_code
 }
 
 # closes_with PID SECONDS EXPECTED: the process ends within SECONDS with exit code EXPECTED.

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "platform/system_version.h"
 
 // COM interfaces have no virtual destructor by design; the fakes are deleted through their
 // ObjectInfo base, whose destructor is virtual.
@@ -1276,6 +1277,7 @@ void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build) {
   config.version.dwMajorVersion = major;
   config.version.dwMinorVersion = minor;
   config.version.dwBuildNumber = build;
+  ForgetSystemVersion();
 }
 
 void Reset() {
@@ -1291,6 +1293,7 @@ void Reset() {
   counters.clear();
   directDraws.clear();
   DefaultConfig();
+  ForgetSystemVersion();
 }
 
 void InstallPlatform() {
@@ -1301,6 +1304,7 @@ void InstallPlatform() {
   platform.DirectDrawCreate = fake::DirectDrawCreate;
   platform.GetDeviceCaps = fake::GetDeviceCaps;
   platform.OutputDebugStringA = fake::OutputDebugStringA;
+  ForgetSystemVersion();
 }
 
 void NameWindow(HWND window, const std::string& windowName) { windowNames[window] = windowName; }

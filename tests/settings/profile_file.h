@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system_version.h"
 
 namespace profile_file {
 
@@ -47,6 +48,7 @@ inline void PretendWindows(const WindowsVersion& windows) {
   version.dwMajorVersion = windows.major;
   version.dwMinorVersion = windows.minor;
   platform.GetVersionExA = ReportVersion;
+  ForgetSystemVersion();
 }
 
 inline std::string Path() {

@@ -14,6 +14,8 @@
 namespace {
 
 using shell_test::PlaceCursor;
+using shell_test::restX;
+using shell_test::restY;
 using shell_test::RunSaver;
 using shell_test::saverRunningCalls;
 using shell_test::TakeCloses;
@@ -72,9 +74,6 @@ void Press(HWND window) {
   SendMessageA(window, WM_KEYDOWN, 'A', 0);
   shell_test::Pump();
 }
-
-constexpr int restX = 400;
-constexpr int restY = 300;
 
 class PasswordTest : public ::testing::Test {
  protected:

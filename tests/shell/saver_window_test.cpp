@@ -13,12 +13,11 @@
 namespace {
 
 using shell_test::PlaceCursor;
+using shell_test::restX;
+using shell_test::restY;
 using shell_test::RunSaver;
 using shell_test::TakeCloses;
 
-// Where the cursor rests when a saver window is created: its reference point.
-constexpr int restX = 400;
-constexpr int restY = 300;
 
 class SaverWindowTest : public ::testing::Test {
  protected:

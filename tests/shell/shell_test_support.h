@@ -125,6 +125,10 @@ inline int RunSaver(HWND parent, std::function<void(HWND)> script) {
   return result;
 }
 
+// Where the cursor rests when a saver window is created: its reference point.
+constexpr int restX = 400;
+constexpr int restY = 300;
+
 // Puts the cursor at a point and waits until the platform reports it there; Wine hands the
 // move to the X server and back, which a busy machine can delay for seconds. On a busy
 // machine Wine also drops a move now and then (the cursor stayed put for 40 s), so the move
