@@ -95,6 +95,7 @@ TEST_F(RealWindows, PalettisedTexturesShowTheBitmapsColours) {
     const std::string sampled = fake::NameOf(texture.textureSurface);
     const fake::SurfaceInfo* surface = fake::Surface(sampled);
     EXPECT_TRUE(surface->desc.ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8);
+    EXPECT_FALSE(surface->palette.empty()) << "a palette attached: Load into it is accepted";
     if (!c.oneSurface) {
       EXPECT_EQ(fake::NameOf(texture.sourceSurface), surface->loadedFrom) << "Load was accepted";
     }

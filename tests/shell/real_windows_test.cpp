@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -157,9 +159,14 @@ TEST_F(RealWindowsTest, EveryMonitorDrawsThroughItsOwnDeviceInsideItsOwnSurface)
         const RECT& area = c.monitors[i];
         const LONG width = area.right - area.left, height = area.bottom - area.top;
         ASSERT_EQ(record.deviceStatus, 2);
-        EXPECT_TRUE(fake::DirectDrawOf(record.directDraw)->onMonitor);
+        const fake::DirectDrawInfo* object = fake::DirectDrawOf(record.directDraw);
+        char guid[48];
+        snprintf(guid, sizeof guid, "{%08lx-1111-2222}", 0x51ul + static_cast<unsigned long>(i));
+        EXPECT_EQ(object->driver, guid) << "its own monitor's device";
+        EXPECT_TRUE(object->onMonitor);
         EXPECT_EQ(fake::Device(record.device)->type, "HAL");
         const fake::SurfaceInfo* front = fake::Surface(record.frontSurface);
+        EXPECT_EQ(front->desc.dwWidth, static_cast<DWORD>(width)) << "the monitor's own primary surface";
         EXPECT_EQ(front->refusedBlits, 0);
         ASSERT_EQ(front->blits.size(), 3u);
         for (const RECT& blit : front->blits) {
