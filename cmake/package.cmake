@@ -1,16 +1,25 @@
-# Release packages of the saver: a ZIP with VykSaver.scr and its install text for each
-# architecture, and from the 32-bit build the one Windows installer, made by NSIS. They come
-# from `cmake --build --preset <preset> --target package`.
+# The release: the 32-bit saver in a ZIP with its install text, and the one Windows installer,
+# made by NSIS; both from `cmake --build --preset windows-x86 --target package`.
 #
-# The installer carries the 32-bit saver for 32- and 64-bit Windows alike: every Windows keeps
-# the DirectX 5 Direct3D interfaces for its 32-bit programs, which is not known of 64-bit ones.
+# The 32-bit saver is the one saver for every Windows, 32- and 64-bit (through WOW64) and ARM64
+# (through its x86 emulation): 64-bit Windows offers no Direct3D before version 9 to 64-bit
+# programs, so a 64-bit saver could only ever show a black screen there. The 64-bit build is
+# the quick build the tests run natively under Wine, whose 64-bit DirectDraw is kinder than
+# Windows; its package target makes nothing and says so.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  set(VYK_PACKAGE_ARCH win64)
-else()
-  set(VYK_PACKAGE_ARCH win32)
-  # The ANSI stub is the one that still starts on the Windows 95 family.
-  set(VYK_NSIS_TARGET x86-ansi)
+  # A build folder configured by an older tree keeps CPack's configuration, with which cpack
+  # would still make a 64-bit ZIP; CMake also keeps the target name for CPack while it is there.
+  file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
+  add_custom_target(package
+    COMMAND ${CMAKE_COMMAND} -E echo
+      "The 64-bit build is the quick test build and makes no package: no 64-bit Windows draws with it. The release comes from the 32-bit build: cmake --build --preset windows-x86 --target package"
+    VERBATIM)
+  return()
 endif()
+
+set(VYK_PACKAGE_ARCH win32)
+# The ANSI stub is the one that still starts on the Windows 95 family.
+set(VYK_NSIS_TARGET x86-ansi)
 
 # Notepad of the older systems shows a text file on one line unless its lines end in CR LF.
 configure_file(${CMAKE_SOURCE_DIR}/release/INSTALL.txt.in ${CMAKE_BINARY_DIR}/release/INSTALL.txt
@@ -30,7 +39,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vyk screen saver")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_GENERATOR ZIP)
-if(VYK_NSIS_TARGET AND VYK_MAKENSIS)
+if(VYK_MAKENSIS)
   # The installer is ours (release/installer.nsi) rather than CPack's NSIS template,
   # which installs into a program folder and would have to be bent to the Windows directory.
   list(APPEND CPACK_GENERATOR External)
@@ -41,7 +50,7 @@ if(VYK_NSIS_TARGET AND VYK_MAKENSIS)
   set(CPACK_VYK_NSIS_TARGET ${VYK_NSIS_TARGET})
   set(CPACK_VYK_VERSION ${PROJECT_VERSION})
   set(CPACK_VYK_INSTALLER_NAME Vyk-${PROJECT_VERSION}-setup.exe)
-elseif(VYK_NSIS_TARGET)
+else()
   message(WARNING "makensis not found (Debian package nsis): the package target makes the ZIP only")
 endif()
 include(CPack)

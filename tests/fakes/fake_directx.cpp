@@ -164,7 +164,10 @@ class FakeBase {
 
   HRESULT Enter(const char* method, const std::string& args, bool failable = true) {
     bool isRelease = strcmp(method, "Release") == 0;
-    if (info_.refs <= 0 && info_.everAlive && !isRelease) Problem(std::string("call on released ") + info_.name + ": " + method);
+    if (info_.freedWithOwner)
+      Problem("call on " + info_.name + " after its DirectDraw object was freed: " + method);
+    else if (info_.refs <= 0 && info_.everAlive && !isRelease)
+      Problem(std::string("call on released ") + info_.name + ": " + method);
     std::string line = info_.kind + "::" + method + "(";
     if (namedInLog_) line += args.empty() ? info_.name : info_.name + "," + args;
     else line += args;
@@ -178,6 +181,7 @@ class FakeBase {
 
   ULONG LoggedRelease() {
     Enter("Release", "", false);
+    if (info_.freedWithOwner) return 0;
     if (info_.refs <= 0) {
       Problem("over-release of " + info_.name);
       return 0;
@@ -336,23 +340,24 @@ class FakeSurface final : public IDirectDrawSurface, public SurfaceInfo, public 
   }
   void OnFinalRelease() override;
   void EnsureDib();
+  bool Palettized() const { return (desc.ddpfPixelFormat.dwFlags & (DDPF_PALETTEINDEXED8 | DDPF_PALETTEINDEXED4)) != 0; }
+  // The colour table GetDC draws through: the attached palette's, or, without one, a wrong one.
+  void ColourTable(RGBQUAD* table) const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   FAKE_REFCOUNT
   FAKE_UNUSED(AddAttachedSurface, (LPDIRECTDRAWSURFACE))
   FAKE_UNUSED(AddOverlayDirtyRect, (LPRECT))
   HRESULT STDMETHODCALLTYPE Blt(LPRECT dest, LPDIRECTDRAWSURFACE source, LPRECT sourceRect, DWORD flags,
-                                LPDDBLTFX effects) override {
-    return Enter("Blt", Rect(dest) + "," + NameOfPointer(source) + "," + Rect(sourceRect) + "," + Hex(flags) + "," +
-                            (effects ? "fx" : "null"));
-  }
+                                LPDDBLTFX effects) override;
   FAKE_UNUSED(BltBatch, (LPDDBLTBATCH, DWORD, DWORD))
   FAKE_UNUSED(BltFast, (DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD))
   FAKE_UNUSED(DeleteAttachedSurface, (DWORD, LPDIRECTDRAWSURFACE))
   FAKE_UNUSED(EnumAttachedSurfaces, (LPVOID, LPDDENUMSURFACESCALLBACK))
   FAKE_UNUSED(EnumOverlayZOrders, (DWORD, LPVOID, LPDDENUMSURFACESCALLBACK))
   HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE target, DWORD flags) override {
-    return Enter("Flip", NameOfPointer(target) + "," + Hex(flags));
+    HRESULT result = Enter("Flip", NameOfPointer(target) + "," + Hex(flags));
+    return result == S_OK && lost ? DDERR_SURFACELOST : result;
   }
   HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* out) override;
   FAKE_UNUSED(GetBltStatus, (DWORD))
@@ -382,7 +387,10 @@ class FakeSurface final : public IDirectDrawSurface, public SurfaceInfo, public 
     return result;
   }
   FAKE_UNUSED(Initialize, (LPDIRECTDRAW, LPDDSURFACEDESC))
-  HRESULT STDMETHODCALLTYPE IsLost() override { return Enter("IsLost", ""); }
+  HRESULT STDMETHODCALLTYPE IsLost() override {
+    HRESULT result = Enter("IsLost", "");
+    return result == S_OK && lost ? DDERR_SURFACELOST : result;
+  }
   FAKE_UNUSED(Lock, (LPRECT, LPDDSURFACEDESC, DWORD, HANDLE))
   HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) override {
     HRESULT result = Enter("ReleaseDC", dc == memoryDc && dc ? "dc" : "?");
@@ -390,7 +398,14 @@ class FakeSurface final : public IDirectDrawSurface, public SurfaceInfo, public 
     dcOut = false;
     return result;
   }
-  HRESULT STDMETHODCALLTYPE Restore() override { return Enter("Restore", ""); }
+  // A surface made in the display mode before a change cannot come back (windows.windowedSurfacesLost).
+  HRESULT STDMETHODCALLTYPE Restore() override {
+    HRESULT result = Enter("Restore", "");
+    if (result != S_OK) return result;
+    if (wrongMode) return DDERR_WRONGMODE;
+    lost = false;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER newClipper) override;
   HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) override {
     HRESULT result = Enter("SetColorKey", Hex(flags) + "," +
@@ -502,8 +517,15 @@ class FakeTexture final : public IDirect3DTexture2, public ObjectInfo, public Fa
     if (result == S_OK) {
       if (byInterface.count(static_cast<const void*>(source)) == 0) return DDERR_INVALIDPARAMS;
       FakeTexture* from = static_cast<FakeTexture*>(source);
+      if (config.windows.palettizedRamp && surface_->Palettized() && surface_->palette.empty())
+        return DDERR_NOPALETTEATTACHED;
       surface_->loadedFrom = from->surface_->name;
-      if (from->surface_->pixels && surface_->desc.dwWidth == from->surface_->desc.dwWidth &&
+      const DWORD texels = surface_->desc.dwWidth * surface_->desc.dwHeight;
+      if (from->surface_->indices && surface_->Palettized() && surface_->desc.dwWidth == from->surface_->desc.dwWidth &&
+          surface_->desc.dwHeight == from->surface_->desc.dwHeight) {
+        surface_->EnsureDib();
+        if (surface_->indices) memcpy(surface_->indices, from->surface_->indices, texels);
+      } else if (from->surface_->pixels && surface_->desc.dwWidth == from->surface_->desc.dwWidth &&
           surface_->desc.dwHeight == from->surface_->desc.dwHeight) {
         surface_->EnsureDib();
         if (surface_->pixels)
@@ -565,8 +587,14 @@ class FakeDirectDraw final : public IDirectDraw, public DirectDrawInfo, public F
   HRESULT DoSetCooperativeLevel(FakeBase& caller, HWND window, DWORD flags);
   HRESULT DoSetDisplayMode(FakeBase& caller, DWORD width, DWORD height, DWORD bits, const std::string& args);
 
+  // Frees the surfaces, palettes and clippers still alive once every interface is released,
+  // as Windows does (windows.teardown).
+  void FreeIfUnreferenced();
+  void OnFinalRelease() override { FreeIfUnreferenced(); }
+
   FakeDirectDraw2* dd2_;
   FakeDirect3D2* d3d2_;
+  std::vector<FakeBase*> children_;  // every surface, palette and clipper it made; not held
 };
 
 class FakeDirectDraw2 final : public IDirectDraw2, public ObjectInfo, public FakeBase {
@@ -610,6 +638,7 @@ class FakeDirectDraw2 final : public IDirectDraw2, public ObjectInfo, public Fak
   }
   FAKE_UNUSED(WaitForVerticalBlank, (DWORD, HANDLE))
   FAKE_UNUSED(GetAvailableVidMem, (LPDDSCAPS, LPDWORD, LPDWORD))
+  void OnFinalRelease() override { owner_->FreeIfUnreferenced(); }
 
   FakeDirectDraw* owner_;
 };
@@ -739,6 +768,7 @@ class FakeDevice final : public IDirect3DDevice2, public DeviceInfo, public Fake
     HRESULT result = Enter("EnumTextureFormats", "");
     if (result != S_OK || !callback) return result;
     std::vector<DDPIXELFORMAT> formats = config.textureFormats;
+    if (config.windows.palettizedRamp && type == "Ramp") formats = {PalettizedFormat(8, DDPF_PALETTEINDEXED8)};
     for (const DDPIXELFORMAT& format : formats) {
       DDSURFACEDESC offered{};
       offered.dwSize = sizeof offered;
@@ -839,6 +869,7 @@ class FakeDirect3D2 final : public IDirect3D2, public ObjectInfo, public FakeBas
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override { return owner_->QueryAs("D3D2", iid, out); }
   FAKE_REFCOUNT
+  void OnFinalRelease() override { owner_->FreeIfUnreferenced(); }
   FAKE_UNUSED(EnumDevices, (LPD3DENUMDEVICESCALLBACK, void*))
   FAKE_UNUSED(CreateLight, (struct IDirect3DLight**, IUnknown*))
   HRESULT STDMETHODCALLTYPE CreateMaterial(IDirect3DMaterial2** out, IUnknown* outer) override {
@@ -868,6 +899,9 @@ class FakeDirect3D2 final : public IDirect3D2, public ObjectInfo, public FakeBas
     *out = nullptr;
     if (Refused(result)) return result;
     if (!surface || byInterface.count(static_cast<const void*>(surface)) == 0) return DDERR_INVALIDPARAMS;
+    // An emulated object has no hardware device; the result is the fake's choice.
+    if (IsEqualGUID(type, IID_IDirect3DHALDevice) && owner_->emulated && !(owner_->cooperativeFlags & DDSCL_EXCLUSIVE))
+      return DDERR_NODIRECTDRAWHW;
     std::string typeName = IsEqualGUID(type, IID_IDirect3DHALDevice)    ? "HAL"
                            : IsEqualGUID(type, IID_IDirect3DRampDevice) ? "Ramp"
                                                                         : Guid(&type);
@@ -904,12 +938,32 @@ HRESULT FakeDirectDraw::QueryAs(const char* kindName, REFIID iid, void** out) {
     HandOut(this, static_cast<IDirectDraw*>(this), out);
   } else if (IsEqualGUID(iid, IID_IDirectDraw2)) {
     HandOut(dd2_, static_cast<IDirectDraw2*>(dd2_), out);
-  } else if (IsEqualGUID(iid, IID_IDirect3D2)) {
+  } else if (IsEqualGUID(iid, IID_IDirect3D2) && !config.windows.no3D) {
     HandOut(d3d2_, static_cast<IDirect3D2*>(d3d2_), out);
   } else {
     return E_NOINTERFACE;
   }
   return result;
+}
+
+void FakeDirectDraw::FreeIfUnreferenced() {
+  if (freed || refs != 0 || dd2_->refs != 0 || d3d2_->refs != 0) return;
+  freed = true;
+  if (!config.windows.teardown) return;
+  for (FakeBase* child : children_) {
+    if (child->info_.refs <= 0) continue;
+    child->info_.freedWithOwner = true;
+    child->info_.refs = 0;
+    if (child->info_.kind != "Surface") continue;
+    FakeSurface* surface = static_cast<FakeSurface*>(child);
+    FakeBase* views[] = {surface->surface2_, surface->surface3_, surface->texture_};
+    for (FakeBase* view : views) {
+      if (view && view->info_.refs > 0) {
+        view->info_.freedWithOwner = true;
+        view->info_.refs = 0;
+      }
+    }
+  }
 }
 
 HRESULT FakeDirectDraw::DoCreateClipper(FakeBase& caller, DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) {
@@ -919,6 +973,7 @@ HRESULT FakeDirectDraw::DoCreateClipper(FakeBase& caller, DWORD flags, LPDIRECTD
   if (Refused(result)) return result;
   FakeClipper* clipper = new FakeClipper();
   Register(Adopt(clipper), static_cast<IDirectDrawClipper*>(clipper));
+  children_.push_back(clipper);
   HandOut(clipper, static_cast<IDirectDrawClipper*>(clipper), reinterpret_cast<void**>(out));
   return result;
 }
@@ -935,6 +990,7 @@ HRESULT FakeDirectDraw::DoCreatePalette(FakeBase& caller, DWORD flags, LPPALETTE
   palette->entryCount = (flags & DDPCAPS_8BIT) ? 256 : (flags & DDPCAPS_4BIT) ? 16 : (flags & DDPCAPS_2BIT) ? 4 : 2;
   for (DWORD i = 0; i < palette->entryCount; ++i) palette->entries[i] = entries[i];
   Register(Adopt(palette), static_cast<IDirectDrawPalette*>(palette));
+  children_.push_back(palette);
   HandOut(palette, static_cast<IDirectDrawPalette*>(palette), reinterpret_cast<void**>(out));
   return result;
 }
@@ -945,8 +1001,11 @@ HRESULT FakeDirectDraw::DoCreateSurface(FakeBase& caller, LPDDSURFACEDESC desc, 
   *out = nullptr;
   if (desc->dwSize != sizeof(DDSURFACEDESC)) Problem("CreateSurface with dwSize " + Dec(desc->dwSize));
   if (Refused(result)) return result;
+  // 64-bit Windows makes no texture surfaces; the result is the fake's choice.
+  if (config.windows.no3D && (desc->ddsCaps.dwCaps & DDSCAPS_TEXTURE)) return DDERR_INVALIDCAPS;
   FakeSurface* front = new FakeSurface(this, *desc);
   Register(Adopt(front), static_cast<IDirectDrawSurface*>(front));
+  children_.push_back(front);
   DWORD caps = desc->ddsCaps.dwCaps;
   if ((caps & DDSCAPS_FLIP) && (desc->dwFlags & DDSD_BACKBUFFERCOUNT) && desc->dwBackBufferCount > 0) {
     DDSURFACEDESC backDesc = front->desc;
@@ -954,6 +1013,7 @@ HRESULT FakeDirectDraw::DoCreateSurface(FakeBase& caller, LPDDSURFACEDESC desc, 
     front->desc.ddsCaps.dwCaps |= DDSCAPS_FRONTBUFFER;
     FakeSurface* back = new FakeSurface(this, backDesc);
     Register(Adopt(back), static_cast<IDirectDrawSurface*>(back));
+    children_.push_back(back);
     back->Hold();  // the chain's own reference, dropped with the front buffer
     front->back_ = back;
     front->attached = back->name;
@@ -1049,20 +1109,66 @@ HRESULT STDMETHODCALLTYPE FakeSurface::GetAttachedSurface(LPDDSCAPS caps, LPDIRE
   return result;
 }
 
+// Under windows.palettizedRamp an 8-bit palettised surface keeps palette indices, as it does
+// on Windows; otherwise every surface keeps 32-bit colours.
 void FakeSurface::EnsureDib() {
   if (memoryDc) return;
-  BITMAPINFO bitmapInfo{};
-  bitmapInfo.bmiHeader.biSize = sizeof bitmapInfo.bmiHeader;
-  bitmapInfo.bmiHeader.biWidth = static_cast<LONG>(desc.dwWidth);
-  bitmapInfo.bmiHeader.biHeight = -static_cast<LONG>(desc.dwHeight);
-  bitmapInfo.bmiHeader.biPlanes = 1;
-  bitmapInfo.bmiHeader.biBitCount = 32;
-  bitmapInfo.bmiHeader.biCompression = BI_RGB;
+  const bool indexed = config.windows.palettizedRamp && (desc.ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+  } bitmapInfo{};
+  bitmapInfo.header.biSize = sizeof bitmapInfo.header;
+  bitmapInfo.header.biWidth = static_cast<LONG>(desc.dwWidth);
+  bitmapInfo.header.biHeight = -static_cast<LONG>(desc.dwHeight);
+  bitmapInfo.header.biPlanes = 1;
+  bitmapInfo.header.biBitCount = indexed ? 8 : 32;
+  bitmapInfo.header.biCompression = BI_RGB;
+  if (indexed) {
+    bitmapInfo.header.biClrUsed = 256;
+    ColourTable(bitmapInfo.colours);
+  }
   void* bits = nullptr;
-  dib = CreateDIBSection(nullptr, &bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
+  dib = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bitmapInfo), DIB_RGB_COLORS, &bits, nullptr, 0);
   memoryDc = CreateCompatibleDC(nullptr);
   SelectObject(memoryDc, dib);
-  pixels = static_cast<DWORD*>(bits);
+  if (indexed) indices = static_cast<BYTE*>(bits);
+  else pixels = static_cast<DWORD*>(bits);
+}
+
+void FakeSurface::ColourTable(RGBQUAD* table) const {
+  const PaletteInfo* current = palette.empty() ? nullptr : Palette(palette);
+  for (int i = 0; i < 256; ++i) {
+    if (current) {
+      const PALETTEENTRY& entry = current->entries[i];
+      table[i] = RGBQUAD{entry.peBlue, entry.peGreen, entry.peRed, 0};
+    } else {
+      // Whatever the display palette held: here a colour table no picture matches.
+      table[i] = RGBQUAD{static_cast<BYTE>(i * 13), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 7), 0};
+    }
+  }
+}
+
+HRESULT STDMETHODCALLTYPE FakeSurface::Blt(LPRECT dest, LPDIRECTDRAWSURFACE source, LPRECT sourceRect, DWORD flags,
+                                          LPDDBLTFX effects) {
+  HRESULT result = Enter("Blt", Rect(dest) + "," + NameOfPointer(source) + "," + Rect(sourceRect) + "," + Hex(flags) +
+                                    "," + (effects ? "fx" : "null"));
+  const ObjectInfo* from = source ? InfoOf(source) : nullptr;
+  const bool sourceLost = from && from->kind == "Surface" && static_cast<const SurfaceInfo*>(from)->lost;
+  if (result == S_OK && (lost || sourceLost)) result = DDERR_SURFACELOST;
+  const RECT whole = {0, 0, static_cast<LONG>(desc.dwWidth), static_cast<LONG>(desc.dwHeight)};
+  const RECT target = dest ? *dest : whole;
+  // A monitor's own primary surface ends at the monitor's edge.
+  const bool inside = target.left >= 0 && target.top >= 0 && target.right <= whole.right &&
+                      target.bottom <= whole.bottom && target.left < target.right && target.top < target.bottom;
+  if (result == S_OK && owner_->onMonitor && (desc.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) && !inside)
+    result = DDERR_INVALIDRECT;
+  if (result != S_OK) {
+    ++refusedBlits;
+    return result;
+  }
+  blits.push_back(target);
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE FakeSurface::GetDC(HDC* out) {
@@ -1070,8 +1176,15 @@ HRESULT STDMETHODCALLTYPE FakeSurface::GetDC(HDC* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (result != S_OK) return result;
+  if (lost) return DDERR_SURFACELOST;
   if (dcOut) Problem("second GetDC on " + name);
   EnsureDib();
+  // GDI draws through the palette attached at this moment.
+  if (indices) {
+    RGBQUAD table[256];
+    ColourTable(table);
+    SetDIBColorTable(memoryDc, 0, 256, table);
+  }
   dcOut = true;
   *out = memoryDc;
   return S_OK;
@@ -1124,7 +1237,8 @@ FakeDevice::FakeDevice(FakeDirect3D2* direct3D, FakeSurface* target, const std::
 }
 
 void FakeDevice::OnFinalRelease() {
-  if (current_) current_->Drop();
+  // Windows leaves the reference SetCurrentViewport took.
+  if (current_ && !config.windows.teardown) current_->Drop();
   current_ = nullptr;
   for (FakeViewport* viewport : viewportObjects_) viewport->Drop();
   viewportObjects_.clear();
@@ -1333,7 +1447,7 @@ std::vector<InjectionPoint> InjectionPoints() {
 std::vector<std::string> Leaks() {
   std::vector<std::string> leaks;
   for (const auto& object : objects)
-    if (object->refs != 0) leaks.push_back(object->name + " (" + object->kind + ") refs=" + Dec(object->refs));
+    if (object->refs != 0 && !object->freedWithOwner) leaks.push_back(object->name + " (" + object->kind + ") refs=" + Dec(object->refs));
   return leaks;
 }
 
@@ -1388,12 +1502,80 @@ DirectDrawInfo* DirectDraw(int number) {
 
 std::string NameOf(const void* object) { return NameOfPointer(object); }
 
+DirectDrawInfo* DirectDrawOf(const void* directDrawInterface) {
+  FakeBase* object = directDrawInterface ? BaseOf(directDrawInterface) : nullptr;
+  if (!object) return nullptr;
+  const std::string& kindName = object->info_.kind;
+  if (kindName == "DD") return static_cast<DirectDrawInfo*>(static_cast<FakeDirectDraw*>(object));
+  if (kindName == "DD2") return static_cast<FakeDirectDraw2*>(object)->owner_;
+  if (kindName == "D3D2") return static_cast<FakeDirect3D2*>(object)->owner_;
+  return nullptr;
+}
+
+void WindowsAsItIs() {
+  config.windows.windowedSurfacesLost = true;
+  config.windows.palettizedRamp = true;
+  config.windows.teardown = true;
+}
+
+void ChangeDisplayMode(DWORD width, DWORD height, DWORD bits) {
+  config.screenWidth = width;
+  config.screenHeight = height;
+  config.screenBits = bits;
+  for (DirectDrawInfo* info : directDraws) {
+    FakeDirectDraw* directDraw = static_cast<FakeDirectDraw*>(info);
+    if (directDraw->freed) continue;
+    if (!directDraw->onMonitor) {
+      directDraw->modeWidth = width;
+      directDraw->modeHeight = height;
+    }
+    directDraw->modeBits = bits;
+    if (!config.windows.windowedSurfacesLost || (directDraw->cooperativeFlags & DDSCL_EXCLUSIVE)) continue;
+    for (FakeBase* child : directDraw->children_) {
+      if (child->info_.kind != "Surface" || child->info_.refs <= 0 || child->info_.freedWithOwner) continue;
+      FakeSurface* surface = static_cast<FakeSurface*>(child);
+      if (surface->desc.ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY) continue;
+      surface->lost = true;
+      surface->wrongMode = true;
+    }
+  }
+}
+
+DWORD Texel(const std::string& surfaceName, int x, int y) {
+  const SurfaceInfo* surface = Surface(surfaceName);
+  if (!surface || x < 0 || y < 0 || static_cast<DWORD>(x) >= surface->desc.dwWidth ||
+      static_cast<DWORD>(y) >= surface->desc.dwHeight)
+    return CLR_INVALID;
+  const size_t at = static_cast<size_t>(y) * surface->desc.dwWidth + static_cast<size_t>(x);
+  if (surface->pixels) return surface->pixels[at] & 0xFFFFFF;
+  if (!surface->indices) return CLR_INVALID;
+  // A device samples a palettised texture through the palette attached to it.
+  const PaletteInfo* current = surface->palette.empty() ? nullptr : Palette(surface->palette);
+  if (!current) return CLR_INVALID;
+  const PALETTEENTRY& entry = current->entries[surface->indices[at]];
+  return (static_cast<DWORD>(entry.peRed) << 16) | (static_cast<DWORD>(entry.peGreen) << 8) | entry.peBlue;
+}
+
 HRESULT WINAPI DirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer) {
   HRESULT result = Record("DirectDrawCreate(" + Guid(driver) + "," + (outer ? "outer" : "null") + ")", true);
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (result != S_OK && !config.directDrawCreateKeepsObjectOnFailure) return result;
+  // Wine ignores the GUID; Windows makes the device of the monitor it names.
+  const std::vector<MonitorDeviceInfo>& monitors = config.windows.monitors;
+  const MonitorDeviceInfo* monitor = nullptr;
+  for (const MonitorDeviceInfo& candidate : monitors)
+    if (driver && IsEqualGUID(candidate.guid, *driver)) monitor = &candidate;
+  if (driver && !monitors.empty() && !monitor) return DDERR_INVALIDDIRECTDRAWGUID;
   FakeDirectDraw* directDraw = new FakeDirectDraw();
+  directDraw->driver = Guid(driver);
+  if (monitor) {
+    directDraw->onMonitor = true;
+    directDraw->modeWidth = static_cast<DWORD>(monitor->area.right - monitor->area.left);
+    directDraw->modeHeight = static_cast<DWORD>(monitor->area.bottom - monitor->area.top);
+  } else if (monitors.size() >= 2) {
+    directDraw->emulated = true;
+  }
   Register(Adopt(directDraw), static_cast<IDirectDraw*>(directDraw));
   Register(Adopt(directDraw->dd2_), static_cast<IDirectDraw2*>(directDraw->dd2_));
   Register(Adopt(directDraw->d3d2_), static_cast<IDirect3D2*>(directDraw->d3d2_));

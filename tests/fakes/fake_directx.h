@@ -38,6 +38,30 @@
 // exports exist, the display depth, the screen size, the hardware description of the HAL
 // and Ramp devices (dcmColorModel), the texture formats EnumTextureFormats offers, and a
 // hook that runs on SetDisplayMode.
+//
+// By default the fakes answer as Wine does. config.windows switches on, point by point, what
+// real Windows does where Wine is kinder (Wine's conformance tests record it):
+//   windows.no3D                  64-bit Windows: QueryInterface(IID_IDirect3D2) gives E_NOINTERFACE
+//                                 and texture surfaces are refused;
+//   windows.monitors              several monitors, each with its own device GUID: a DirectDraw
+//                                 object made with a monitor's GUID has that monitor's primary
+//                                 surface, whose Blts must stay inside it (else DDERR_INVALIDRECT);
+//                                 one made with the null GUID runs in emulation and refuses the
+//                                 HAL device at the normal cooperative level;
+//   windows.windowedSurfacesLost  ChangeDisplayMode (another program's mode change) loses the
+//                                 surfaces of every object at the normal level, and Restore of
+//                                 them answers DDERR_WRONGMODE;
+//   windows.palettizedRamp        the Ramp device offers only 8-bit palettised textures, Load into
+//                                 a palettised surface without a palette gives
+//                                 DDERR_NOPALETTEATTACHED, and GetDC on a palettised surface draws
+//                                 through the palette attached, or through a wrong colour table
+//                                 when there is none;
+//   windows.teardown              a device leaves the reference SetCurrentViewport took when it
+//                                 goes, and the DirectDraw object, once its last interface is
+//                                 released, frees its surfaces, palettes and clippers: a call on
+//                                 one of them afterwards is a Problem ("... after its DirectDraw
+//                                 object was freed"), and Leaks() no longer counts them.
+// WindowsAsItIs() turns on every point that needs no monitor list.
 #ifndef VYK_TESTS_FAKES_FAKE_DIRECTX_H
 #define VYK_TESTS_FAKES_FAKE_DIRECTX_H
 
@@ -59,12 +83,17 @@ struct ObjectInfo {
   std::string kind;     // the log prefix: DD, DD2, D3D2, Surface, Surface2, Surface3, Palette, ...
   LONG refs = 0;        // counted references: the caller's plus those fake objects hold on each other
   bool everAlive = false;
+  bool freedWithOwner = false;  // freed by its DirectDraw object's last release (windows.teardown)
 };
 
 struct DirectDrawInfo : ObjectInfo {
   HWND cooperativeWindow = nullptr;  // last SetCooperativeLevel
   DWORD cooperativeFlags = 0;
   DWORD modeWidth = 0, modeHeight = 0, modeBits = 0;  // display mode after SetDisplayMode (else config's screen)
+  std::string driver = "null";  // the GUID DirectDrawCreate was given, as logged
+  bool onMonitor = false;       // made with a monitor's GUID (windows.monitors): its primary surface is that monitor's
+  bool emulated = false;        // made with the null GUID on several monitors (windows.monitors): no HAL at the normal level
+  bool freed = false;           // every interface released (DD, DD2 and D3D2)
 };
 
 struct SurfaceInfo : ObjectInfo {
@@ -77,6 +106,11 @@ struct SurfaceInfo : ObjectInfo {
   HDC memoryDc = nullptr;      // real memory DC over a 32-bit top-down DIB, made by the first GetDC
   HBITMAP dib = nullptr;
   DWORD* pixels = nullptr;     // width*height 0x00RRGGBB values once GetDC was called
+  BYTE* indices = nullptr;     // instead, width*height palette indices (8-bit DIB; windows.palettizedRamp)
+  bool lost = false;           // lost by a display-mode change (windows.windowedSurfacesLost)
+  bool wrongMode = false;      // ... made in the mode before it: Restore answers DDERR_WRONGMODE
+  std::vector<RECT> blits;     // destination of every Blt this surface accepted, in order
+  int refusedBlits = 0;        // Blts it refused: lost, or crossing its edge (windows.monitors)
   bool dcOut = false;          // between GetDC and ReleaseDC
   std::string loadedFrom;      // source surface of the last IDirect3DTexture2::Load
 };
@@ -121,6 +155,21 @@ struct MaterialInfo : ObjectInfo {
   D3DMATERIALHANDLE handle = 0;        // 0x100 + number
 };
 
+// A monitor as real Windows reports its DirectDraw device: its own GUID and its rectangle.
+struct MonitorDeviceInfo {
+  GUID guid;
+  RECT area;  // virtual-screen coordinates; the first is the primary, at 0,0
+};
+
+// What real Windows does where Wine is kinder; all off (Wine's answers) by default.
+struct WindowsRules {
+  bool no3D = false;                          // 64-bit Windows: no IDirect3D2, no texture surfaces
+  std::vector<MonitorDeviceInfo> monitors;    // several monitors, each device with its own GUID
+  bool windowedSurfacesLost = false;          // a mode change loses normal-level surfaces for good
+  bool palettizedRamp = false;                // the Ramp device of Windows 95 to 8.1: 8-bit palettised textures only
+  bool teardown = false;                      // device and DirectDraw object release as on Windows
+};
+
 // Everything the fakes answer that is not a per-call failure.
 struct Config {
   BOOL versionResult = TRUE;                  // GetVersionExA's result
@@ -137,8 +186,24 @@ struct Config {
                                                  // CreatePalette, CreateDevice, CreateViewport, CreateMaterial,
                                                  // GetRenderTarget, GetDDInterface and the QueryInterface of
                                                  // IDirectDraw and of a surface
+  WindowsRules windows;                       // Wine's answers unless switched to Windows' (see above)
 };
 extern Config config;
+
+// Switches on every point of config.windows but the monitors (they need a monitor list) and
+// the 64-bit one (only the 64-bit build meets it).
+void WindowsAsItIs();
+
+// Another program changes the display mode: new DirectDraw objects see the new mode, and under
+// windows.windowedSurfacesLost every surface of an object at the normal level is lost for good.
+void ChangeDisplayMode(DWORD width, DWORD height, DWORD bits);
+
+// The colour (0x00RRGGBB) of one texel as a device would sample it: through the palette attached
+// to the surface now when it holds palette indices. CLR_INVALID before any GetDC or Load.
+DWORD Texel(const std::string& surfaceName, int x, int y);
+
+// The DirectDraw object behind an interface pointer of its (IDirectDraw, IDirectDraw2, IDirect3D2).
+DirectDrawInfo* DirectDrawOf(const void* directDrawInterface);
 
 // One failable call of the log: FailCall(pattern, occurrence, ...) picks exactly it.
 struct InjectionPoint {

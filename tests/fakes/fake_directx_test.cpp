@@ -1,4 +1,4 @@
-// Checks of the fake DirectX itself: logging, scripted failures and reference counts.
+// Checks of the fake DirectX itself: logging, scripted failures, reference counts and the Windows rules.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -140,6 +140,170 @@ TEST_F(FakeDirectXTest, RefusedLookUpsHandBackTheirObjectWhenConfigured) {
     if (object) object->Release();
   EXPECT_TRUE(fake::Leaks().empty());
   EXPECT_TRUE(fake::Problems().empty());
+}
+
+// Each point of config.windows, off and on: Wine's answer, then Windows'.
+TEST_F(FakeDirectXTest, WindowsRulesAnswerAsWindowsDoesWhereWineIsKinder) {
+  const struct {
+    const char* name;
+    void (*switchOn)();
+    HRESULT (*call)(fake::DirectDrawInfo*& made);  // returns the result of the call in question
+    HRESULT wine, windows;
+  } cases[] = {
+      {"64-bit: no IDirect3D2", [] { fake::config.windows.no3D = true; },
+       [](fake::DirectDrawInfo*&) {
+         IDirectDraw* directDraw = nullptr;
+         fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+         IDirect3D2* direct3D = nullptr;
+         HRESULT result = directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
+         if (direct3D) direct3D->Release();
+         directDraw->Release();
+         return result;
+       },
+       S_OK, E_NOINTERFACE},
+      {"64-bit: no texture surface", [] { fake::config.windows.no3D = true; },
+       [](fake::DirectDrawInfo*&) {
+         IDirectDraw* directDraw = nullptr;
+         fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+         DDSURFACEDESC desc{};
+         desc.dwSize = sizeof desc;
+         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+         desc.dwWidth = desc.dwHeight = 64;
+         desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
+         IDirectDrawSurface* texture = nullptr;
+         HRESULT result = directDraw->CreateSurface(&desc, &texture, nullptr);
+         if (texture) texture->Release();
+         directDraw->Release();
+         return result;
+       },
+       DD_OK, DDERR_INVALIDCAPS},
+      {"a Blt crossing the edge of a monitor's primary surface",
+       [] { fake::config.windows.monitors = {{{2, 0, 0, {}}, {0, 0, 800, 600}}, {{3, 0, 0, {}}, {-640, 0, 0, 480}}}; },
+       [](fake::DirectDrawInfo*& made) {
+         GUID left = {3, 0, 0, {}};
+         IDirectDraw* directDraw = nullptr;
+         fake::DirectDrawCreate(&left, &directDraw, nullptr);
+         made = fake::DirectDrawOf(directDraw);
+         DDSURFACEDESC desc{};
+         desc.dwSize = sizeof desc;
+         desc.dwFlags = DDSD_CAPS;
+         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+         IDirectDrawSurface* primary = nullptr;
+         directDraw->CreateSurface(&desc, &primary, nullptr);
+         RECT inside = {0, 0, 640, 480}, crossing = {-640, 0, 0, 480};
+         EXPECT_EQ(DD_OK, primary->Blt(&inside, nullptr, nullptr, DDBLT_WAIT, nullptr));
+         HRESULT result = primary->Blt(&crossing, nullptr, nullptr, DDBLT_WAIT, nullptr);
+         EXPECT_EQ(made->onMonitor ? 1u : 2u, fake::Surface(primary)->blits.size());
+         EXPECT_EQ(made->onMonitor ? 1 : 0, fake::Surface(primary)->refusedBlits);
+         primary->Release();
+         directDraw->Release();
+         return result;
+       },
+       DD_OK, DDERR_INVALIDRECT},
+      {"the HAL device of a null-GUID object on several monitors",
+       [] { fake::config.windows.monitors = {{{2, 0, 0, {}}, {0, 0, 800, 600}}, {{3, 0, 0, {}}, {800, 0, 1440, 480}}}; },
+       [](fake::DirectDrawInfo*& made) {
+         IDirectDraw* directDraw = nullptr;
+         fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+         made = fake::DirectDrawOf(directDraw);
+         directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
+         IDirect3D2* direct3D = nullptr;
+         directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
+         DDSURFACEDESC desc{};
+         desc.dwSize = sizeof desc;
+         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+         desc.dwWidth = desc.dwHeight = 64;
+         desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+         IDirectDrawSurface* target = nullptr;
+         directDraw->CreateSurface(&desc, &target, nullptr);
+         IDirect3DDevice2* device = nullptr;
+         HRESULT result = direct3D->CreateDevice(IID_IDirect3DHALDevice, target, &device);
+         if (device) device->Release();
+         target->Release();
+         direct3D->Release();
+         directDraw->Release();
+         return result;
+       },
+       D3D_OK, DDERR_NODIRECTDRAWHW},
+      {"Restore of a normal-level primary after a mode change", [] { fake::config.windows.windowedSurfacesLost = true; },
+       [](fake::DirectDrawInfo*&) {
+         IDirectDraw* directDraw = nullptr;
+         fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+         directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
+         DDSURFACEDESC desc{};
+         desc.dwSize = sizeof desc;
+         desc.dwFlags = DDSD_CAPS;
+         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+         IDirectDrawSurface* primary = nullptr;
+         directDraw->CreateSurface(&desc, &primary, nullptr);
+         fake::ChangeDisplayMode(800, 600, 16);
+         const bool lost = primary->IsLost() == DDERR_SURFACELOST;
+         EXPECT_EQ(lost, fake::config.windows.windowedSurfacesLost);
+         HRESULT result = primary->Restore();
+         primary->Release();
+         directDraw->Release();
+         return result;
+       },
+       DD_OK, DDERR_WRONGMODE},
+      {"Load into a palettised surface without a palette", [] { fake::config.windows.palettizedRamp = true; },
+       [](fake::DirectDrawInfo*&) {
+         IDirectDraw* directDraw = nullptr;
+         fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
+         DDSURFACEDESC desc{};
+         desc.dwSize = sizeof desc;
+         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+         desc.dwWidth = desc.dwHeight = 16;
+         desc.ddpfPixelFormat = fake::PalettizedFormat(8, DDPF_PALETTEINDEXED8);
+         desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
+         IDirectDrawSurface* surfaces[2] = {};
+         IDirect3DTexture2* textures[2] = {};
+         for (int i = 0; i < 2; ++i) {
+           directDraw->CreateSurface(&desc, &surfaces[i], nullptr);
+           surfaces[i]->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&textures[i]));
+         }
+         HRESULT result = textures[0]->Load(textures[1]);
+         for (int i = 0; i < 2; ++i) {
+           textures[i]->Release();
+           surfaces[i]->Release();
+         }
+         directDraw->Release();
+         return result;
+       },
+       D3D_OK, DDERR_NOPALETTEATTACHED},
+  };
+  for (const auto& c : cases) {
+    for (bool windows : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (windows ? ", as Windows" : ", as Wine"));
+      fake::Reset();
+      if (windows) c.switchOn();
+      fake::DirectDrawInfo* made = nullptr;
+      EXPECT_EQ(windows ? c.windows : c.wine, c.call(made));
+      EXPECT_TRUE(fake::Leaks().empty());
+      EXPECT_TRUE(fake::Problems().empty());
+    }
+  }
+}
+
+// Under windows.teardown the device keeps the current viewport's reference, and the
+// DirectDraw object's last release frees what it made, so a later call is a problem.
+TEST_F(FakeDirectXTest, WindowsTeardownLeavesTheViewportAndFreesTheSurfacesWithTheirObject) {
+  fake::config.windows.teardown = true;
+  OpenRenderSurface(64, 64);
+  IDirect3DDevice2* device = nullptr;
+  ASSERT_EQ(D3D_OK, open3D->CreateDevice(IID_IDirect3DHALDevice, openSurface, &device));
+  IDirect3DViewport2* viewport = nullptr;
+  ASSERT_EQ(D3D_OK, open3D->CreateViewport(&viewport, nullptr));
+  device->AddViewport(viewport);
+  device->SetCurrentViewport(viewport);
+  EXPECT_EQ(0u, device->Release());
+  EXPECT_EQ(1u, viewport->Release()) << "the reference SetCurrentViewport took stays";
+  open3D->Release();
+  EXPECT_EQ(0u, openDraw->Release());
+  EXPECT_TRUE(fake::Object("S1")->freedWithOwner);
+  EXPECT_EQ(std::vector<std::string>{"V1 (Viewport) refs=1"}, fake::Leaks()) << "the surface is no leak: it is gone";
+  EXPECT_TRUE(fake::Problems().empty());
+  openSurface->Release();
+  EXPECT_EQ(std::vector<std::string>{"call on S1 after its DirectDraw object was freed: Release"}, fake::Problems());
 }
 
 TEST_F(FakeDirectXTest, LibrariesComeFromTheConfig) {

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Makes the release packages into a scratch folder and checks what the ZIP holds. The 32-bit
-# build also makes the one installer, for 32- and 64-bit Windows alike: it is installed and
+# Makes the release packages into a scratch folder and checks what the ZIP holds. Only the
+# 32-bit build makes packages, the one saver for every Windows; the 64-bit build, which no
+# 64-bit Windows draws with, makes none. The 32-bit build also makes the one installer: it is installed and
 # uninstalled silently under the (64-bit) Wine prefix, and the Windows directory and the
 # registry are checked. Wine runs every program as an administrator, so the installer's
 # elevated copy is reached here through its own switch (/MACHINE), and other users signed in
 # through hives added under HKEY_USERS.
-# Usage: packages_test.sh BUILD_DIR SAVER CPACK
+# Usage: packages_test.sh BUILD_DIR SAVER CPACK CMAKE
 set -u
-build=$1 saver=$2 cpack=$3
+build=$1 saver=$2 cpack=$3 cmake=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../harness/wine-env.sh" "$build" || exit 1
 
@@ -80,24 +81,36 @@ run_registered_uninstaller() {
   wine 'C:\windows\VykSaverUninstall.exe' /S
 }
 
-# The packages.
+# The packages. The 64-bit build's package target makes nothing a user could take for a saver.
+if [ "$vyk_target_arch" != i686 ]; then
+  packages() { find "$build" \( -name 'Vyk-*.zip' -o -name 'Vyk-*.exe' \) -newer "$work/start" 2>/dev/null | tr '\n' ' '; }
+  touch "$work/start"
+  output=$("$cmake" --build "$build" --target package 2>&1)
+  status=$?
+  made=$(packages)
+  [ $status -eq 0 ] && [ -z "$made" ] && [ ! -e "$build/CPackConfig.cmake" ] &&
+    pass "the 64-bit package target makes no package" ||
+    fail "the 64-bit package target makes no package" "exit $status, made: $made"
+  grep -q 'makes no package' <<<"$output" && grep -q 'windows-x86 --target package' <<<"$output" &&
+    pass "the 64-bit package target says it makes none and where the release comes from" ||
+    fail "the 64-bit package target says it makes none and where the release comes from" "it said: $output"
+  [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+  exit 0
+fi
 if ! "$cpack" --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
   cat "$work/cpack.log"
   fail "the package target makes the packages" "cpack failed"
   exit 1
 fi
-made=$(cd "$work" && ls Vyk-* | tr '\n' ' ')
-if [ "$vyk_target_arch" = i686 ]; then
-  zip=$(ls "$work"/Vyk-*-win32.zip 2>/dev/null)
-  installer=$(ls "$work"/Vyk-*-setup.exe 2>/dev/null)
-  case "$installer" in */Vyk-[0-9]*.[0-9]*-setup.exe) ;; *) installer= ;; esac
-  [ -n "$zip" ] && [ -n "$installer" ] && pass "the 32-bit package target makes the ZIP and the installer" ||
-    { fail "the 32-bit package target makes the ZIP and the installer" "made: $made"; exit 1; }
-else
-  zip=$(ls "$work"/Vyk-*-win64.zip 2>/dev/null)
-  [ -n "$zip" ] && [ "$made" = "$(basename "$zip") " ] && pass "the 64-bit package target makes the ZIP alone" ||
-    { fail "the 64-bit package target makes the ZIP alone" "made: $made"; exit 1; }
-fi
+# CPack's External generator also leaves its JSON description beside the packages.
+made=$(cd "$work" && ls Vyk-*.zip Vyk-*.exe 2>/dev/null | tr '\n' ' ')
+win64=$(cd "$work" && ls -d *win64* 2>/dev/null | tr '\n' ' ')
+zip=$(ls "$work"/Vyk-*-win32.zip 2>/dev/null)
+installer=$(ls "$work"/Vyk-*-setup.exe 2>/dev/null)
+case "$installer" in */Vyk-[0-9]*.[0-9]*-setup.exe) ;; *) installer= ;; esac
+[ -n "$zip" ] && [ -n "$installer" ] && [ "$made" = "$(basename "$installer") $(basename "$zip") " ] && [ -z "$win64" ] &&
+  pass "the 32-bit package target makes the win32 ZIP and the installer, and nothing else" ||
+  { fail "the 32-bit package target makes the win32 ZIP and the installer, and nothing else" "made: $made$win64"; exit 1; }
 
 listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
 [ "$listing" = "INSTALL.txt LICENSE.txt VykSaver.scr " ] && pass "the ZIP holds the saver, the install text and the licence" ||
@@ -107,6 +120,7 @@ cmp -s "$work/zip/VykSaver.scr" "$saver" && pass "the saver in the ZIP is the on
   fail "the saver in the ZIP is the one built" "files differ"
 lines=$(wc -l <"$work/zip/INSTALL.txt") crlf=$(grep -c $'\r$' "$work/zip/INSTALL.txt")
 [ "$lines" -gt 3 ] && [ "$lines" = "$crlf" ] && grep -q 'right-click VykSaver.scr and choose Install' "$work/zip/INSTALL.txt" &&
+  tr -d '\r' <"$work/zip/INSTALL.txt" | tr '\n' ' ' | grep -q "installer $(basename "$installer") does both" &&
   pass "the install text says how to install, in Windows line ends" ||
   fail "the install text says how to install, in Windows line ends" "$lines lines, $crlf ending in CR LF"
 # The licence is the source tree's LICENSE, in Windows line ends, and the install text names it.

@@ -1,0 +1,245 @@
+// The saver on fakes that answer as real Windows does where Wine is kinder: the 64-bit build on 64-bit Windows, several monitors, windowed surfaces lost to a mode change.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "diagnostics/diagnostics.h"
+#include "display/device_state.h"
+#include "fakes/fake_directx.h"
+#include "platform/platform.h"
+#include "tests/shell/shell_test_support.h"
+
+namespace {
+
+std::vector<RECT> monitors;  // what the monitor seam reports, primary first
+int ReportMonitors(RECT* rects, int capacity) {
+  const int count = std::min(capacity, static_cast<int>(monitors.size()));
+  std::copy(monitors.begin(), monitors.begin() + count, rects);
+  return count;
+}
+
+// What the device seam reports: each monitor's own DirectDraw device, as Windows enumerates them.
+int ReportDevices(MonitorDevice* out, int capacity) {
+  const std::vector<fake::MonitorDeviceInfo>& devices = fake::config.windows.monitors;
+  const int count = std::min(capacity, static_cast<int>(devices.size()));
+  for (int i = 0; i < count; ++i) out[i] = MonitorDevice{devices[i].guid, devices[i].area};
+  return count;
+}
+
+// Several monitors as Windows has them: a device GUID of its own for each.
+void UseMonitors(const std::vector<RECT>& areas) {
+  monitors = areas;
+  fake::config.windows.monitors.clear();
+  for (size_t i = 0; i < areas.size(); ++i)
+    fake::config.windows.monitors.push_back({GUID{0x51 + static_cast<DWORD>(i), 0x1111, 0x2222, {}}, areas[i]});
+  platform.ListMonitorDevices = ReportDevices;
+}
+
+// "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
+void StoreAllMonitors(const char* value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Screen Saver.Vyk", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "AllMonitors", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+  RegCloseKey(key);
+}
+
+std::string LogFileText() {
+  std::string text;
+  HANDLE file = CreateFileA("vykerror.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[512];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  CloseHandle(file);
+  return text;
+}
+
+// The colour a window paints in its middle, drawn into white memory so that a window off
+// the virtual display's visible part counts too.
+COLORREF WindowPixel(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  PatBlt(memory, 0, 0, client.right, client.bottom, WHITENESS);
+  const COLORREF colour = PrintWindow(window, memory, PW_CLIENTONLY) ? GetPixel(memory, client.right / 2, client.bottom / 2)
+                                                                     : CLR_INVALID;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+int LinesStartingWith(const std::string& start) {
+  return static_cast<int>(std::count_if(fake::Log().begin(), fake::Log().end(),
+                                        [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
+}
+
+void Tick(HWND saver, int ticks) {
+  for (int i = 0; i < ticks; ++i) SendMessageA(saver, WM_TIMER, 1, 0);
+}
+
+class RealWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shell_test::ResetAll();
+    fake::Reset();
+    fake::InstallPlatform();
+    platform.ListMonitors = ReportMonitors;
+    monitors = {{0, 0, 800, 600}};
+    StoreAllMonitors("1");
+    DeleteFileA("vykerror.txt");
+    shell_test::PlaceCursor(400, 300);
+  }
+  void TearDown() override {
+    shell_test::ResetAll();
+    DeleteFileA("vykerror.txt");
+  }
+};
+
+}  // namespace
+
+// 64-bit Windows offers a 64-bit program no Direct3D before version 9: the 64-bit build stays
+// black, names the step that failed in its log, draws nothing and closes on a key.
+TEST_F(RealWindowsTest, SixtyFourBitBuildOnSixtyFourBitWindowsIsABlackSaverThatLogsTheStepAndCloses) {
+  fake::config.windows.no3D = true;
+  const int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+    Tick(saver, 3);
+    EXPECT_EQ(DeviceState.deviceStatus, 1);
+    EXPECT_EQ(LogFileText(), "Failed to QI for IID_IDirect3D2.\r\n" + std::string(ResultText(E_NOINTERFACE)) + "\r\n");
+    EXPECT_EQ(LinesStartingWith("Surface::"), 0) << "no surface, no frame";
+    EXPECT_EQ(LinesStartingWith("D3D2::"), 0);
+    EXPECT_EQ(WindowPixel(saver), RGB(0, 0, 0));
+    SendMessageA(saver, WM_KEYDOWN, 'A', 0);
+    shell_test::Pump();
+    EXPECT_FALSE(IsWindow(saver));
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+}
+
+// On Windows each monitor's DirectDraw device has a GUID of its own, and its primary surface
+// is that monitor's alone, from 0,0 at the monitor's corner: a Blt crossing its edge is
+// refused. Every monitor is drawn through its own device, at its own size, the ones left of
+// and above the primary (negative coordinates) too.
+TEST_F(RealWindowsTest, EveryMonitorDrawsThroughItsOwnDeviceInsideItsOwnSurface) {
+  const RECT primary = {0, 0, 800, 600};
+  const struct {
+    const char* name;
+    std::vector<RECT> monitors;
+  } cases[] = {
+      {"left of and above the primary", {primary, {-640, 0, 0, 480}, {0, -480, 640, 0}}},
+      {"right of and below the primary", {primary, {800, 0, 1440, 480}, {100, 600, 740, 1080}}},
+      {"left of and below", {primary, {-1024, -168, 0, 600}, {-1024, 600, -384, 1080}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    UseMonitors(c.monitors);
+    const int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      Tick(saver, 3);
+      ASSERT_EQ(saverDesktop.viewCount, static_cast<int>(c.monitors.size()));
+      EXPECT_EQ(LinesStartingWith("DirectDrawCreate("), saverDesktop.viewCount);
+      EXPECT_EQ(LinesStartingWith("DirectDrawCreate(null"), 0) << "no monitor is drawn through the emulated object";
+      for (int i = 0; i < saverDesktop.viewCount; ++i) {
+        SCOPED_TRACE(i);
+        const DeviceStateRecord& record = displayRecords[i];
+        const RECT& area = c.monitors[i];
+        const LONG width = area.right - area.left, height = area.bottom - area.top;
+        ASSERT_EQ(record.deviceStatus, 2);
+        const fake::DirectDrawInfo* object = fake::DirectDrawOf(record.directDraw);
+        char guid[48];
+        snprintf(guid, sizeof guid, "{%08lx-1111-2222}", 0x51ul + static_cast<unsigned long>(i));
+        EXPECT_EQ(object->driver, guid) << "its own monitor's device";
+        EXPECT_TRUE(object->onMonitor);
+        EXPECT_EQ(fake::Device(record.device)->type, "HAL");
+        const fake::SurfaceInfo* front = fake::Surface(record.frontSurface);
+        EXPECT_EQ(front->desc.dwWidth, static_cast<DWORD>(width)) << "the monitor's own primary surface";
+        EXPECT_EQ(front->refusedBlits, 0);
+        ASSERT_EQ(front->blits.size(), 3u);
+        for (const RECT& blit : front->blits) {
+          const RECT whole = {0, 0, width, height};
+          EXPECT_TRUE(EqualRect(&blit, &whole)) << blit.left << "," << blit.top << "," << blit.right << "," << blit.bottom;
+        }
+      }
+      SendMessageA(displayRecords[saverDesktop.viewCount - 1].window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      shell_test::Pump();
+      EXPECT_FALSE(IsWindow(saver));
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(fake::Leaks().empty());
+    EXPECT_TRUE(fake::Problems().empty());
+  }
+}
+
+// On Windows another program's mode change loses the surfaces of every picture drawn at the
+// normal cooperative level, for good: Restore answers DDERR_WRONGMODE. The next frames come
+// from a display made afresh, in the preview (which on several monitors runs on the emulated
+// object, without a HAL device) and on each monitor; nothing is drawn onto a lost surface.
+TEST_F(RealWindowsTest, AModeChangeGivesEveryWindowedPictureADisplayMadeAfresh) {
+  const RECT primary = {0, 0, 800, 600}, right = {800, 0, 1440, 480};
+  const struct {
+    const char* name;
+    bool preview;
+    const char* deviceType;  // what the emulated preview gets: the software device
+  } cases[] = {
+      {"preview on several monitors", true, "Ramp"},
+      {"each of several monitors", false, "HAL"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    fake::WindowsAsItIs();
+    UseMonitors({primary, right});
+    HWND host = c.preview ? CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 80, 160, 120, nullptr, nullptr,
+                                            nullptr, nullptr)
+                          : nullptr;
+    const int result = shell_test::RunSaver(host, [&](HWND saver) {
+      Tick(saver, 2);
+      const int records = saverDesktop.viewCount;
+      ASSERT_EQ(records, c.preview ? 1 : 2);
+      std::vector<std::string> fronts;
+      std::vector<fake::DirectDrawInfo*> objects;
+      for (int i = 0; i < records; ++i) {
+        ASSERT_EQ(displayRecords[i].deviceStatus, 2);
+        EXPECT_EQ(fake::Device(displayRecords[i].device)->type, c.deviceType);
+        fronts.push_back(fake::NameOf(displayRecords[i].frontSurface));
+        objects.push_back(fake::DirectDrawOf(displayRecords[i].directDraw));
+      }
+      fake::ChangeDisplayMode(800, 600, 16);
+      Tick(saver, 3);
+      for (int i = 0; i < records; ++i) {
+        SCOPED_TRACE(i);
+        const DeviceStateRecord& record = displayRecords[i];
+        ASSERT_EQ(record.deviceStatus, 2);
+        EXPECT_NE(fake::DirectDrawOf(record.directDraw), objects[i]) << "a DirectDraw object made afresh";
+        EXPECT_NE(fake::NameOf(record.frontSurface), fronts[i]);
+        const fake::SurfaceInfo* before = fake::Surface(fronts[i]);
+        EXPECT_EQ(before->blits.size(), 2u) << "the frames before the change";
+        EXPECT_EQ(before->refusedBlits, 0) << "nothing drawn onto the lost surface";
+        const fake::SurfaceInfo* after = fake::Surface(record.frontSurface);
+        EXPECT_EQ(after->blits.size(), 3u) << "the next frames, from the new display";
+        EXPECT_EQ(after->refusedBlits, 0);
+        EXPECT_FALSE(fake::Device(record.device)->draws.empty());
+      }
+      EXPECT_EQ(LogFileText(), "") << "a display made afresh is no failure";
+    });
+    EXPECT_EQ(result, 0);
+    if (host) DestroyWindow(host);
+    EXPECT_TRUE(fake::Problems().empty());
+    // Windows keeps the reference SetCurrentViewport took on each display's viewport.
+    for (const std::string& leak : fake::Leaks()) EXPECT_EQ(leak.substr(leak.find(' ')), " (Viewport) refs=1");
+  }
+}
