@@ -5,11 +5,7 @@
 
 namespace {
 
-// Controls of the open configuration dialog, one for each row of settingRows, found once at WM_INITDIALOG.
-struct ConfigDialogControls {
-  HWND control[settingCount];  // the scroll bar of redrawSpeed first (speedScrollBar), then the check boxes
-};
-ConfigDialogControls configControls;
+ConfigDialogState configDialog;
 
 // The module the dialog was made from, whose string table and About box it uses.
 HINSTANCE DialogModule(HWND dialog) {
@@ -26,7 +22,7 @@ INT_PTR InitConfigDialog(HWND dialog) {
   for (int i = 0; i < settingCount; ++i) {
     const SettingRow& row = settingRows[i];
     HWND control = GetDlgItem(dialog, row.control);
-    configControls.control[i] = control;
+    configDialog.*row.handle = control;
     if (row.kind == SettingControl::ScrollBar) {
       Settings.*row.field = SettingInRange(row, Settings.*row.field);
       SetScrollRange(control, SB_CTL, row.lowest, row.highest, FALSE);
@@ -58,8 +54,8 @@ INT_PTR ConfigCommand(HWND dialog, WORD controlId) {
       for (const SettingRow& row : settingRows) {
         if (row.kind == SettingControl::ScrollBar) stored &= StoreSetting(row.key, Settings.*row.field);
       }
-      for (int i = 0; i < settingCount; ++i) {
-        if (settingRows[i].kind == SettingControl::CheckBox) Settings.*settingRows[i].field = CheckState(configControls.control[i]);
+      for (const SettingRow& row : settingRows) {
+        if (row.kind == SettingControl::CheckBox) Settings.*row.field = CheckState(configDialog.*row.handle);
       }
       for (const SettingRow& row : settingRows) {
         if (row.kind == SettingControl::CheckBox) stored &= StoreSetting(row.key, Settings.*row.field);

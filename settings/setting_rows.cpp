@@ -6,11 +6,11 @@
 
 // Every key defaults to 1 when no store holds it: the fastest speed, and every option on.
 const SettingRow settingRows[settingCount] = {
-    {"RedrawSpeed", &SettingsRecord::redrawSpeed, 1, fastestSpeed, slowestSpeed, IDC_SPEED_SCROLL, SettingControl::ScrollBar},
-    {"Logos", &SettingsRecord::logos, 1, LONG_MIN, LONG_MAX, IDC_LOGOS, SettingControl::CheckBox},
-    {"Linear", &SettingsRecord::linear, 1, LONG_MIN, LONG_MAX, IDC_LINEAR, SettingControl::CheckBox},
-    {"Hardware", &SettingsRecord::hardware, 1, LONG_MIN, LONG_MAX, IDC_HARDWARE, SettingControl::CheckBox},
-    {"AllMonitors", &SettingsRecord::allMonitors, 1, LONG_MIN, LONG_MAX, IDC_ALL_MONITORS, SettingControl::CheckBox},
+    {"RedrawSpeed", &SettingsRecord::redrawSpeed, 1, fastestSpeed, slowestSpeed, IDC_SPEED_SCROLL, SettingControl::ScrollBar, &ConfigDialogState::speedScrollBar},
+    {"Logos", &SettingsRecord::logos, 1, LONG_MIN, LONG_MAX, IDC_LOGOS, SettingControl::CheckBox, &ConfigDialogState::logosCheck},
+    {"Linear", &SettingsRecord::linear, 1, LONG_MIN, LONG_MAX, IDC_LINEAR, SettingControl::CheckBox, &ConfigDialogState::linearCheck},
+    {"Hardware", &SettingsRecord::hardware, 1, LONG_MIN, LONG_MAX, IDC_HARDWARE, SettingControl::CheckBox, &ConfigDialogState::hardwareCheck},
+    {"AllMonitors", &SettingsRecord::allMonitors, 1, LONG_MIN, LONG_MAX, IDC_ALL_MONITORS, SettingControl::CheckBox, &ConfigDialogState::allMonitorsCheck},
 };
 
 const SettingRow& speedRow = settingRows[0];

@@ -22,6 +22,16 @@ enum class SettingControl {
   CheckBox,   // a check box: any nonzero value shows checked, and OK reads back 0 or 1
 };
 
+// The configuration dialog's handles of its controls, found at WM_INITDIALOG and kept by
+// ConfigDialogProc between messages; one for each setting. Owned by config_dialog.cpp.
+struct ConfigDialogState {
+  HWND speedScrollBar;    // control 1000, the redraw speed
+  HWND logosCheck;        // control 1002, logos
+  HWND linearCheck;       // control 1003, linear
+  HWND hardwareCheck;     // control 1004, hardware
+  HWND allMonitorsCheck;  // the check box of allMonitors
+};
+
 // One of the settings: everything loading, saving, the dialog and the range checks need.
 struct SettingRow {
   const char* key;               // the profile key, also the registry value's name ("RedrawSpeed")
@@ -31,10 +41,12 @@ struct SettingRow {
   LONG highest;                  //   (lowest and highest span every LONG for them)
   int control;                   // the control's identifier in dialog 2003
   SettingControl kind;           // how the dialog shows it
+  HWND ConfigDialogState::*handle;  // where the open dialog keeps the control's handle
 };
 
 // The settings in the order the dialog writes them, the speed first. A new setting is one
-// row here, a field in SettingsRecord and its control in the dialog template.
+// row here, a field in SettingsRecord, its handle in ConfigDialogState and its control in
+// the dialog template.
 constexpr int settingCount = 5;
 extern const SettingRow settingRows[settingCount];
 // The row of the redraw speed (settingRows[0]).
