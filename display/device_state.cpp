@@ -1,37 +1,57 @@
-// The display records: their start values and the saver's instances, one per monitor drawn.
+// The display records: their start values, the saver window's record, and the records made for further monitors.
 #include "display/device_state.h"
 
-namespace {
+#include <new>
 
-// The record at process start: nothing held, nothing sized, full screen and linear
-// magnification hoped for until bring-up decides otherwise, the active display driver.
-constexpr DeviceStateRecord startValues = {
-    0,                   // deviceStatus
-    1,                   // fullScreen
-    D3DFILTER_LINEAR,    // textureFilter
-    D3DTBLEND_MODULATE,  // textureBlend
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    0, 0, 0, 0,
-    nullptr,
-    GUID{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}},
-    0,
-    0,
-    POINT{0, 0},
-    TextureHolder(),
-    SceneGeometry{},
-};
+#include "display/display.h"
 
-}  // namespace
+DeviceStateRecord DeviceState;
 
-DeviceStateRecord displayRecords[maxDisplayRecords] = {
-    startValues, startValues, startValues, startValues, startValues, startValues, startValues, startValues,
-    startValues, startValues, startValues, startValues, startValues, startValues, startValues, startValues,
-};
-static_assert(maxDisplayRecords == 16, "one start value per record above");
-DeviceStateRecord& DeviceState = displayRecords[0];
-
-DeviceStateRecord NewDeviceState() { return startValues; }
-
-void ResetDeviceState() {
-  for (DeviceStateRecord& record : displayRecords) record = startValues;
+// Built at run time, so that no record's start values are stored in the file.
+DeviceStateRecord NewDeviceState() {
+  DeviceStateRecord record = {};
+  record.fullScreen = 1;
+  record.textureFilter = D3DFILTER_LINEAR;
+  record.textureBlend = D3DTBLEND_MODULATE;
+  return record;
 }
+
+DeviceStateRecord* OpenWindowDisplay(HWND window, LONG fullScreen) {
+  DeviceState = NewDeviceState();
+  DeviceState.fullScreen = fullScreen;
+  DeviceState.window = window;
+  return &DeviceState;
+}
+
+// A further monitor's record lives on the process heap from its window's opening to its
+// closing, so the records of monitors never drawn take no room at all.
+DeviceStateRecord* OpenMonitorDisplay(const MonitorDevice& device, bool mainMonitor, HWND window) {
+  DeviceStateRecord* record = &DeviceState;
+  if (!mainMonitor) {
+    void* memory = HeapAlloc(GetProcessHeap(), 0, sizeof(DeviceStateRecord));
+    if (!memory) return nullptr;
+    record = new (memory) DeviceStateRecord;
+  }
+  *record = NewDeviceState();
+  record->fullScreen = 0;
+  record->window = window;
+  const GUID none = {};
+  if (!IsEqualGUID(device.driverGuid, none)) {
+    record->driverGuid = device.driverGuid;
+    record->hasDriverGuid = 1;
+    record->surfaceOrigin.x = device.area.left;
+    record->surfaceOrigin.y = device.area.top;
+  } else if (!mainMonitor) {
+    record->gdiCopy = 1;
+  }
+  return record;
+}
+
+void CloseDisplayRecord(DeviceStateRecord* record) {
+  if (!record) return;
+  TearDownDisplay(*record, record->window);
+  record->window = nullptr;
+  if (record != &DeviceState) HeapFree(GetProcessHeap(), 0, record);
+}
+
+void ResetDeviceState() { DeviceState = NewDeviceState(); }

@@ -9,11 +9,13 @@
 #include "animation/animation.h"
 #include "display/directx5.h"
 #include "display/texture.h"
+#include "platform/platform.h"
 
 // One record per picture: the saver window's (or the preview's), and one for each further
-// monitor that draws. Each interface field owns one counted reference, from its creation
-// in BringUpDisplay (material: SetUpSceneState) until TearDownDisplay; the texture holder
-// owns the texture's. What every picture shares, the animation clock, lives in animation.
+// monitor that draws, made as that monitor's window opens. Each interface field owns one
+// counted reference, from its creation in BringUpDisplay (material: SetUpSceneState) until
+// TearDownDisplay; the texture holder owns the texture's. What every picture shares, the
+// animation clock, lives in animation.
 struct DeviceStateRecord {
   LONG deviceStatus;                  // 0 never started, 1 bring-up started or failed, 2 ready; teardown keeps it
   LONG fullScreen;                    // 1 while exclusive full screen (flip); 0 for good after the fallback, or from the start for one of several monitors (copy)
@@ -32,7 +34,7 @@ struct DeviceStateRecord {
   LONG clientHeight;                  // the same area's height; both read by the geometry and the animation
   LONG renderWidth;                   // windowed render surface size in pixels; 0 in full screen
   LONG renderHeight;                  // its height; the windowed copy is clamped to both
-  HWND window;                        // window the picture fills, handed to bring-up, presentation and teardown; set by the shell
+  HWND window;                        // window the picture fills, handed to bring-up, presentation and teardown; set as the record opens
   GUID driverGuid;                    // DirectDraw device of the record's monitor; used when hasDriverGuid
   LONG hasDriverGuid;                 // 1: DirectDrawCreate gets driverGuid; 0: the active display driver (null GUID)
   LONG gdiCopy;                       // 1: the windowed copy goes by GDI (a monitor without a DirectDraw device of its own)
@@ -41,19 +43,33 @@ struct DeviceStateRecord {
   SceneGeometry scene;                // vertex arrays at this record's client size; built by SetUpSceneState
 };
 
-// Most pictures the saver draws at once: one per monitor it fills.
-constexpr int maxDisplayRecords = 16;
+// The saver window's record: the only picture of a preview or of a single monitor, the
+// primary monitor's when several draw. Zero, taking no room in the file, until the saver
+// opens its display (OpenWindowDisplay, OpenMonitorDisplay) or a test resets it.
+extern DeviceStateRecord DeviceState;
 
-// The records of the running saver, one per monitor drawn. The first is the saver
-// window's (the only one of a preview or a single monitor); DeviceState names it.
-extern DeviceStateRecord displayRecords[maxDisplayRecords];
-extern DeviceStateRecord& DeviceState;
-
-// A record as the process starts it: nothing held, nothing sized, full screen and linear
+// A record as a picture starts it: nothing held, nothing sized, full screen and linear
 // magnification hoped for until bring-up decides otherwise, the active display driver.
 DeviceStateRecord NewDeviceState();
 
-// Puts every display record back to its process-start values without releasing anything (tests only).
+// The record of a picture that fills window alone (a preview, or the saver on a single
+// monitor or with "Draw on every monitor" off): DeviceState in its start values, windowed
+// from the start when fullScreen is 0.
+DeviceStateRecord* OpenWindowDisplay(HWND window, LONG fullScreen);
+
+// The record of one of several monitors, drawn windowed into window, the window over that
+// monitor: DeviceState for the main monitor's, a record of its own, made here, for each
+// other; null when no memory is left for it. With a GUID of the monitor's own, DirectDraw
+// is made for that device, whose front surface starts at the monitor's corner. Without one
+// the monitor is drawn through the active display driver, whose primary surface is the
+// main monitor's: a further monitor then gets its frames by GDI, which spans the desktop.
+DeviceStateRecord* OpenMonitorDisplay(const MonitorDevice& device, bool mainMonitor, HWND window);
+
+// Tears down a record made by OpenWindowDisplay or OpenMonitorDisplay in its window, and
+// frees it; DeviceState stays, emptied and without a window. Null is let through.
+void CloseDisplayRecord(DeviceStateRecord* record);
+
+// Puts DeviceState back to its start values without releasing anything (tests only).
 void ResetDeviceState();
 
 // Releases the reference field holds, if any, and clears the field.

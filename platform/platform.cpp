@@ -123,8 +123,6 @@ int ListMonitorsWith(EnumMonitorsFn enumMonitors, MonitorInfoFn monitorInfo, REC
 
 namespace {
 
-using EnumerateDevicesFn = HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags);
-
 // What the device enumeration fills; lives on the stack of RuntimeListMonitorDevices.
 struct DeviceList {
   MonitorDevice* devices;     // caller's array
@@ -148,6 +146,23 @@ BOOL WINAPI AddMonitorDevice(GUID* guid, LPSTR, LPSTR, LPVOID data, HMONITOR mon
   return TRUE;
 }
 
+// Wine 8 gives every monitor one GUID, which DirectDrawCreate ignores: the object it makes
+// has the primary monitor's surface whichever monitor asked. Every monitor of such a GUID
+// is cleared at once, so that none of them keeps it.
+void ClearSharedGuids(MonitorDevice* devices, int count) {
+  const GUID none = {};
+  for (int i = 0; i < count; ++i) {
+    if (IsEqualGUID(devices[i].driverGuid, none)) continue;
+    bool shared = false;
+    for (int j = i + 1; j < count; ++j) {
+      if (!IsEqualGUID(devices[j].driverGuid, devices[i].driverGuid)) continue;
+      devices[j].driverGuid = none;
+      shared = true;
+    }
+    if (shared) devices[i].driverGuid = none;
+  }
+}
+
 }  // namespace
 
 int RuntimeListMonitorDevices(MonitorDevice* devices, int capacity) {
@@ -160,8 +175,15 @@ int RuntimeListMonitorDevices(MonitorDevice* devices, int capacity) {
   if (!ddraw) return 0;
   EnumerateDevicesFn enumerate = reinterpret_cast<EnumerateDevicesFn>(
       reinterpret_cast<void*>(platform.GetProcAddress(ddraw, "DirectDrawEnumerateExA")));
-  DeviceList list = {devices, capacity, 0, monitorInfo};
-  if (enumerate) enumerate(AddMonitorDevice, &list, DDENUM_ATTACHEDSECONDARYDEVICES);
+  const int count = enumerate ? ListMonitorDevicesWith(enumerate, monitorInfo, devices, capacity) : 0;
   platform.FreeLibrary(ddraw);
+  return count;
+}
+
+int ListMonitorDevicesWith(EnumerateDevicesFn enumerate, MonitorInfoFn monitorInfo, MonitorDevice* devices, int capacity) {
+  if (!devices || capacity < 1) return 0;
+  DeviceList list = {devices, capacity, 0, monitorInfo};
+  enumerate(AddMonitorDevice, &list, DDENUM_ATTACHEDSECONDARYDEVICES);
+  ClearSharedGuids(devices, list.count);
   return list.count;
 }

@@ -8,9 +8,9 @@
 // DirectDrawCreate as DDRAW.DLL exports it.
 typedef HRESULT(WINAPI* DirectDrawCreateFn)(GUID* driver, LPDIRECTDRAW* out, IUnknown* outer);
 
-// A monitor's own DirectDraw device, as DirectDrawEnumerateExA reports it.
+// A monitor's DirectDraw device, as DirectDrawEnumerateExA reports it.
 struct MonitorDevice {
-  GUID driverGuid;  // the device's GUID, for DirectDrawCreate
+  GUID driverGuid;  // the device of this monitor alone, for DirectDrawCreate; all zero (GUID_NULL) when the system names none of its own
   RECT area;        // its monitor's rectangle, virtual-screen coordinates (GetMonitorInfoA)
 };
 
@@ -69,5 +69,13 @@ int ListMonitorsWith(EnumMonitorsFn enumMonitors, MonitorInfoFn monitorInfo, REC
 // enumeration comes with DirectX 6 on Windows 98, 2000 and later; DDRAW.DLL and the
 // export are looked up by name, and without them (Windows 95, NT 4, DirectX 5) it returns 0.
 int RuntimeListMonitorDevices(MonitorDevice* devices, int capacity);
+
+// DirectDrawEnumerateExA as DDRAW.DLL exports it.
+typedef HRESULT(WINAPI* EnumerateDevicesFn)(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags);
+
+// RuntimeListMonitorDevices over the given functions, which must not be null. A GUID that
+// the enumeration gives more than one monitor names no device of one monitor: each of
+// those monitors is listed with the null GUID, to be drawn through the active display driver.
+int ListMonitorDevicesWith(EnumerateDevicesFn enumerate, MonitorInfoFn monitorInfo, MonitorDevice* devices, int capacity);
 
 #endif

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// A picture's display record (display/device_state.h).
+struct DeviceStateRecord;
+
 // Signature of VerifyScreenSavePwd in PASSWORD.CPL: nonzero when the close may proceed.
 typedef BOOL(WINAPI* VerifyPasswordFn)(HWND window);
 // Signature of ImmAssociateContext in IMM32.DLL: returns the context attached before.
@@ -63,20 +66,12 @@ constexpr DWORD cursorTravelLimit = 4;
 // change mode, and its notice of the change may reach the saver after that move.
 constexpr DWORD travelConfirmTicks = 300;
 
-// Most monitors the full-screen saver covers besides its own.
-constexpr int maxCoverWindows = 15;
-
-// The full-screen saver's place on the desktop: the other monitors' covers, the display
-// power registration and the cursor travel for its DPI. Owned by FitToDesktop and
-// LeaveDesktop (desktop.cpp); one copy for the process.
+// The full-screen saver's place on the desktop: the display power registration, the cursor
+// travel for its DPI and the watch over the monitor list. Owned by FitToDesktop and
+// LeaveDesktop (desktop.cpp) and the monitor list (monitor_views.cpp); one copy for the process.
 struct DesktopState {
-  HWND coverWindows[maxCoverWindows];  // black windows over the monitors other than the saver's; owned by the saver window
-  int coverCount;                      // how many of coverWindows were made
   HPOWERNOTIFY powerNotify;            // display power registration of the saver window, or null
   DWORD travelLimit;                   // cursor travel that does not close the saver, for the saver window's DPI
-  int viewCount;                       // display records in use, from displayRecords[0]; 1 unless several monitors draw
-  RECT knownMonitors[maxCoverWindows + 1];  // the monitor list the pictures and covers were made for, primary first
-  int knownMonitorCount;               // how many of knownMonitors are filled
   LONG desktopChanged;                 // 1 after WM_DISPLAYCHANGE until the next tick looks at the desktop
   DWORD lastDesktopLook;               // GetTickCount() when a tick last compared the monitor list
   LONG travelPending;                  // 1 from a cursor travel beyond travelLimit until a tick closes for it or a display change excuses it
@@ -85,6 +80,31 @@ struct DesktopState {
   DWORD changeTick;                    // GetTickCount() when the last display change was noticed
 };
 extern DesktopState saverDesktop;
+
+// What a monitor shows while the saver runs.
+enum MonitorRole : LONG {
+  noRole = 0,       // nothing: a free place in the list
+  pictureRole = 1,  // the tunnel, drawn through a display record of its own
+  coverRole = 2,    // black: a cover window
+};
+
+// One monitor of the desktop as the saver fills it. Opened and closed only by the monitor
+// list (monitor_views.cpp); a monitor window's WM_DESTROY empties window and display.
+struct MonitorRecord {
+  RECT area;                   // the monitor's rectangle, virtual-screen coordinates, when its window was fitted to it; empty for a preview
+  HWND window;                 // the saver window (first record), else the view or cover this record owns; null when none is open
+  LONG role;                   // a MonitorRole; noRole marks a free place
+  DeviceStateRecord* display;  // a picture's display record (DeviceState for the first record), owned from OpenWindowDisplay/OpenMonitorDisplay to CloseDisplayRecord; null for a cover
+};
+
+// Most monitors the saver fills: its own and fifteen more.
+constexpr int maxMonitors = 16;
+
+// The desktop as the saver fills it, one record per monitor. The first is the saver
+// window's: the primary monitor's, or the preview's. The others keep their places for as
+// long as their monitors stay, so a window may hold its record's address; free places
+// have noRole. All zero, and so no room in the file, until the saver opens it.
+extern MonitorRecord saverMonitors[maxMonitors];
 
 // Puts the shell records back to their process-start values (tests only).
 void ResetShellState();
@@ -126,23 +146,12 @@ void SetSaverRunning(UINT on);
 DWORD ElapsedTicks(DWORD earlier, DWORD later);
 
 // The desktop around the full-screen saver window.
-// Sets the travel limit for the window's DPI, covers every other monitor and asks for
-// display power notifications. The covers belong to the window and close with it.
+// Sets the travel limit for the window's DPI and asks for display power notifications.
 void FitToDesktop(HWND saver);
-// After the loop: destroys any cover still open and forgets the cover class.
+// After the loop: closes any monitor window still open and ends the power notifications.
 void LeaveDesktop();
-// Covers every monitor after the first that shows no picture of its own and has no cover yet.
-void CoverOtherMonitors(HWND saver);
-// True when a cover fills exactly area.
-bool MonitorHasCover(const RECT& area);
-// Destroys the covers that fill none of monitors after the first (count of them, primary first).
-void RemoveCoversOffDesktop(const RECT* monitors, int count);
-// Destroys the covers.
-void RemoveCovers();
 // Ends the display power notifications; called as the saver window is destroyed.
 void StopDisplayPowerWatch();
-// Window procedure of the covers: input goes to their owner, the saver window.
-LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The display state a WM_POWERBROADCAST reports (0 off, 1 on, 2 dimmed), from the console
 // display state or, on Vista and 7, the monitor power; -1 when it is about anything else.
 int ConsoleDisplayState(WPARAM wParam, LPARAM lParam);
@@ -152,29 +161,28 @@ UINT WindowDpi(HWND window);
 // cursorTravelLimit scaled by dpi / 96; a DPI outside what displays report gives cursorTravelLimit.
 DWORD CursorTravelLimit(UINT dpi);
 
-// The saver's pictures, one display record each (monitor_views.cpp).
-// Brings up the saver window's display and, with several monitors and allMonitors on,
-// opens a view window with a display record of its own on every further monitor.
+// The monitor list (monitor_views.cpp): the saver window's picture and, on a desktop of
+// several monitors, a view or a cover over each further one.
+// Opens the list for the saver window: its picture, and a black window over every further
+// monitor, a view with a display record of its own or a cover; then brings up the pictures.
 void BringUpDisplays(HWND saver);
-// Takes the desktop's monitor list as the one the pictures are made for.
-void RememberDesktop();
 // Presents a frame on every picture, all of the same clock frame; 0 when none drew.
 int PresentFrames();
-// Closes the view windows, releasing their records, then tears down the saver window's.
+// Closes every record: the views and covers with their windows, then the saver window's
+// picture; forgets the monitor window class.
 void TearDownDisplays(HWND saver);
 // Called on every tick: first brings up the pictures the last change opened windows for;
-// then, when the monitor list differs from the one the pictures were made for (looked at
-// after WM_DISPLAYCHANGE, else twice a second), fits views and covers to the desktop as it
-// now is, keeping those of unchanged monitors. A preview follows its host's client size.
+// then, when the monitor list differs from the one the records were made for (looked at
+// after WM_DISPLAYCHANGE, else twice a second), fits the list to the desktop as it now is,
+// keeping the records of unchanged monitors. A preview follows its host's client size.
 void FollowDesktop(HWND saver);
-// True when the full-screen saver's monitor list is no longer the one its pictures were made for.
+// True when the full-screen saver's monitor list is no longer the one its records were made for.
 bool DesktopDiffers();
-// True when area is exactly one of monitors after the first (count of them, primary first).
-bool IsMonitorBesidePrimary(const RECT& area, const RECT* monitors, int count);
-// True when a view window fills exactly area.
-bool MonitorHasView(const RECT& area);
-// Window procedure of the views: input as on the covers; the record is released with the window.
-LRESULT CALLBACK MonitorViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The record whose window is window (a view or a cover), read from the window itself; null for any other window.
+MonitorRecord* MonitorOfWindow(HWND window);
+// Window procedure of the views and covers: input goes to their owner, the saver window;
+// the record's picture is released with the window.
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The program's saver procedure: lifecycle and frame timer.
 LRESULT SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

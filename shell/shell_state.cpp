@@ -1,9 +1,9 @@
-// The shell's process-wide records and the seam of its own redirectable calls.
+// The shell's process-wide records, the monitor list among them, and the seam of its own redirectable calls.
 #include "shell/shell.h"
 
 namespace {
 
-const DesktopState desktopStart = {{}, 0, nullptr, cursorTravelLimit, 1, {}, 0, 0, 0, 0, 0, 0, 0};
+const DesktopState desktopStart = {nullptr, cursorTravelLimit, 0, 0, 0, 0, 0, 0};
 
 const ShellState shellStart = {nullptr, 0, 0, nullptr, 0, 0, nullptr, nullptr, neverVerified, {0, 0}, nullptr, nullptr, nullptr};
 
@@ -12,6 +12,7 @@ const ShellState shellStart = {nullptr, 0, 0, nullptr, 0, 0, nullptr, nullptr, n
 ShellState shell = shellStart;
 SaverProcState saverProcState;
 DesktopState saverDesktop = desktopStart;
+MonitorRecord saverMonitors[maxMonitors];
 
 ShellSeams shellSeams = {
     RunSaverWindow, ShowConfigDialog, StartPreview, StartPasswordChange, ::SetTimer, ::SystemParametersInfoA,
@@ -21,6 +22,7 @@ void ResetShellState() {
   shell = shellStart;
   saverProcState = SaverProcState{};
   saverDesktop = desktopStart;
+  for (MonitorRecord& monitor : saverMonitors) monitor = MonitorRecord{};
 }
 
 void ResetShellSeams() {

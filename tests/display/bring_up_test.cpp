@@ -25,9 +25,6 @@ using display_test::LogFileText;
 
 namespace {
 
-// DeviceState is constant-initialised, so this copy sees it as the process started.
-const DeviceStateRecord recordAtProcessStart = DeviceState;
-
 const char* const directDrawOpened[] = {
     "GetVersionExA(148)",
     "DirectDrawCreate(null,null)",
@@ -124,10 +121,19 @@ class BringUp : public ::testing::Test {
   HWND window = nullptr;
 };
 
+// A record holds these from its opening to its bring-up. DeviceState takes them as the
+// saver opens its display, whatever an earlier display left in it; before, it is all zero
+// and takes no room in the file.
 TEST(DeviceStateRecord, StartsEmptyWithFullScreenAndLinearModulatedTexture) {
-  const DeviceStateRecord* const records[] = {&recordAtProcessStart, &DeviceState};
+  const DeviceStateRecord made = NewDeviceState();
+  ResetDeviceState();
+  const DeviceStateRecord reset = DeviceState;
+  DeviceState.deviceStatus = 2;
+  DeviceState.fullScreen = 0;
+  DeviceState.textureFilter = D3DFILTER_NEAREST;
+  DeviceState.clientWidth = 640;
+  const DeviceStateRecord* const records[] = {&made, &reset, OpenWindowDisplay(nullptr, 1)};
   for (const DeviceStateRecord* record : records) {
-    ResetDeviceState();
     EXPECT_EQ(0, record->deviceStatus);
     EXPECT_EQ(1, record->fullScreen);
     EXPECT_EQ(static_cast<DWORD>(D3DFILTER_LINEAR), record->textureFilter);

@@ -1,4 +1,4 @@
-// The monitor list of the platform seam: the primary monitor first, whatever order the system enumerates in.
+// The monitor lists of the platform seam: the primary monitor first, whatever order the system enumerates in; a device only for a GUID of one monitor.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -71,6 +71,62 @@ TEST(ListMonitors, PrimaryFirstWhateverTheOrder) {
     for (int i = 1; i < count; ++i) {
       EXPECT_NE(rects[i].left, 0) << i;
       for (int j = 1; j < i; ++j) EXPECT_NE(rects[i].left, rects[j].left) << i << " " << j;
+    }
+  }
+}
+
+// One device as the fake DirectDrawEnumerateExA reports it: a GUID (0: the null pointer
+// that stands for the primary display as a whole) and a monitor of fakeMonitors (0: none).
+struct FakeDevice {
+  DWORD guid;
+  size_t monitor;
+};
+std::vector<FakeDevice> fakeDevices;
+
+GUID GuidOf(DWORD number) { return GUID{number, 0x1111, 0x2222, {}}; }
+
+HRESULT WINAPI FakeDirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
+  if (flags != DDENUM_ATTACHEDSECONDARYDEVICES) return DDERR_INVALIDPARAMS;
+  char description[] = "device";
+  for (const FakeDevice& device : fakeDevices) {
+    GUID guid = GuidOf(device.guid);
+    char name[] = "DISPLAY";
+    if (!callback(device.guid ? &guid : nullptr, description, name, context, reinterpret_cast<HMONITOR>(device.monitor))) break;
+  }
+  return DD_OK;
+}
+
+// Wine 8 reports one GUID for every monitor, which names no device of one monitor: those
+// monitors are listed without a GUID, and only a GUID of one monitor is kept.
+TEST(ListMonitorDevices, OnlyAGuidOfOneMonitorIsKept) {
+  const struct {
+    const char* name;
+    std::vector<FakeDevice> devices;
+    int capacity;
+    std::vector<DWORD> guids;  // per device listed, in order; 0 for the null GUID
+  } cases[] = {
+      {"a GUID for each monitor", {{0, 0}, {5, 1}, {6, 2}}, 16, {5, 6}},
+      {"one GUID for all, as Wine", {{0, 0}, {7, 1}, {7, 2}, {7, 3}}, 16, {0, 0, 0}},
+      {"two monitors share, one has its own", {{0, 0}, {7, 1}, {8, 2}, {7, 3}}, 16, {0, 8, 0}},
+      {"a device without a monitor is the display as a whole", {{9, 0}, {5, 1}}, 16, {5}},
+      {"a monitor without information is left out", {{5, 1}, {6, 4}}, 16, {5}},
+      {"room for one", {{5, 1}, {6, 2}, {7, 3}}, 1, {5}},
+  };
+  fakeMonitors = Row(3, 0, true);
+  fakeMonitors.push_back({{0, 100, 100, 180}, false, false});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakeDevices = c.devices;
+    MonitorDevice devices[16] = {};
+    const int count = ListMonitorDevicesWith(FakeDirectDrawEnumerateExA, FakeGetMonitorInfoA, devices, c.capacity);
+    ASSERT_EQ(count, static_cast<int>(c.guids.size()));
+    int listed = 0;
+    for (const FakeDevice& device : c.devices) {
+      if (device.monitor == 0 || !fakeMonitors[device.monitor - 1].info || listed >= count) continue;
+      const GUID expected = c.guids[listed] ? GuidOf(c.guids[listed]) : GUID{};
+      EXPECT_TRUE(IsEqualGUID(devices[listed].driverGuid, expected)) << listed;
+      EXPECT_TRUE(EqualRect(&devices[listed].area, &fakeMonitors[device.monitor - 1].area)) << listed;
+      ++listed;
     }
   }
 }

@@ -1,13 +1,15 @@
-// The full-screen saver on the desktop: covers over the other monitors, no frames with the display off, DPI-scaled travel.
+// The full-screen saver on the desktop: the monitor list of pictures and covers, no frames with the display off, DPI-scaled travel.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "display/device_state.h"
+#include "shell/shell.h"
 #include "fakes/fake_directx.h"
 #include "platform/platform.h"
 #include "tests/shell/shell_test_support.h"
@@ -238,6 +240,34 @@ int ReportDevices(MonitorDevice* out, int capacity) {
   return count;
 }
 MonitorDevice DeviceOn(DWORD guid, const RECT& area) { return MonitorDevice{{guid, 0x1111, 0x2222, {}}, area}; }
+// A monitor the enumeration reports without a device of its own (Wine's one GUID for all).
+MonitorDevice NoOwnDevice(const RECT& area) { return MonitorDevice{{}, area}; }
+
+// The records of the monitor list in use, the saver window's first.
+std::vector<MonitorRecord*> InUse() {
+  std::vector<MonitorRecord*> used;
+  for (MonitorRecord& monitor : saverMonitors) {
+    if (monitor.role != noRole) used.push_back(&monitor);
+  }
+  return used;
+}
+
+// The record beside the saver window's made for area; null when there is none.
+MonitorRecord* RecordOn(const RECT& area) {
+  for (int i = 1; i < maxMonitors; ++i) {
+    if (saverMonitors[i].role != noRole && EqualRect(&saverMonitors[i].area, &area)) return &saverMonitors[i];
+  }
+  return nullptr;
+}
+
+// The display records of the pictures, the saver window's first.
+std::vector<DeviceStateRecord*> Pictures() {
+  std::vector<DeviceStateRecord*> pictures;
+  for (MonitorRecord* monitor : InUse()) {
+    if (monitor->role == pictureRole) pictures.push_back(monitor->display);
+  }
+  return pictures;
+}
 
 // "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
 void StoreAllMonitors(const char* value) {
@@ -273,7 +303,7 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     size_t covers;
   } cases[] = {
       {"own devices", "1", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, {"Blt", "Blt"}, 0},
-      {"one GUID for all, as Wine", "1", {left, right}, {DeviceOn(7, left), DeviceOn(7, right)}, {"Blt", "GDI"}, 0},
+      {"no device of their own, as Wine", "1", {left, right}, {NoOwnDevice(left), NoOwnDevice(right)}, {"Blt", "GDI"}, 0},
       {"a monitor the enumeration misses", "1", {left, right, below}, {DeviceOn(1, left), DeviceOn(2, right)},
        {"Blt", "Blt"}, 1},
       {"a monitor's bring-up fails", "1", {left, right}, {DeviceOn(1, left), DeviceOn(2, right)}, {"Blt", "none"}, 0},
@@ -292,14 +322,16 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     const int records = static_cast<int>(c.presents.size());
     if (c.presents.back() == "none") fake::FailCall("DirectDrawCreate", records, DDERR_GENERIC);
     int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
-      ASSERT_EQ(saverDesktop.viewCount, records);
+      const std::vector<DeviceStateRecord*> pictures = Pictures();
+      ASSERT_EQ(static_cast<int>(pictures.size()), records);
+      EXPECT_EQ(pictures[0], &DeviceState);
       EXPECT_EQ(DeviceState.window, saver);
       EXPECT_EQ(Covers(saver).size(), c.covers + records - 1);
       const uint32_t before = animation.frameCounter;
       for (int tick = 0; tick < 3; ++tick) SendMessageA(saver, WM_TIMER, 1, 0);
       EXPECT_EQ(animation.frameCounter, before + 3) << "one clock for every monitor";
       for (int i = 0; i < records; ++i) {
-        const DeviceStateRecord& record = displayRecords[i];
+        const DeviceStateRecord& record = *pictures[i];
         EXPECT_EQ(record.fullScreen, c.presents[i] == "Flip" ? 1 : 0) << i;
         if (c.presents[i] == "none") {
           EXPECT_EQ(record.deviceStatus, 1) << i;
@@ -322,12 +354,12 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
         EXPECT_EQ(record.clientWidth, c.monitors[i].right - c.monitors[i].left) << i;
       }
       // A click on the last monitor's window ends the saver, as on a cover.
-      SendMessageA(displayRecords[records - 1].window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      SendMessageA(pictures.back()->window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
       shell_test::Pump();
       EXPECT_FALSE(IsWindow(saver));
     });
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(saverDesktop.viewCount, 1);
+    EXPECT_TRUE(InUse().empty());
     EXPECT_TRUE(fake::Leaks().empty());
     EXPECT_TRUE(fake::Problems().empty());
   }
@@ -361,7 +393,7 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
     int cursorX = 600;
     for (const auto& step : steps) {
       SCOPED_TRACE(step.name);
-      HWND before = displayRecords[1].window;
+      HWND before = saverMonitors[1].window;
       IDirectDraw2* primaryBefore = DeviceState.directDraw2;
       if (!step.moveFirst) monitors = step.monitors;
       cursorX = cursorX == 600 ? 500 : 600;
@@ -374,14 +406,16 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
       ASSERT_TRUE(IsWindow(saver)) << "the cursor moved with the monitors";
       SendMessageA(saver, WM_TIMER, 1, 0);
       if (step.records > 1) {
-        const DeviceStateRecord& record = displayRecords[step.records - 1];
+        const MonitorRecord* added = RecordOn(step.monitors[1]);
+        ASSERT_NE(added, nullptr);
+        const DeviceStateRecord& record = *added->display;
         EXPECT_TRUE(IsWindowVisible(record.window)) << "black before its picture comes up";
         EXPECT_EQ(record.deviceStatus, 0);
       }
       SendMessageA(saver, WM_TIMER, 1, 0);
       shell_test::Pump();
       ASSERT_TRUE(IsWindow(saver));
-      EXPECT_EQ(saverDesktop.viewCount, step.records);
+      EXPECT_EQ(static_cast<int>(Pictures().size()), step.records);
       EXPECT_EQ(DeviceState.fullScreen, step.fullScreen);
       EXPECT_EQ(DeviceState.deviceStatus, 2);
       EXPECT_EQ(DeviceState.directDraw2 == primaryBefore, step.keepsPrimary);
@@ -389,7 +423,9 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
         EXPECT_FALSE(IsWindow(before)) << "the old window went with its record";
       }
       if (step.records > 1) {
-        const DeviceStateRecord& record = displayRecords[1];
+        const MonitorRecord* monitor = RecordOn(step.monitors[1]);
+        ASSERT_NE(monitor, nullptr);
+        const DeviceStateRecord& record = *monitor->display;
         RECT placed;
         GetWindowRect(record.window, &placed);
         EXPECT_TRUE(EqualRect(&placed, &step.monitors[1]));
@@ -403,6 +439,118 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(fake::Leaks().empty());
   EXPECT_TRUE(fake::Problems().empty());
+}
+
+// What each monitor shows after a change of the desktop, and which windows stay: a monitor
+// that stayed keeps its window and picture, a new or moved one gets a window of its own;
+// every window leads back to its record. Closing the saver closes every window and empties
+// the list.
+TEST_F(DesktopTest, TheMonitorListFollowsEachChange) {
+  const RECT main = {0, 0, 400, 600}, wider = {0, 0, 500, 600}, right = {400, 0, 800, 600}, left = {-300, 0, 0, 200},
+             below = {0, 600, 400, 900};
+  platform.ListMonitorDevices = ReportDevices;
+  const struct {
+    const char* name;
+    const char* allMonitors;
+    std::vector<RECT> before, after;  // primary first
+    std::vector<MonitorDevice> devices;
+    std::string roles;  // after the change, for each monitor beside the primary: P picture, C cover
+    std::string kept;   // for each of them: K its window stayed, N a new one
+    bool primaryKept;   // the saver window's picture stayed the one made before
+  } cases[] = {
+      {"a covered monitor goes, a drawn one stays", "1", {main, right, left}, {main, right},
+       {DeviceOn(1, main), DeviceOn(2, right)}, "P", "K", true},
+      {"a monitor comes beside two", "1", {main, right}, {main, right, left},
+       {DeviceOn(1, main), DeviceOn(2, right), DeviceOn(3, left)}, "PP", "KN", true},
+      {"a drawn monitor moves", "1", {main, right}, {main, below},
+       {DeviceOn(1, main), DeviceOn(2, right), DeviceOn(3, below)}, "P", "N", true},
+      {"the primary grows", "1", {main, right}, {wider, right},
+       {DeviceOn(1, main), DeviceOn(4, wider), DeviceOn(2, right)}, "P", "K", false},
+      {"setting off: the covers follow", "0", {main, right, left}, {main, right, below},
+       {DeviceOn(1, main), DeviceOn(2, right)}, "CC", "KN", true},
+      {"setting off: a second monitor comes", "0", {main}, {main, right}, {DeviceOn(1, main), DeviceOn(2, right)}, "C",
+       "N", false},
+      {"a mirror: two monitors of one place share a window", "1", {main, right}, {main, right, right},
+       {DeviceOn(1, main), DeviceOn(2, right)}, "PP", "KK", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start();
+    platform.ListMonitorDevices = ReportDevices;
+    StoreAllMonitors(c.allMonitors);
+    monitors = c.before;
+    devices = c.devices;
+    std::vector<HWND> seen;  // every monitor window the run opened
+    int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      std::vector<std::pair<RECT, HWND>> windowsBefore;
+      for (size_t i = 1; i < c.before.size(); ++i) {
+        const MonitorRecord* monitor = RecordOn(c.before[i]);
+        ASSERT_NE(monitor, nullptr) << i;
+        windowsBefore.push_back({c.before[i], monitor->window});
+        seen.push_back(monitor->window);
+      }
+      const std::string primaryBefore = fake::NameOf(DeviceState.directDraw2);
+
+      monitors = c.after;
+      SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(400, 600));
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      SendMessageA(saver, WM_TIMER, 1, 0);
+
+      EXPECT_FALSE(DesktopDiffers());
+      EXPECT_EQ(saverMonitors[0].window, saver);
+      EXPECT_EQ(saverMonitors[0].display, &DeviceState);
+      EXPECT_TRUE(EqualRect(&saverMonitors[0].area, &c.after[0]));
+      EXPECT_EQ(DeviceState.deviceStatus, 2);
+      EXPECT_EQ(fake::NameOf(DeviceState.directDraw2) == primaryBefore, c.primaryKept);
+      EXPECT_EQ(MonitorOfWindow(saver), nullptr) << "the saver window is the first record's";
+      std::vector<HWND> keptWindows;
+      for (size_t i = 1; i < c.after.size(); ++i) {
+        SCOPED_TRACE(i);
+        const MonitorRecord* monitor = RecordOn(c.after[i]);
+        ASSERT_NE(monitor, nullptr);
+        EXPECT_EQ(monitor->role, c.roles[i - 1] == 'P' ? pictureRole : coverRole);
+        ASSERT_TRUE(IsWindowVisible(monitor->window));
+        seen.push_back(monitor->window);
+        EXPECT_EQ(MonitorOfWindow(monitor->window), monitor);
+        RECT placed;
+        GetWindowRect(monitor->window, &placed);
+        EXPECT_TRUE(EqualRect(&placed, &c.after[i]));
+        const auto before = std::find_if(windowsBefore.begin(), windowsBefore.end(),
+                                         [&](const std::pair<RECT, HWND>& w) { return EqualRect(&w.first, &c.after[i]); });
+        const bool kept = before != windowsBefore.end() && before->second == monitor->window;
+        EXPECT_EQ(kept, c.kept[i - 1] == 'K');
+        if (kept) keptWindows.push_back(monitor->window);
+        if (monitor->role == pictureRole) {
+          ASSERT_NE(monitor->display, nullptr);
+          EXPECT_NE(monitor->display, &DeviceState);
+          EXPECT_EQ(monitor->display->window, monitor->window);
+          EXPECT_EQ(monitor->display->deviceStatus, 2);
+        } else {
+          EXPECT_EQ(monitor->display, nullptr);
+        }
+      }
+      const std::set<std::pair<LONG, LONG>> places = [&] {
+        std::set<std::pair<LONG, LONG>> corners;
+        for (size_t i = 1; i < c.after.size(); ++i) corners.insert({c.after[i].left, c.after[i].top});
+        return corners;
+      }();
+      EXPECT_EQ(InUse().size(), 1 + places.size()) << "one record for each monitor";
+      for (const auto& w : windowsBefore) {
+        if (std::find(keptWindows.begin(), keptWindows.end(), w.second) == keptWindows.end()) {
+          EXPECT_FALSE(IsWindow(w.second)) << "a window not kept is closed";
+        }
+      }
+    });
+    EXPECT_EQ(result, 0);
+    for (HWND window : seen) EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(InUse().empty());
+    WNDCLASSA monitorClass;
+    EXPECT_FALSE(GetClassInfoA(shell.instance, "VykMonitorWindow", &monitorClass)) << "the class is forgotten";
+    EXPECT_TRUE(fake::Leaks().empty());
+    EXPECT_TRUE(fake::Problems().empty());
+  }
+  StoreAllMonitors("1");
 }
 
 // A preview whose host changes its client size is drawn at the new size from the next tick.
