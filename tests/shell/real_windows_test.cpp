@@ -41,6 +41,23 @@ void UseMonitors(const std::vector<RECT>& areas) {
   platform.ListMonitorDevices = ReportDevices;
 }
 
+// The display records of the pictures in the monitor list, in its order (the saver window's first).
+std::vector<DeviceStateRecord*> Pictures() {
+  std::vector<DeviceStateRecord*> pictures;
+  for (MonitorRecord& monitor : saverMonitors) {
+    if (monitor.role == pictureRole && monitor.display) pictures.push_back(monitor.display);
+  }
+  return pictures;
+}
+
+// The display record of the picture that fills area; null when none does.
+DeviceStateRecord* PictureOn(const RECT& area) {
+  for (MonitorRecord& monitor : saverMonitors) {
+    if (monitor.role == pictureRole && EqualRect(&monitor.area, &area)) return monitor.display;
+  }
+  return nullptr;
+}
+
 // "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
 void StoreAllMonitors(const char* value) {
   HKEY key = nullptr;
@@ -150,13 +167,15 @@ TEST_F(RealWindowsTest, EveryMonitorDrawsThroughItsOwnDeviceInsideItsOwnSurface)
     UseMonitors(c.monitors);
     const int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
       Tick(saver, 3);
-      ASSERT_EQ(saverDesktop.viewCount, static_cast<int>(c.monitors.size()));
-      EXPECT_EQ(LinesStartingWith("DirectDrawCreate("), saverDesktop.viewCount);
+      const int pictures = static_cast<int>(Pictures().size());
+      ASSERT_EQ(pictures, static_cast<int>(c.monitors.size()));
+      EXPECT_EQ(LinesStartingWith("DirectDrawCreate("), pictures);
       EXPECT_EQ(LinesStartingWith("DirectDrawCreate(null"), 0) << "no monitor is drawn through the emulated object";
-      for (int i = 0; i < saverDesktop.viewCount; ++i) {
+      for (int i = 0; i < pictures; ++i) {
         SCOPED_TRACE(i);
-        const DeviceStateRecord& record = displayRecords[i];
         const RECT& area = c.monitors[i];
+        ASSERT_NE(PictureOn(area), nullptr);
+        const DeviceStateRecord& record = *PictureOn(area);
         const LONG width = area.right - area.left, height = area.bottom - area.top;
         ASSERT_EQ(record.deviceStatus, 2);
         const fake::DirectDrawInfo* object = fake::DirectDrawOf(record.directDraw);
@@ -174,7 +193,7 @@ TEST_F(RealWindowsTest, EveryMonitorDrawsThroughItsOwnDeviceInsideItsOwnSurface)
           EXPECT_TRUE(EqualRect(&blit, &whole)) << blit.left << "," << blit.top << "," << blit.right << "," << blit.bottom;
         }
       }
-      SendMessageA(displayRecords[saverDesktop.viewCount - 1].window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      SendMessageA(PictureOn(c.monitors.back())->window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
       shell_test::Pump();
       EXPECT_FALSE(IsWindow(saver));
     });
@@ -208,21 +227,22 @@ TEST_F(RealWindowsTest, AModeChangeGivesEveryWindowedPictureADisplayMadeAfresh) 
                           : nullptr;
     const int result = shell_test::RunSaver(host, [&](HWND saver) {
       Tick(saver, 2);
-      const int records = saverDesktop.viewCount;
+      const std::vector<DeviceStateRecord*> pictures = Pictures();
+      const int records = static_cast<int>(pictures.size());
       ASSERT_EQ(records, c.preview ? 1 : 2);
       std::vector<std::string> fronts;
       std::vector<fake::DirectDrawInfo*> objects;
-      for (int i = 0; i < records; ++i) {
-        ASSERT_EQ(displayRecords[i].deviceStatus, 2);
-        EXPECT_EQ(fake::Device(displayRecords[i].device)->type, c.deviceType);
-        fronts.push_back(fake::NameOf(displayRecords[i].frontSurface));
-        objects.push_back(fake::DirectDrawOf(displayRecords[i].directDraw));
+      for (DeviceStateRecord* picture : pictures) {
+        ASSERT_EQ(picture->deviceStatus, 2);
+        EXPECT_EQ(fake::Device(picture->device)->type, c.deviceType);
+        fronts.push_back(fake::NameOf(picture->frontSurface));
+        objects.push_back(fake::DirectDrawOf(picture->directDraw));
       }
       fake::ChangeDisplayMode(800, 600, 16);
       Tick(saver, 3);
       for (int i = 0; i < records; ++i) {
         SCOPED_TRACE(i);
-        const DeviceStateRecord& record = displayRecords[i];
+        const DeviceStateRecord& record = *pictures[i];
         ASSERT_EQ(record.deviceStatus, 2);
         EXPECT_NE(fake::DirectDrawOf(record.directDraw), objects[i]) << "a DirectDraw object made afresh";
         EXPECT_NE(fake::NameOf(record.frontSurface), fronts[i]);
