@@ -5,6 +5,9 @@
 #                               /usr/bin/wineboot and friends run) start 32- and 64-bit programs alike
 #   vyk_wine_i386_dlloverrides  "winedbg.exe=d", to add to WINEDLLOVERRIDES: Wine's debugger can hang
 #                               under qemu when a 32-bit process crashes
+#   vyk_wine_i386_loader        the 32-bit loader itself (a script that runs it under qemu-i386); a
+#                               pure 32-bit prefix (WINEARCH=win32), the only kind that accepts the
+#                               Windows versions before 7, must be made and run with it
 # and prints the bin folder on stdout. The kernel cannot execute i386 code, so every 32-bit process is
 # emulated; a prefix for 32-bit programs must be created by this Wine (wineboot -i fills syswow64).
 # The set-up lives in ${VYK_CACHE:-/var/cache/vyk}/wine-i386-<wine64 version> and is built only once
@@ -32,6 +35,7 @@ vyk_wine_i386() {
     exec {lock}>&-
   fi
   export vyk_wine_i386_bin=$cache/bin vyk_wine_i386_dlloverrides=winedbg.exe=d
+  export vyk_wine_i386_loader=$cache/lib/wine/wine
   echo "$vyk_wine_i386_bin"
 }
 

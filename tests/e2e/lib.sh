@@ -18,6 +18,24 @@ if [ "${e2e_desktop:-}" = monitors ]; then
   export VYK_KEEP_DISPLAY=1
 fi
 source "$e2e_dir/../harness/wine-env.sh" "$session" || exit 1
+# A suite that sets e2e_prefix=win32 before sourcing runs its programs in a pure 32-bit prefix
+# of its own (WINEARCH=win32), made and run by the 32-bit loader itself rather than by the
+# 64-bit loader that starts the other suites' programs: only there does Wine accept the
+# Windows versions before 7. Its `wine` is that loader, first in PATH.
+if [ "${e2e_prefix:-}" = win32 ]; then
+  [ "$vyk_target_arch" = i686 ] || { echo "a pure 32-bit prefix needs the 32-bit build" >&2; exit 1; }
+  mkdir -p "$session/win32-bin" && ln -sfn "$vyk_wine_i386_loader" "$session/win32-bin/wine" || exit 1
+  export PATH="$session/win32-bin:$PATH" WINEARCH=win32 WINEPREFIX="$session/wineprefix-win32"
+  {
+    flock 9
+    # A prefix whose set-up failed stays unmarked, so the next run sets it up again.
+    if [ ! -f "$WINEPREFIX/.vyk-ready" ]; then
+      wine wineboot -i >/dev/null 2>&1 9>&- || { echo "wineboot -i failed for $WINEPREFIX" >&2; exit 1; }
+      wineserver -w 9>&-
+      touch "$WINEPREFIX/.vyk-ready"
+    fi
+  } 9>"$session/wineprefix-win32.lock"
+fi
 source "$e2e_dir/../../scripts/lib/saver.sh"
 base_overrides=$WINEDLLOVERRIDES
 control_ini="$WINEPREFIX/drive_c/windows/control.ini"
