@@ -35,25 +35,6 @@ std::vector<HWND> Covers(HWND saver) {
   return covers;
 }
 
-// The colour a cover paints in its middle, drawn into white memory so that a monitor off
-// the virtual display's visible part counts too.
-COLORREF CoverPixel(HWND cover) {
-  RECT client;
-  GetClientRect(cover, &client);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  PatBlt(memory, 0, 0, client.right, client.bottom, WHITENESS);
-  COLORREF colour = PrintWindow(cover, memory, PW_CLIENTONLY) ? GetPixel(memory, client.right / 2, client.bottom / 2)
-                                                               : CLR_INVALID;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 // A saver on fake DirectX over two monitors, the cursor resting on the second.
 void Start() {
   shell_test::ResetAll();
@@ -95,7 +76,7 @@ TEST_F(DesktopTest, EveryOtherMonitorGetsABlackCover) {
         GetWindowRect(cover, &at);
         EXPECT_EQ(std::count_if(c.covers.begin(), c.covers.end(), [&](const RECT& r) { return EqualRect(&r, &at); }), 1);
         EXPECT_EQ(GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST) << c.name;
-        EXPECT_EQ(CoverPixel(cover), RGB(0, 0, 0)) << c.name;
+        EXPECT_EQ(shell_test::WindowPixel(cover), RGB(0, 0, 0)) << c.name;
       }
       if (!c.parent) {
         EXPECT_EQ(GetForegroundWindow(), saver) << c.name;

@@ -79,25 +79,6 @@ std::string LogFileText() {
   return text;
 }
 
-// The colour a window paints in its middle, drawn into white memory so that a window off
-// the virtual display's visible part counts too.
-COLORREF WindowPixel(HWND window) {
-  RECT client;
-  GetClientRect(window, &client);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  PatBlt(memory, 0, 0, client.right, client.bottom, WHITENESS);
-  const COLORREF colour = PrintWindow(window, memory, PW_CLIENTONLY) ? GetPixel(memory, client.right / 2, client.bottom / 2)
-                                                                     : CLR_INVALID;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 int LinesStartingWith(const std::string& start) {
   return static_cast<int>(std::count_if(fake::Log().begin(), fake::Log().end(),
                                         [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
@@ -137,7 +118,7 @@ TEST_F(RealWindowsTest, SixtyFourBitBuildOnSixtyFourBitWindowsIsABlackSaverThatL
     EXPECT_EQ(LogFileText(), "Failed to QI for IID_IDirect3D2.\r\n" + std::string(ResultText(E_NOINTERFACE)) + "\r\n");
     EXPECT_EQ(LinesStartingWith("Surface::"), 0) << "no surface, no frame";
     EXPECT_EQ(LinesStartingWith("D3D2::"), 0);
-    EXPECT_EQ(WindowPixel(saver), RGB(0, 0, 0));
+    EXPECT_EQ(shell_test::WindowPixel(saver), RGB(0, 0, 0));
     SendMessageA(saver, WM_KEYDOWN, 'A', 0);
     shell_test::Pump();
     EXPECT_FALSE(IsWindow(saver));

@@ -15,6 +15,25 @@
 
 namespace shell_test {
 
+// The colour a window paints in its middle, drawn into white memory so that a window off
+// the virtual display's visible part counts too; CLR_INVALID when it cannot be printed.
+inline COLORREF WindowPixel(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  PatBlt(memory, 0, 0, client.right, client.bottom, WHITENESS);
+  const COLORREF colour = PrintWindow(window, memory, PW_CLIENTONLY) ? GetPixel(memory, client.right / 2, client.bottom / 2)
+                                                                     : CLR_INVALID;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 // One call of SetTimer as the saver procedure made it.
 struct TimerCall {
   HWND window;
