@@ -158,7 +158,8 @@ DWORD CursorTravelLimit(UINT dpi);
 void BringUpDisplays(HWND saver);
 // Takes the desktop's monitor list as the one the pictures are made for.
 void RememberDesktop();
-// Presents a frame on every picture, all of the same clock frame; 0 when none drew.
+// Moves the animation clock on by one frame and presents that frame on every picture that
+// can draw; 0 when none could, and the clock then stays where it was.
 int PresentFrames();
 // Closes the view windows, releasing their records, then tears down the saver window's.
 void TearDownDisplays(HWND saver);

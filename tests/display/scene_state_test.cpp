@@ -111,7 +111,7 @@ class SceneState : public ::testing::Test {
 };
 
 TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
-  SetUpSceneState(DeviceState, chain.device);
+  SetUpSceneState(DeviceState, chain.device, animation);
   std::vector<std::string> expected;
   Append(expected, statesBeforeTexture);
   Append(expected, textureLoad);
@@ -147,7 +147,7 @@ TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
 
 TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
   fake::FailCall("CreateMaterial", 1, DDERR_OUTOFMEMORY);
-  SetUpSceneState(DeviceState, chain.device);
+  SetUpSceneState(DeviceState, chain.device, animation);
   std::vector<std::string> expected;
   Append(expected, statesBeforeTexture);
   Append(expected, textureLoad);
@@ -162,7 +162,7 @@ TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
 
 TEST_F(SceneState, FailedTextureLeavesHandleZeroInMaterialAndRenderState) {
   fake::FailCall("DD::CreateSurface", 1, DDERR_OUTOFVIDEOMEMORY);
-  SetUpSceneState(DeviceState, chain.device);
+  SetUpSceneState(DeviceState, chain.device, animation);
   EXPECT_EQ(nullptr, DeviceState.texture.textureSurface);
   ASSERT_NE(nullptr, fake::Material("M1"));
   EXPECT_EQ(0u, fake::Material("M1")->data.hTexture);
@@ -186,7 +186,7 @@ TEST_F(SceneState, MagnificationAndBlendComeFromTheDeviceState) {
     OpenScene();
     DeviceState.textureFilter = test.filter;
     DeviceState.textureBlend = test.blend;
-    SetUpSceneState(DeviceState, chain.device);
+    SetUpSceneState(DeviceState, chain.device, animation);
     const fake::DeviceInfo* device = fake::Device("Dev1");
     ASSERT_NE(nullptr, device);
     ASSERT_EQ(1u, device->renderStates.count(D3DRENDERSTATE_TEXTUREMAG));
