@@ -143,24 +143,24 @@ void StartLogoCycle(SceneGeometry& scene) {
   scene.logoCentreY = static_cast<float>(scene.sceneDiagonal / 12.0);
 }
 
-void AdvanceAnimation() {
-  animation.animationSeed -= 1u;
+void AdvanceAnimation(AnimationState& clock) {
+  clock.animationSeed -= 1u;
   // Unsigned, so the wrap after 2^32 frames is defined; bits 7 to 9 give the same
   // phase as the arithmetic shift of the signed count would.
-  animation.frameCounter += 1u;
+  clock.frameCounter += 1u;
 }
 
-void AnimateScene(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight) {
-  ScrollWall(scene, animation.animationSeed);
+void AnimateScene(SceneGeometry& scene, const AnimationState& clock, int32_t clientWidth, int32_t clientHeight) {
+  ScrollWall(scene, clock.animationSeed);
 
-  const uint32_t frame = animation.frameCounter;
+  const uint32_t frame = clock.frameCounter;
   // The first frame after the counter starts (or wraps round to it) starts the logo's cycle anew.
   if (frame == 1u) StartLogoCycle(scene);
   MoveLogo(scene, frame, clientWidth, clientHeight);
   LayOutLogo(scene, frame, clientWidth, clientHeight);
 }
 
-void AnimateFrame(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight) {
-  AdvanceAnimation();
-  AnimateScene(scene, clientWidth, clientHeight);
+void AnimateFrame(SceneGeometry& scene, AnimationState& clock, int32_t clientWidth, int32_t clientHeight) {
+  AdvanceAnimation(clock);
+  AnimateScene(scene, clock, clientWidth, clientHeight);
 }

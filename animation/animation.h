@@ -5,8 +5,8 @@
 #include <stdint.h>
 
 // A transformed-and-lit vertex laid out field for field as Direct3D's D3DTLVERTEX, so that
-// the Windows saver hands the arrays to DrawPrimitive where they lie; draw_frame.cpp checks
-// the layout against the platform's record.
+// the Windows saver hands the arrays to DrawPrimitive where they lie; display/draw_frame.h
+// checks the layout against the platform's record.
 struct TLVertex {
   float sx;           // x of the vertex in render-target pixels; written by BuildSceneGeometry, AnimateFrame
   float sy;           // y in pixels, downwards; written by BuildSceneGeometry, AnimateFrame
@@ -39,26 +39,28 @@ struct SceneGeometry {
 inline TLVertex* quadA(SceneGeometry& scene) { return scene.quadBlock; }
 inline TLVertex* quadB(SceneGeometry& scene) { return scene.quadBlock + 3; }
 
-// The animation clock, one for the process: every picture shows the frame it counts.
+// An animation clock: every picture drawn from it shows the frame it counts.
 struct AnimationState {
   uint32_t animationSeed;  // a millisecond clock at window creation (SaverProc, the native hack), then decremented per frame
   uint32_t frameCounter;   // frames animated so far; 0 before the first; wraps after 2^32
 };
+// The process's clock, shared by all its pictures; the program's frame loop moves it on
+// and hands it to the drawing.
 extern AnimationState animation;
 
 // Each takes the render target's client size in pixels; every size of the scene follows it.
 // Building keeps the logo's position; the first frame of the clock puts it at the start.
 void BuildSceneGeometry(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
-// Moves the clock on by one frame: the seed down by one, the frame counter up by one.
-void AdvanceAnimation();
-// Lays out scene for the frame the clock shows: the wall's scroll and the logo's next step.
+// Moves clock on by one frame: the seed down by one, the frame counter up by one.
+void AdvanceAnimation(AnimationState& clock);
+// Lays out scene for the frame clock shows: the wall's scroll and the logo's next step.
 // Called once for each scene after each AdvanceAnimation, so that pictures of different
 // sizes show the same frame.
-void AnimateScene(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
+void AnimateScene(SceneGeometry& scene, const AnimationState& clock, int32_t clientWidth, int32_t clientHeight);
 // Puts the logo where its cycle starts: off the left edge, on the top band. For a scene
 // that joins a clock already running; the clock's first frame does it for every scene.
 void StartLogoCycle(SceneGeometry& scene);
 // One frame of a picture on its own: AdvanceAnimation, then AnimateScene.
-void AnimateFrame(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
+void AnimateFrame(SceneGeometry& scene, AnimationState& clock, int32_t clientWidth, int32_t clientHeight);
 
 #endif

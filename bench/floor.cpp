@@ -12,9 +12,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "animation/draw_frame.h"
 #include "bench/present_counter.h"
 #include "display/device_state.h"
+#include "display/draw_frame.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 
@@ -227,7 +227,7 @@ void ReleaseAll(HWND window) {
 
 void DrawAndFlip() {
   IDirect3DDevice2* device = floorState.device;
-  AnimateFrame(floorScene, floorState.width, floorState.height);
+  AnimateFrame(floorScene, animation, floorState.width, floorState.height);
   device->BeginScene();
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
   device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX, AsD3DVertices(quadA(floorScene)), quadVertexCount, D3DDP_WAIT);

@@ -3,7 +3,6 @@
 
 #include "diagnostics/diagnostics.h"
 #include "display/display.h"
-#include "settings/settings.h"
 #include "platform/platform.h"
 
 
@@ -155,11 +154,11 @@ int AttachClipper(DeviceStateRecord& record, HWND window) {
 // The HAL device when the hardware setting allows and it is granted, else the software
 // device of the running system. Linear magnification survives only on the HAL with the
 // linear setting on.
-int CreateDevice(DeviceStateRecord& record) {
+int CreateDevice(DeviceStateRecord& record, const SettingsRecord& settings) {
   HRESULT hal = DDERR_GENERIC;
-  if (Settings.hardware != 0)
+  if (settings.hardware != 0)
     hal = record.direct3D2->CreateDevice(IID_IDirect3DHALDevice, record.renderSurface, &record.device);
-  if (Settings.linear == 0) record.textureFilter = D3DFILTER_NEAREST;
+  if (settings.linear == 0) record.textureFilter = D3DFILTER_NEAREST;
   if (hal == D3D_OK) return 1;
 
   // A refused HAL that still handed back a device must not be lost under the software device.
@@ -209,11 +208,11 @@ int CreateViewport(DeviceStateRecord& record) {
 
 }  // namespace
 
-int BringUpDisplay(DeviceStateRecord& record, HWND window) {
+int BringUpDisplay(DeviceStateRecord& record, HWND window, const SettingsRecord& settings, const AnimationState& clock) {
   record.deviceStatus = 1;
   if (OpenDirectDraw(record) != 0) return 0;
-  if (!CreateSurfacesAndDevice(record, window)) return 0;
-  SetUpSceneState(record, record.device);
+  if (!CreateSurfacesAndDevice(record, window, settings)) return 0;
+  SetUpSceneState(record, record.device, clock);
   record.deviceStatus = 2;
   return 1;
 }
@@ -247,7 +246,7 @@ int OpenDirectDraw(DeviceStateRecord& record) {
 
 // Each failure is logged and ends the step at once; what was made so far stays in
 // the record for the teardown.
-int CreateSurfacesAndDevice(DeviceStateRecord& record, HWND window) {
+int CreateSurfacesAndDevice(DeviceStateRecord& record, HWND window, const SettingsRecord& settings) {
   if (!record.directDraw2 || !record.direct3D2) return 0;
   ReadClientSize(record, window);
   if (!SetCooperativeLevel(record, window)) return 0;
@@ -263,6 +262,6 @@ int CreateSurfacesAndDevice(DeviceStateRecord& record, HWND window) {
 
   CreateDisplayPalette(record, window);
   if (!AttachClipper(record, window)) return 0;
-  if (!CreateDevice(record)) return 0;
+  if (!CreateDevice(record, settings)) return 0;
   return CreateViewport(record);
 }

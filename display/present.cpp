@@ -1,6 +1,6 @@
-// Presentation: the next frame drawn, then flipped or copied into the saver window.
-#include "animation/draw_frame.h"
+// Presentation: the clock's frame drawn, then flipped or copied into the picture's window.
 #include "display/display.h"
+#include "display/draw_frame.h"
 
 void (*framePresentedHook)() = nullptr;
 
@@ -29,13 +29,11 @@ void CopyByGdi(IDirectDrawSurface* renderSurface, HWND window, LONG width, LONG 
 // monitor's when the record's DirectDraw object is that monitor's device.
 // The copy is never stretched: source and destination are cut to the same size, the
 // smaller of the client area and the render surface. Results are not examined; lost
-// surfaces are restored, and the texture reloaded, before the next frame is drawn.
-int PresentFrame(DeviceStateRecord& record, HWND window, int newFrame) {
-  if (record.deviceStatus != 2) return 0;
-  if (!record.frontSurface) return 0;
-  if (!RecoverLostSurfaces(record, window)) return 0;
+// surfaces are recovered by the next tick's PrepareFrame.
+int PresentFrame(DeviceStateRecord& record, HWND window, const SettingsRecord& settings, const AnimationState& clock) {
+  if (!DisplayIsUp(record)) return 0;
 
-  DrawFrame(record.device, record.frontSurface, record.scene, record.clientWidth, record.clientHeight, newFrame);
+  DrawFrame(record, clock, settings);
 
   RECT client = {0, 0, 0, 0};
   GetClientRect(window, &client);

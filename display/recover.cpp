@@ -1,4 +1,4 @@
-// Coming back from a DirectDraw reset: lost surfaces restored, the texture reloaded, or the display made anew.
+// A picture made ready for its frame: after a DirectDraw reset, lost surfaces restored, the texture reloaded, or the display made anew.
 #include "display/display.h"
 #include "display/texture.h"
 
@@ -37,12 +37,13 @@ void PaintBlack(HWND window) {
 // DirectDraw loses every video-memory surface at once, the front surface among them, so
 // the front surface alone tells whether anything is to be done. A new bring-up works in
 // the display mode now current; the log line of a failed one is the only one, since the
-// display then stays down and this is not called again.
-int RecoverLostSurfaces(DeviceStateRecord& record, HWND window) {
+// display then stays down and is not prepared again.
+int PrepareFrame(DeviceStateRecord& record, HWND window, const SettingsRecord& settings, const AnimationState& clock) {
+  if (!DisplayIsUp(record)) return 0;
   if (record.frontSurface->IsLost() != DDERR_SURFACELOST) return 1;
   if (RestoreSurfaces(record)) return 1;
   TearDownDisplay(record, window);
-  if (BringUpDisplay(record, window)) return 1;
+  if (BringUpDisplay(record, window, settings, clock)) return 1;
   PaintBlack(window);
   return 0;
 }

@@ -1,7 +1,6 @@
 // Scene state: the fixed render states, the scene texture and the lighting material.
 #include <string.h>
 
-#include "animation/animation.h"
 #include "display/display.h"
 #include "resources/resource_ids.h"
 
@@ -21,7 +20,7 @@ void SetWhite(D3DCOLORVALUE& colour) {
 // exists and outside any scene; the rest is set once inside one scene. Only the
 // material's creation is examined: without it the set-up stops there, the texture
 // stays loaded and no geometry is built.
-void SetUpSceneState(DeviceStateRecord& record, IDirect3DDevice2* device) {
+void SetUpSceneState(DeviceStateRecord& record, IDirect3DDevice2* device, const AnimationState& clock) {
   device->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);
   device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, FALSE);
   device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT);
@@ -61,5 +60,5 @@ void SetUpSceneState(DeviceStateRecord& record, IDirect3DDevice2* device) {
 
   BuildSceneGeometry(record.scene, record.clientWidth, record.clientHeight);
   // A picture that joins a clock already running starts the logo's cycle now.
-  if (animation.frameCounter != 0) StartLogoCycle(record.scene);
+  if (clock.frameCounter != 0) StartLogoCycle(record.scene);
 }

@@ -243,7 +243,7 @@ void RunFrames() {
     if (windowGone) break;
     const uint64_t now = MonotonicUs();
     if (now >= nextFrame) {
-      AnimateFrame(hackScene, hackWindow.width, hackWindow.height);
+      AnimateFrame(hackScene, animation, hackWindow.width, hackWindow.height);
       DrawGlScene(hackScene, HackOptions.logos);
       if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
       if (hackWindow.doubleBuffered) {

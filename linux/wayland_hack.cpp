@@ -449,10 +449,10 @@ void CloseWayland() {
 
 // One frame of the clock, drawn on every configured output.
 void DrawOutputs() {
-  AdvanceAnimation();
+  AdvanceAnimation(animation);
   for (OutputRecord& record : outputs) {
     if (record.eglSurface == EGL_NO_SURFACE) continue;
-    AnimateScene(record.scene, record.width, record.height);
+    AnimateScene(record.scene, animation, record.width, record.height);
     eglMakeCurrent(session.eglDisplay, record.eglSurface, record.eglSurface, session.eglContext);
     ResizeGlScene(record.width, record.height);
     DrawGlScene(record.scene, HackOptions.logos);

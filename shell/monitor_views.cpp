@@ -9,6 +9,7 @@
 // Windows 8 and later emulate it anyway. Where the system cannot enumerate the monitors'
 // devices (Windows 95, NT 4, DirectX 5 alone) the primary keeps the exclusive path and
 // the others are covered, as is a monitor the enumeration does not report.
+#include "animation/animation.h"
 #include "display/display.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -207,7 +208,7 @@ void BringUpWaitingDisplays(HWND saver) {
   for (MonitorRecord& monitor : saverMonitors) {
     DeviceStateRecord* record = monitor.display;
     if (!record || !record->window || record->deviceStatus != 0) continue;
-    BringUpDisplay(*record, record->window);
+    BringUpDisplay(*record, record->window, Settings, animation);
     if (record->fullScreen) fullScreen = true;
   }
   if (fullScreen) TakeDesktopAsItIs(saver);
@@ -283,13 +284,17 @@ void FollowDesktop(HWND saver) {
   if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
 }
 
+// The clock moves on once a tick, just before the first picture that can draw, so that a
+// tick where none can leaves it alone; every picture of the tick shows that one frame.
 int PresentFrames() {
   int drawn = 0;
   for (MonitorRecord& monitor : saverMonitors) {
     if (!monitor.display || !monitor.display->window) continue;
     DeviceStateRecord& record = *monitor.display;
-    // The first picture drawn in a tick moves the clock on; the others show the same frame.
-    if (PresentFrame(record, record.window, drawn ? 0 : 1)) drawn = 1;
+    if (!PrepareFrame(record, record.window, Settings, animation)) continue;
+    if (!drawn) AdvanceAnimation(animation);
+    drawn = 1;
+    PresentFrame(record, record.window, Settings, animation);
   }
   return drawn;
 }

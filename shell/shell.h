@@ -166,7 +166,8 @@ DWORD CursorTravelLimit(UINT dpi);
 // Opens the list for the saver window: its picture, and a black window over every further
 // monitor, a view with a display record of its own or a cover; then brings up the pictures.
 void BringUpDisplays(HWND saver);
-// Presents a frame on every picture, all of the same clock frame; 0 when none drew.
+// Moves the animation clock on by one frame and presents that frame on every picture that
+// can draw; 0 when none could, and the clock then stays where it was.
 int PresentFrames();
 // Closes every record: the views and covers with their windows, then the saver window's
 // picture; forgets the monitor window class.

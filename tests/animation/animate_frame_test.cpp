@@ -1,6 +1,7 @@
-// Tests of AnimateFrame: the texture scroll through the tunnel and the logo's 1024-frame cycle.
+// Tests of the frame animation: the texture scroll through the tunnel, the logo's 1024-frame cycle, one clock for scenes of every size.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -45,7 +46,7 @@ long RowDrift() { return lround((scene.quadBlock[0].tv - 0.01) * 32768.0); }
 TEST_F(AnimateFrameTest, WorkedExampleSeed0x12344) {
   animation.animationSeed = 0x12345;
   animation.frameCounter = 7;
-  AnimateFrame(scene, sceneWidth, sceneHeight);
+  AnimateFrame(scene, animation, sceneWidth, sceneHeight);
   ASSERT_EQ(animation.animationSeed, 0x12344u);
 
   const TLVertex* quad = scene.quadBlock;
@@ -90,7 +91,7 @@ TEST_F(AnimateFrameTest, RowDriftTable) {
   };
   for (const auto& c : cases) {
     animation.animationSeed = c.seed + 1;
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     EXPECT_EQ(RowDrift(), c.t) << std::hex << "S = 0x" << c.seed;
   }
 }
@@ -100,12 +101,12 @@ TEST_F(AnimateFrameTest, RowDriftTable) {
 // 0x4000 to 0x3FFF.
 TEST_F(AnimateFrameTest, RowDriftIsContinuousExceptAtTheJumps) {
   animation.animationSeed = 0x2468ACE1;
-  AnimateFrame(scene, sceneWidth, sceneHeight);
+  AnimateFrame(scene, animation, sceneWidth, sceneHeight);
   long previous = RowDrift();
   int jumps = 0, turns = 0;
   for (int frame = 0; frame < 0x10000 + 3; ++frame) {
     const uint32_t before = animation.animationSeed;
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     const long t = RowDrift();
     if ((before & 0x7FFF) == 0x4000) {
       EXPECT_EQ(labs(t - previous), 16383) << std::hex << "S = 0x" << animation.animationSeed;
@@ -129,7 +130,7 @@ TEST_F(AnimateFrameTest, BandWindowsMeetAndStreamOutward) {
   animation.animationSeed = 0x5A5A0301;
   std::vector<float> previous;
   for (int frame = 0; frame < 300; ++frame) {
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     std::vector<float> edges;  // inner and outer u of the square, then of each ring
     edges.push_back(scene.quadBlock[1].tu);
     edges.push_back(scene.quadBlock[0].tu);
@@ -166,7 +167,7 @@ TEST_F(AnimateFrameTest, BandWindowsMeetAndStreamOutward) {
 TEST_F(AnimateFrameTest, RingTextureIsSymmetricAboutTheVerticalAxis) {
   animation.animationSeed = 0x0BADF00D;
   for (int frame = 0; frame < 40; ++frame) {
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     for (int k = 0; k < ringCount; ++k) {
       for (int j = 0; j <= 32; ++j) {
         EXPECT_EQ(scene.ringStrips[k][2 * j].tv, scene.ringStrips[k][2 * (32 - j)].tv);
@@ -185,7 +186,7 @@ TEST_F(AnimateFrameTest, FirstFrameLogoAt640x480) {
   };
   static const double halfHeights[5] = {54.090, 57.398, 60.045, 61.795, 62.491};
   animation.animationSeed = 1000;
-  AnimateFrame(scene, sceneWidth, sceneHeight);
+  AnimateFrame(scene, animation, sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
   EXPECT_NEAR(scene.logoLeft, -107.2198, 1e-4);
   EXPECT_FLOAT_EQ(scene.logoLeft, -kL + kV);
@@ -247,7 +248,7 @@ TEST_F(AnimateFrameTest, PhaseRulesAndBoundaries) {
     animation.frameCounter = c.frame - 1;
     scene.logoLeft = c.p;
     scene.logoCentreY = c.q;
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     EXPECT_EQ(animation.frameCounter, c.frame);
     EXPECT_FLOAT_EQ(scene.logoLeft, c.expectedP) << "N = " << c.frame << ", P = " << c.p;
     EXPECT_FLOAT_EQ(scene.logoCentreY, c.expectedQ) << "N = " << c.frame << ", P = " << c.p;
@@ -259,10 +260,10 @@ TEST_F(AnimateFrameTest, CounterWrapRunsTheFirstFrameSetUpAgain) {
   animation.frameCounter = 0xFFFFFFFFu;
   scene.logoLeft = 300.0f;
   scene.logoCentreY = kBottomBand;
-  AnimateFrame(scene, sceneWidth, sceneHeight);
+  AnimateFrame(scene, animation, sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 0u);
   EXPECT_FLOAT_EQ(scene.logoLeft, 300.0f) << "phase 0 leaves a logo past leftRest where it is";
-  AnimateFrame(scene, sceneWidth, sceneHeight);
+  AnimateFrame(scene, animation, sceneWidth, sceneHeight);
   EXPECT_EQ(animation.frameCounter, 1u);
   EXPECT_FLOAT_EQ(scene.logoLeft, -kL + kV);
   EXPECT_FLOAT_EQ(scene.logoCentreY, kTopBand);
@@ -272,11 +273,11 @@ TEST_F(AnimateFrameTest, CounterWrapRunsTheFirstFrameSetUpAgain) {
 std::vector<int> MovingFramesPerPhase(int32_t width, int32_t height) {
   BuildScene(width, height);
   std::vector<int> moving(8, 0);
-  AnimateFrame(scene, sceneWidth, sceneHeight);
+  AnimateFrame(scene, animation, sceneWidth, sceneHeight);
   float previous = scene.logoLeft;
   moving[0] = 1;
   for (int frame = 2; frame < 2048; ++frame) {
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     if (scene.logoLeft != previous) ++moving[(animation.frameCounter >> 7) & 7];
     previous = scene.logoLeft;
   }
@@ -307,7 +308,7 @@ TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
     const double column = scene.sceneDiagonal / 29.0;
     bool sawLeftPin = false, sawRightPin = false, sawWhole = false;
     for (int frame = 0; frame < 1100; ++frame) {
-      AnimateFrame(scene, sceneWidth, sceneHeight);
+      AnimateFrame(scene, animation, sceneWidth, sceneHeight);
       int inside = 0;
       for (int i = 0; i < 5; ++i) {
         const TLVertex& top = scene.logoStrip[2 * i];
@@ -340,7 +341,7 @@ TEST_F(AnimateFrameTest, LogoStaysInsideTheWindow) {
 TEST_F(AnimateFrameTest, LogoColumnsWaveAroundTheCentreLine) {
   double smallest = 1e9, largest = 0;
   for (int frame = 0; frame < 120; ++frame) {
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     for (int i = 0; i < 5; ++i) {
       const TLVertex& top = scene.logoStrip[2 * i];
       const TLVertex& bottom = scene.logoStrip[2 * i + 1];
@@ -354,11 +355,46 @@ TEST_F(AnimateFrameTest, LogoColumnsWaveAroundTheCentreLine) {
   EXPECT_NEAR(largest, 1.25 * 100.0, 0.5);
 }
 
+// One clock moved on once a frame and handed to the scenes of two sizes gives each the frame
+// it would show alone: the same wall and the logo at the same place for its size. The
+// clocks are the caller's; the process's clock is not touched.
+TEST_F(AnimateFrameTest, OneClockGivesScenesOfEverySizeTheSameFrame) {
+  SceneGeometry large = {}, small = {}, largeAlone = {}, smallAlone = {};
+  BuildSceneGeometry(large, 640, 480);
+  BuildSceneGeometry(small, 320, 200);
+  largeAlone = large;
+  smallAlone = small;
+  AnimationState shared = {0x0BADCAFE, 0}, largeClock = shared, smallClock = shared;
+  animation = AnimationState{77, 7};
+  // Every field, the padding after the last one left out.
+  const size_t sceneBytes = offsetof(SceneGeometry, logoCentreY) + sizeof(float);
+  for (uint32_t frame = 1; frame <= 300; ++frame) {
+    AdvanceAnimation(shared);
+    AnimateScene(large, shared, 640, 480);
+    AnimateScene(small, shared, 320, 200);
+    AnimateFrame(largeAlone, largeClock, 640, 480);
+    AnimateFrame(smallAlone, smallClock, 320, 200);
+    ASSERT_EQ(shared.frameCounter, frame);
+    ASSERT_EQ(memcmp(&large, &largeAlone, sceneBytes), 0) << "frame " << frame;
+    ASSERT_EQ(memcmp(&small, &smallAlone, sceneBytes), 0) << "frame " << frame;
+    for (int k = 0; k < ringCount; ++k) {
+      for (int v = 0; v < ringVertexCount; ++v) {
+        ASSERT_EQ(large.ringStrips[k][v].tu, small.ringStrips[k][v].tu) << "frame " << frame;
+        ASSERT_EQ(large.ringStrips[k][v].tv, small.ringStrips[k][v].tv) << "frame " << frame;
+      }
+    }
+    ASSERT_NEAR(large.logoLeft / large.sceneDiagonal, small.logoLeft / small.sceneDiagonal, 1e-5) << "frame " << frame;
+  }
+  EXPECT_EQ(shared.animationSeed, 0x0BADCAFEu - 300u);
+  EXPECT_EQ(animation.frameCounter, 7u);
+  EXPECT_EQ(animation.animationSeed, 77u);
+}
+
 // With a zero diagonal every logo column sits on one vertical line: the logo has no area.
 TEST_F(AnimateFrameTest, ZeroSizeSceneAnimatesWithoutSize) {
   SetUpScene(0, 0);
   for (int frame = 0; frame < 1030; ++frame) {
-    AnimateFrame(scene, sceneWidth, sceneHeight);
+    AnimateFrame(scene, animation, sceneWidth, sceneHeight);
     for (int i = 0; i < logoVertexCount; ++i) {
       ASSERT_TRUE(isfinite(scene.logoStrip[i].sx) && isfinite(scene.logoStrip[i].sy));
       ASSERT_EQ(scene.logoStrip[i].sx, scene.logoStrip[0].sx);

@@ -95,7 +95,7 @@ class BringUp : public ::testing::Test {
   }
   // Brings the display up and expects exactly one logged message, or none for "".
   void BringUpExpecting(int result, LONG status, const std::string& message) {
-    EXPECT_EQ(result, BringUpDisplay(DeviceState, window));
+    EXPECT_EQ(result, BringUpDisplay(DeviceState, window, Settings, animation));
     EXPECT_EQ(status, DeviceState.deviceStatus);
     if (message.empty()) {
       EXPECT_FALSE(LogFileExists()) << LogFileText();
@@ -196,7 +196,7 @@ TEST_F(BringUp, ChildWindowIsOfferedTheNormalLevelOnly) {
   HWND parent = display_test::OpenWindow(50, 40, 400, 300);
   HWND child = display_test::OpenWindow(0, 0, 200, 150, parent);
   fake::NameWindow(parent, "parent");
-  EXPECT_EQ(1, BringUpDisplay(DeviceState, child));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, child, Settings, animation));
   EXPECT_EQ(0, DeviceState.fullScreen);
   EXPECT_EQ(200, DeviceState.renderWidth);
   EXPECT_EQ(150, DeviceState.renderHeight);

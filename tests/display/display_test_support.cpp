@@ -1,8 +1,10 @@
-// Helpers shared by every display test, the Wine ones too: the error log and the record's pointers.
+// Helpers shared by every display test, the Wine ones too: the error log, the record's pointers and a tick's frame.
 #include "display_test_support.h"
 
 #include <gtest/gtest.h>
 #include <stdio.h>
+
+#include "display/display.h"
 
 namespace display_test {
 
@@ -38,6 +40,12 @@ void ExpectRecordHoldsNothing(const DeviceStateRecord& record) {
   EXPECT_EQ(nullptr, record.device);
   EXPECT_EQ(nullptr, record.viewport);
   EXPECT_EQ(nullptr, record.material);
+}
+
+int PresentTick(DeviceStateRecord& record, HWND window) {
+  if (!PrepareFrame(record, window, Settings, animation)) return 0;
+  AdvanceAnimation(animation);
+  return PresentFrame(record, window, Settings, animation);
 }
 
 }  // namespace display_test

@@ -1,4 +1,4 @@
-// Helpers shared by the display tests: the error log, the record's pointers, the saver window and a fresh fake display.
+// Helpers shared by the display tests: the error log, the record's pointers, a tick's frame, the saver window and a fresh fake display.
 #ifndef VYK_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 #define VYK_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 
@@ -19,6 +19,11 @@ std::string LogFileBytes(const std::string& message);
 
 // Every interface pointer of record is null.
 void ExpectRecordHoldsNothing(const DeviceStateRecord& record = DeviceState);
+
+// One picture's part of a tick as the shell runs it, with the process's Settings and
+// animation clock: PrepareFrame, the clock moved on, PresentFrame. 0 when the picture
+// could not draw; the clock is then left where it was.
+int PresentTick(DeviceStateRecord& record, HWND window);
 
 // The helpers below are in fake_display_support.cpp and need the fakes; the Wine tests link
 // only the ones above.

@@ -159,7 +159,7 @@ class DisplayOnWine : public ::testing::Test {
   // Presents count frames, each of which must be drawn, and lets them reach the screen.
   static void PresentFrames(HWND window, int count) {
     for (int frame = 0; frame < count; ++frame) {
-      EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
+      EXPECT_EQ(1, display_test::PresentTick(DeviceState, window));
       PumpMessages();
     }
   }
@@ -173,7 +173,7 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   ASSERT_NE(nullptr, window);
   EXPECT_EQ(0, NonBlackPixels(window, screenWidth, screenHeight)) << "the window is black before the saver draws";
 
-  EXPECT_EQ(1, BringUpDisplay(DeviceState, window));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, window, Settings, animation));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(1, DeviceState.fullScreen);
@@ -196,7 +196,7 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
   ExpectRecordEmpty();
   EXPECT_EQ(2, DeviceState.deviceStatus);
   extra.ExpectEachIsTheLast();
-  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1));
+  EXPECT_EQ(0, display_test::PresentTick(DeviceState, window));
 }
 
 // Wine's DirectDraw, like Windows', is reset by a display-mode request: every video-memory
@@ -205,8 +205,8 @@ TEST_F(DisplayOnWine, FullScreenBringUpFlipsAndReleasesEverything) {
 TEST_F(DisplayOnWine, FrameAfterAResetRestoresTheSurfacesAndIsTextured) {
   HWND window = FullScreenWindow();
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(1, BringUpDisplay(DeviceState, window));
-  ASSERT_EQ(1, PresentFrame(DeviceState, window, 1));
+  ASSERT_EQ(1, BringUpDisplay(DeviceState, window, Settings, animation));
+  ASSERT_EQ(1, display_test::PresentTick(DeviceState, window));
   const D3DTEXTUREHANDLE handle = DeviceState.texture.textureHandle;
   // Wine resets on any request, the mode in use included, granted or not.
   DeviceState.directDraw2->SetDisplayMode(static_cast<DWORD>(screenWidth), static_cast<DWORD>(screenHeight), 32, 0, 0);
@@ -233,7 +233,7 @@ TEST_F(DisplayOnWine, WindowedSaverInsideAParentOfThisProcessPresentsThePicture)
   EXPECT_EQ(0, NonBlackPixels(child, width, height)) << "the child is black before the saver draws";
 
   // A child window cannot hold the exclusive level, so the saver falls back to a copy.
-  EXPECT_EQ(1, BringUpDisplay(DeviceState, child));
+  EXPECT_EQ(1, BringUpDisplay(DeviceState, child, Settings, animation));
   EXPECT_EQ(2, DeviceState.deviceStatus);
   EXPECT_FALSE(LogFileExists()) << LogFileText();
   EXPECT_EQ(0, DeviceState.fullScreen);

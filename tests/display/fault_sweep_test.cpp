@@ -158,7 +158,7 @@ class FaultSweep : public ::testing::Test {
   // before the scene-state set-up.
   std::vector<fake::InjectionPoint> CleanRun(const Scenario& scenario, size_t& lastOfDevice) {
     Start(scenario);
-    EXPECT_EQ(1, BringUpDisplay(DeviceState, window));
+    EXPECT_EQ(1, BringUpDisplay(DeviceState, window, Settings, animation));
     EXPECT_FALSE(LogFileExists()) << LogFileText();
     std::vector<fake::InjectionPoint> points = fake::InjectionPoints();
     lastOfDevice = points.size();
@@ -203,7 +203,7 @@ class FaultSweep : public ::testing::Test {
       fake::config.directDrawCreateKeepsObjectOnFailure = handBack;
       fake::config.refusedCreationsHandBackObjects = handBack;
       fake::FailCall(point.pattern, point.occurrence, refusal);
-      EXPECT_EQ(outcome->status == 2 ? 1 : 0, BringUpDisplay(DeviceState, window));
+      EXPECT_EQ(outcome->status == 2 ? 1 : 0, BringUpDisplay(DeviceState, window, Settings, animation));
       EXPECT_EQ(outcome->status, DeviceState.deviceStatus);
       const std::string message = Filled(outcome->message);
       if (message.empty()) {
@@ -214,7 +214,7 @@ class FaultSweep : public ::testing::Test {
       // A refused bring-up presents nothing.
       if (outcome->status == 1) {
         fake::ClearLog();
-        EXPECT_EQ(0, PresentFrame(DeviceState, window, 1));
+        EXPECT_EQ(0, display_test::PresentTick(DeviceState, window));
         EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
       }
       // The scene-state set-up examines no result but the material's, so its EndScene
@@ -271,7 +271,7 @@ TEST_F(FaultSweep, EveryCallOfOneMethodRefusedLeavesNothingHeld) {
       SCOPED_TRACE("every " + method + " refused");
       Start(scenario);
       fake::FailCall(method + "(", 0, refusal);
-      const int result = BringUpDisplay(DeviceState, window);
+      const int result = BringUpDisplay(DeviceState, window, Settings, animation);
       EXPECT_EQ(result == 1 ? 2 : 1, DeviceState.deviceStatus);
       if (LogFileExists()) {
         std::string text = LogFileText();

@@ -36,7 +36,7 @@ class Present : public ::testing::Test {
   // Brings the display up, windowed when the exclusive level is refused, and clears the log.
   void BringUp(bool windowed) {
     if (windowed) fake::FailCall("SetCooperativeLevel(wnd,0x13)", 0, DDERR_NOEXCLUSIVEMODE);
-    ASSERT_EQ(1, BringUpDisplay(DeviceState, window));
+    ASSERT_EQ(1, BringUpDisplay(DeviceState, window, Settings, animation));
     ASSERT_EQ(windowed ? 0 : 1, DeviceState.fullScreen);
     fake::ClearLog();
   }
@@ -44,12 +44,11 @@ class Present : public ::testing::Test {
     SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   // The check for lost surfaces and what recovery it calls for, one frame of the title
-  // sequence with the logo (DrawFrame asks IsLost again), then presentation.
+  // sequence with the logo, then presentation.
   static std::vector<std::string> FrameThen(const std::vector<std::string>& presentation,
                                             const std::vector<std::string>& recovery = {}) {
     std::vector<std::string> lines = {"Surface::IsLost(S1)"};
     lines.insert(lines.end(), recovery.begin(), recovery.end());
-    lines.push_back("Surface::IsLost(S1)");
     lines.insert(lines.end(), fake::tunnelCalls.begin(), fake::tunnelCalls.end());
     lines.insert(lines.end(), fake::logoCalls.begin(), fake::logoCalls.end());
     lines.push_back("Device::EndScene(Dev1)");
@@ -63,7 +62,7 @@ class Present : public ::testing::Test {
       SCOPED_TRACE(test.name);
       PlaceWindow(test.x, test.y, test.width, test.height);
       fake::ClearLog();
-      EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
+      EXPECT_EQ(1, display_test::PresentTick(DeviceState, window));
       EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(test.presentation)));
     }
   }
@@ -105,18 +104,21 @@ TEST_F(Present, FullScreenFlipsWhereverTheWindowIs) {
 TEST_F(Present, RefusedCopyIsNeitherRetriedNorReported) {
   BringUp(true);
   fake::FailCall("Surface::Blt", 0, DDERR_SURFACELOST);
-  EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
+  EXPECT_EQ(1, display_test::PresentTick(DeviceState, window));
   EXPECT_THAT(fake::Log(),
               ElementsAreArray(FrameThen({"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"})));
   EXPECT_FALSE(display_test::LogFileExists());
 }
 
+// A picture that cannot draw takes no frame: the clock stays where it was.
 TEST_F(Present, NothingIsDrawnUntilTheDeviceIsReadyNorAfterTeardown) {
-  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1)) << "before any bring-up";
+  const AnimationState clock = animation;
+  EXPECT_EQ(0, display_test::PresentTick(DeviceState, window)) << "before any bring-up";
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, Settings, animation)) << "before any bring-up";
   fake::FailCall("CreateViewport", 1, DDERR_OUTOFMEMORY);
-  EXPECT_EQ(0, BringUpDisplay(DeviceState, window));
+  EXPECT_EQ(0, BringUpDisplay(DeviceState, window, Settings, animation));
   fake::ClearLog();
-  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1)) << "after a failed bring-up";
+  EXPECT_EQ(0, display_test::PresentTick(DeviceState, window)) << "after a failed bring-up";
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
 
   TearDownDisplay(DeviceState, window);
@@ -127,8 +129,11 @@ TEST_F(Present, NothingIsDrawnUntilTheDeviceIsReadyNorAfterTeardown) {
   TearDownDisplay(DeviceState, window);
   fake::ClearLog();
   EXPECT_EQ(2, DeviceState.deviceStatus);
-  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1)) << "after teardown";
+  EXPECT_EQ(0, display_test::PresentTick(DeviceState, window)) << "after teardown";
+  EXPECT_EQ(0, PresentFrame(DeviceState, window, Settings, animation)) << "after teardown";
   EXPECT_THAT(fake::Log(), ElementsAreArray(std::vector<std::string>{}));
+  EXPECT_EQ(clock.frameCounter, animation.frameCounter);
+  EXPECT_EQ(clock.animationSeed, animation.animationSeed);
 }
 
 // A reset loses every video-memory surface. The next frame restores them and loads the
@@ -137,7 +142,7 @@ TEST_F(Present, NothingIsDrawnUntilTheDeviceIsReadyNorAfterTeardown) {
 TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
   BringUp(true);
   fake::FailCall("Surface::IsLost(S1)", 1, DDERR_SURFACELOST);
-  EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
+  EXPECT_EQ(1, display_test::PresentTick(DeviceState, window));
   EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(
       {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"},
       {"Surface::Restore(S1)", "Surface::Restore(S2)", "Surface::Restore(S3)",
@@ -147,7 +152,7 @@ TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
 
   fake::FailCall("Surface::IsLost", 1, DDERR_SURFACELOST);
   fake::FailCall("Surface::Restore(S1)", 1, DDERR_WRONGMODE);
-  EXPECT_EQ(1, PresentFrame(DeviceState, window, 1));
+  EXPECT_EQ(1, display_test::PresentTick(DeviceState, window));
   EXPECT_EQ(0, fake::Object("Dev1")->refs);
   EXPECT_FALSE(fake::Device("Dev2")->draws.empty()) << "the frame is drawn on the display made anew";
 
@@ -156,31 +161,42 @@ TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
   fake::FailCall("CreateViewport", 1, DDERR_OUTOFMEMORY);
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
-  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1));
+  EXPECT_EQ(0, display_test::PresentTick(DeviceState, window));
   HDC dc = GetDC(window);
   EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 160, 120)) << "the window is painted black";
   ReleaseDC(window, dc);
   EXPECT_EQ(display_test::LogFileBytes("Create viewport error \n" + std::string(ResultText(DDERR_OUTOFMEMORY)) + "."),
             display_test::LogFileText());
   DeleteFileA("vykerror.txt");
-  EXPECT_EQ(0, PresentFrame(DeviceState, window, 1));
+  EXPECT_EQ(0, display_test::PresentTick(DeviceState, window));
   EXPECT_FALSE(display_test::LogFileExists()) << "the failure is logged once";
 }
 
-// Records of the test's own, one per window: each is drawn at its own size, a tick's
-// second picture shows the frame the first moved to, and each is torn down alone.
-TEST_F(Present, EachRecordDrawsItsOwnPictureOfTheSameFrame) {
+// Records of the test's own, one per window and each at its own size, take one tick: the
+// clock moves on by exactly one, each picture draws and shows that frame at its own size,
+// and each is torn down alone.
+TEST_F(Present, OneTickShowsOneFrameOnPicturesOfEverySize) {
   HWND second = display_test::OpenWindow(500, 50, 200, 100);
   DeviceStateRecord records[2] = {NewDeviceState(), NewDeviceState()};
   const HWND windows[2] = {window, second};
-  const uint32_t before = animation.frameCounter;
   for (int i = 0; i < 2; ++i) {
     records[i].fullScreen = 0;
-    ASSERT_EQ(1, BringUpDisplay(records[i], windows[i])) << i;
-    EXPECT_EQ(1, PresentFrame(records[i], windows[i], i == 0)) << i;
+    ASSERT_EQ(1, BringUpDisplay(records[i], windows[i], Settings, animation)) << i;
     EXPECT_EQ(records[i].renderWidth, i == 0 ? 320 : 200) << i;
   }
-  EXPECT_EQ(before + 1, animation.frameCounter);
+  const AnimationState before = animation;
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(1, PrepareFrame(records[i], windows[i], Settings, animation)) << i;
+  AdvanceAnimation(animation);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(1, PresentFrame(records[i], windows[i], Settings, animation)) << i;
+  EXPECT_EQ(before.frameCounter + 1, animation.frameCounter);
+  EXPECT_EQ(before.animationSeed - 1, animation.animationSeed);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(fake::Device(records[i].device)->scenes, 2) << "set-up and one frame, " << i;
+    // The centre square's texels: column 159 - (seed & 127) at its centre.
+    EXPECT_EQ(fake::Device(records[i].device)->draws.front().vertices[1].tu,
+              static_cast<float>((159 - (animation.animationSeed & 127u)) / 256.0))
+        << i;
+  }
   EXPECT_EQ(0, DeviceState.deviceStatus) << "the saver's own record is not touched";
   EXPECT_NE(records[0].texture.textureSurface, records[1].texture.textureSurface) << "a texture per device";
   for (int i = 1; i >= 0; --i) {

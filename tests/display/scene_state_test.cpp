@@ -94,7 +94,7 @@ void ExpectStatesTextureThen(const std::vector<std::string>& after) {
 }
 
 TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
-  SetUpSceneState(DeviceState, chain.device);
+  SetUpSceneState(DeviceState, chain.device, animation);
   std::vector<std::string> expected;
   Append(expected, materialAndScene);
   // The material names the texture's handle, so the texture was loaded before it.
@@ -129,7 +129,7 @@ TEST_F(SceneState, CallsComeInTheirFixedOrderWithTheTextureBeforeTheMaterial) {
 
 TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
   fake::FailCall("CreateMaterial", 1, DDERR_OUTOFMEMORY);
-  SetUpSceneState(DeviceState, chain.device);
+  SetUpSceneState(DeviceState, chain.device, animation);
   ExpectStatesTextureThen({"D3D2::CreateMaterial(null)"});
   EXPECT_EQ(nullptr, DeviceState.material);
   EXPECT_EQ(2u, DeviceState.texture.textureHandle);
@@ -140,7 +140,7 @@ TEST_F(SceneState, RefusedMaterialStopsAfterTheTextureIsLoaded) {
 
 TEST_F(SceneState, FailedTextureLeavesHandleZeroInMaterialAndRenderState) {
   fake::FailCall("DD::CreateSurface", 1, DDERR_OUTOFVIDEOMEMORY);
-  SetUpSceneState(DeviceState, chain.device);
+  SetUpSceneState(DeviceState, chain.device, animation);
   EXPECT_EQ(nullptr, DeviceState.texture.textureSurface);
   ASSERT_NE(nullptr, fake::Material("M1"));
   EXPECT_EQ(0u, fake::Material("M1")->data.hTexture);
@@ -164,7 +164,7 @@ TEST_F(SceneState, MagnificationAndBlendComeFromTheDeviceState) {
     OpenScene();
     DeviceState.textureFilter = test.filter;
     DeviceState.textureBlend = test.blend;
-    SetUpSceneState(DeviceState, chain.device);
+    SetUpSceneState(DeviceState, chain.device, animation);
     const fake::DeviceInfo* device = fake::Device("Dev1");
     ASSERT_NE(nullptr, device);
     ASSERT_EQ(1u, device->renderStates.count(D3DRENDERSTATE_TEXTUREMAG));

@@ -557,6 +557,86 @@ TEST_F(DesktopTest, PreviewFollowsItsHostsSize) {
   EXPECT_TRUE(fake::Leaks().empty());
 }
 
+// The last frame a fake device drew: its eight strips.
+std::vector<fake::DrawRecord> LastFrame(const char* device) {
+  const std::vector<fake::DrawRecord>& draws = fake::Device(device)->draws;
+  if (draws.size() < 8) return {};
+  return std::vector<fake::DrawRecord>(draws.end() - 8, draws.end());
+}
+
+// A tick moves the one animation clock on by exactly one frame, and every picture, whatever
+// its size, draws that frame: the wall at the same texels, the logo at the same place for
+// its size. A monitor whose surfaces were lost has them restored once and draws the same
+// frame; a tick on which no picture can draw leaves the clock where it was.
+TEST_F(DesktopTest, EachTickDrawsOneFrameOnEveryPicture) {
+  // Diagonals of 800 and 250 pixels.
+  const RECT left = {0, 0, 640, 480}, right = {640, 0, 840, 150};
+  platform.ListMonitorDevices = ReportDevices;
+  StoreAllMonitors("1");
+  monitors = {left, right};
+  devices = {DeviceOn(1, left), DeviceOn(2, right)};
+  // The clock's first frame starts the logo's cycle on every picture.
+  animation.frameCounter = 0;
+  int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+    ASSERT_NE(fake::Device("Dev2"), nullptr) << "a picture on each monitor";
+    for (int tick = 1; tick <= 4; ++tick) {
+      SCOPED_TRACE("tick " + std::to_string(tick));
+      const bool lose = tick == 3;
+      const AnimationState before = animation;
+      fake::ClearLog();
+      // The second check for lost surfaces in a tick is the second picture's.
+      if (lose) fake::FailCall("Surface::IsLost", 2, DDERR_SURFACELOST);
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      EXPECT_EQ(animation.frameCounter, before.frameCounter + 1);
+      EXPECT_EQ(animation.animationSeed, before.animationSeed - 1);
+      const std::vector<fake::DrawRecord> first = LastFrame("Dev1");
+      const std::vector<fake::DrawRecord> second = LastFrame("Dev2");
+      EXPECT_EQ(fake::Device("Dev1")->scenes, 1 + tick) << "set-up scene and one a tick";
+      EXPECT_EQ(fake::Device("Dev2")->scenes, 1 + tick) << "set-up scene and one a tick";
+      ASSERT_EQ(first.size(), 8u);
+      ASSERT_EQ(second.size(), 8u);
+      for (size_t strip = 0; strip < 7; ++strip) {
+        ASSERT_EQ(first[strip].vertices.size(), second[strip].vertices.size());
+        for (size_t v = 0; v < first[strip].vertices.size(); ++v) {
+          EXPECT_EQ(first[strip].vertices[v].tu, second[strip].vertices[v].tu) << strip << "," << v;
+          EXPECT_EQ(first[strip].vertices[v].tv, second[strip].vertices[v].tv) << strip << "," << v;
+        }
+      }
+      // The logo's last column comes in from the left edge by 1/256 of the diagonal a frame.
+      EXPECT_NEAR(first[7].vertices[8].sx / 800.0, tick / 256.0, 1e-5);
+      EXPECT_NEAR(second[7].vertices[8].sx / 250.0, tick / 256.0, 1e-5);
+      if (lose) {
+        const auto isLost = std::find_if(fake::Log().begin(), fake::Log().end(), [](const std::string& line) {
+          return line.rfind("Surface::IsLost(", 0) == 0;
+        });
+        const auto secondIsLost = std::find_if(isLost + 1, fake::Log().end(), [](const std::string& line) {
+          return line.rfind("Surface::IsLost(", 0) == 0;
+        });
+        ASSERT_NE(secondIsLost, fake::Log().end());
+        const std::string front = secondIsLost->substr(secondIsLost->find('('));
+        EXPECT_EQ(std::count(fake::Log().begin(), fake::Log().end(), "Surface::Restore" + front), 1)
+            << "restored once, " << front;
+      }
+    }
+
+    // Every surface lost for good, and no new display either: nothing draws, the clock stands.
+    fake::FailCall("Surface::IsLost", 0, DDERR_SURFACELOST);
+    fake::FailCall("Surface::Restore", 0, DDERR_WRONGMODE);
+    fake::FailCall("DirectDrawCreate", 0, DDERR_GENERIC);
+    for (int tick = 0; tick < 2; ++tick) {
+      const AnimationState before = animation;
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      EXPECT_EQ(animation.frameCounter, before.frameCounter);
+      EXPECT_EQ(animation.animationSeed, before.animationSeed);
+    }
+    EXPECT_TRUE(IsWindow(saver));
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(fake::Leaks().empty());
+  EXPECT_TRUE(fake::Problems().empty());
+  DeleteFileA("vykerror.txt");
+}
+
 TEST(CursorTravelLimit, ScaledByDpi) {
   const UINT cases[][2] = {{96, 4}, {120, 5}, {144, 6}, {192, 8}, {72, 3}, {0, 4}, {20, 4}, {100000, 4}, {~0u, 4}};
   for (const auto& c : cases) EXPECT_EQ(CursorTravelLimit(c[0]), c[1]) << c[0];

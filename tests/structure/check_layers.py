@@ -13,8 +13,8 @@ import tempfile
 # Top to bottom. A folder may include headers of its own layer and of the layers below.
 LAYERS = [
     ["shell", "linux"],  # the programs: the saver's entry, window and procedure; the native hack
-    ["display"],  # DirectDraw and Direct3D device, texture, scene state, presentation
-    ["animation"],  # scene geometry, per-frame animation, a frame's draw calls
+    ["display"],  # DirectDraw and Direct3D device, texture, scene state, frame drawing, presentation
+    ["animation"],  # scene geometry, per-frame animation; portable (check_portable.py)
     ["settings", "diagnostics", "platform", "resources"],  # available to all
 ]
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "animation/draw_frame.h"
 #include "display/display.h"
+#include "display/draw_frame.h"
 #include "display/texture.h"
 #include "settings/settings.h"
 #include "platform/platform.h"
@@ -74,7 +74,7 @@ class RenderOnWine : public ::testing::Test {
     DeviceState.clientHeight = kHeight;
     // Nearest magnification: linear filtering blurs texels across the mirror line.
     DeviceState.textureFilter = D3DFILTER_NEAREST;
-    SetUpSceneState(DeviceState, DeviceState.device);
+    SetUpSceneState(DeviceState, DeviceState.device, animation);
     ASSERT_NE(0u, DeviceState.texture.textureHandle);
   }
 
@@ -102,7 +102,10 @@ class RenderOnWine : public ::testing::Test {
 
   // Draws frames until frameCounter reaches `frame`, then reads the render surface back.
   std::vector<Pixel> DrawUpTo(uint32_t frame, const char* name) {
-    while (animation.frameCounter < frame) DrawFrame(DeviceState.device, DeviceState.frontSurface, DeviceState.scene, DeviceState.clientWidth, DeviceState.clientHeight, 1);
+    while (animation.frameCounter < frame) {
+      AdvanceAnimation(animation);
+      DrawFrame(DeviceState, animation, Settings);
+    }
     std::vector<Pixel> pixels(kWidth * kHeight);
     HDC surfaceDc = nullptr;
     EXPECT_EQ(DD_OK, DeviceState.renderSurface->GetDC(&surfaceDc));

@@ -1,12 +1,14 @@
-// Direct3D drawing of the title sequence; Windows only, beside the portable animation.h.
-#ifndef VYK_ANIMATION_DRAW_FRAME_H
-#define VYK_ANIMATION_DRAW_FRAME_H
+// Direct3D drawing of the title sequence: one picture's scene animated for a frame and drawn.
+#ifndef VYK_DISPLAY_DRAW_FRAME_H
+#define VYK_DISPLAY_DRAW_FRAME_H
 
 #include <windows.h>
 #include <d3d.h>
 #include <stddef.h>
 
 #include "animation/animation.h"
+#include "display/device_state.h"
+#include "settings/settings.h"
 
 // The vertex arrays go to DrawPrimitive as D3DTLVERTEX where they lie, never copied.
 static_assert(sizeof(TLVertex) == sizeof(D3DTLVERTEX), "TLVertex must match D3DTLVERTEX");
@@ -21,11 +23,11 @@ static_assert(offsetof(TLVertex, tv) == offsetof(D3DTLVERTEX, tv), "tv");
 
 inline D3DTLVERTEX* AsD3DVertices(TLVertex* vertices) { return reinterpret_cast<D3DTLVERTEX*>(vertices); }
 
-// Draws a frame of scene with device into its render target. front is the surface shown
-// on screen: lost, it is restored here first. The client size is the window's, as the
-// scene was built for it. newFrame 1 moves the animation clock on to the next frame
-// first; 0 draws the frame the clock shows, for the further pictures of the same tick.
-void DrawFrame(IDirect3DDevice2* device, IDirectDrawSurface* front, SceneGeometry& scene, LONG clientWidth,
-               LONG clientHeight, int newFrame);
+// Lays out the record's scene for the frame clock shows, at the client size the scene was
+// built for, and draws it with the record's device into its render target; the logo only
+// when settings.logos is nonzero. The clock is the caller's to move on, once a tick, so
+// that every picture of the tick shows the same frame. Without a device nothing is laid
+// out or drawn. Lost surfaces are the caller's to recover first (PrepareFrame).
+void DrawFrame(DeviceStateRecord& record, const AnimationState& clock, const SettingsRecord& settings);
 
 #endif
