@@ -58,7 +58,7 @@ TEST_F(MonitorRecords, EachIsMadeFromItsMonitorsDevice) {
     DeviceStateRecord* record = OpenMonitorDisplay(device, c.mainMonitor, window);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record == &DeviceState, c.mainMonitor);
-    ASSERT_EQ(BringUpDisplay(*record, record->window), 1);
+    ASSERT_EQ(BringUpDisplay(*record, record->window, Settings, animation), 1);
     EXPECT_TRUE(Logged(c.create));
     EXPECT_EQ(record->fullScreen, 0) << "one of several monitors is drawn windowed";
     EXPECT_TRUE(std::none_of(fake::Log().begin(), fake::Log().end(), [](const std::string& line) {
@@ -83,7 +83,7 @@ TEST_F(MonitorRecords, FurtherMonitorsGetRecordsOfTheirOwn) {
   const MonitorDevice device = {{}, {400, 0, 720, 240}};
   DeviceStateRecord* first = OpenMonitorDisplay(device, false, window);
   ASSERT_NE(first, nullptr);
-  ASSERT_EQ(BringUpDisplay(*first, window), 1);
+  ASSERT_EQ(BringUpDisplay(*first, window, Settings, animation), 1);
   first->textureFilter = D3DFILTER_NEAREST;
   DeviceStateRecord* second = OpenMonitorDisplay(device, false, window);
   CloseDisplayRecord(first);

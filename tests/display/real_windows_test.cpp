@@ -87,7 +87,7 @@ TEST_F(RealWindows, PalettisedTexturesShowTheBitmapsColours) {
     fake::NameWindow(window, "wnd");
     Settings.hardware = c.hardware;
     if (c.onlyPalettised) fake::config.textureFormats = {fake::PalettizedFormat(8, DDPF_PALETTEINDEXED8)};
-    ASSERT_EQ(1, BringUpDisplay(DeviceState, window));
+    ASSERT_EQ(1, BringUpDisplay(DeviceState, window, Settings, animation));
     ASSERT_EQ(c.device, fake::Device(DeviceState.device)->type);
     const TextureHolder& texture = DeviceState.texture;
     ASSERT_NE(nullptr, texture.textureSurface);
@@ -105,7 +105,7 @@ TEST_F(RealWindows, PalettisedTexturesShowTheBitmapsColours) {
         if (fake::Texel(sampled, x, y) != scene.Colour(x, y)) ++wrong;
     EXPECT_EQ(0, wrong) << "texels whose colour is not the bitmap's";
 
-    ASSERT_EQ(1, PresentFrame(DeviceState, window, 1));
+    ASSERT_EQ(1, display_test::PresentTick(DeviceState, window));
     ASSERT_NE(0u, texture.textureHandle);
     EXPECT_EQ(texture.textureHandle,
               fake::Device(DeviceState.device)->draws.back().renderStates.at(D3DRENDERSTATE_TEXTUREHANDLE));
@@ -139,8 +139,8 @@ TEST_F(RealWindows, TeardownTouchesNothingWhoseDirectDrawObjectIsGone) {
       fake::config.bitsPerPixel = scenario.bitsPerPixel;
       if (scenario.windowed) fake::FailCall("SetCooperativeLevel(wnd,0x13)", 0, DDERR_NOEXCLUSIVEMODE);
       if (run >= 0) fake::FailCall(points[run].pattern, points[run].occurrence, DDERR_GENERIC);
-      const int up = BringUpDisplay(DeviceState, window);
-      if (up) PresentFrame(DeviceState, window, 1);
+      const int up = BringUpDisplay(DeviceState, window, Settings, animation);
+      if (up) display_test::PresentTick(DeviceState, window);
       if (run < 0) {
         ASSERT_EQ(1, up);
         points = fake::InjectionPoints();
