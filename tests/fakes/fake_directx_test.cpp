@@ -7,6 +7,16 @@
 
 namespace {
 
+// A surface description with its caps and, when side is not 0, a square size of side.
+DDSURFACEDESC SurfaceDesc(DWORD caps, DWORD side) {
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | (side ? DDSD_WIDTH | DDSD_HEIGHT : 0);
+  desc.dwWidth = desc.dwHeight = side;
+  desc.ddsCaps.dwCaps = caps;
+  return desc;
+}
+
 class FakeDirectXTest : public ::testing::Test {
  protected:
   void SetUp() override { fake::Reset(); }
@@ -15,12 +25,8 @@ class FakeDirectXTest : public ::testing::Test {
   void OpenRenderSurface(DWORD width, DWORD height) {
     fake::DirectDrawCreate(nullptr, &openDraw, nullptr);
     openDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&open3D));
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | (width ? DDSD_WIDTH | DDSD_HEIGHT : 0);
-    desc.dwWidth = width;
+    DDSURFACEDESC desc = SurfaceDesc(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE, width);
     desc.dwHeight = height;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
     openDraw->CreateSurface(&desc, &openSurface, nullptr);
   }
   IDirectDraw* openDraw = nullptr;            // made by OpenRenderSurface; the test releases it
@@ -165,11 +171,7 @@ TEST_F(FakeDirectXTest, WindowsRulesAnswerAsWindowsDoesWhereWineIsKinder) {
        [](fake::DirectDrawInfo*&) {
          IDirectDraw* directDraw = nullptr;
          fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
-         DDSURFACEDESC desc{};
-         desc.dwSize = sizeof desc;
-         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-         desc.dwWidth = desc.dwHeight = 64;
-         desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
+         DDSURFACEDESC desc = SurfaceDesc(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 64);
          IDirectDrawSurface* texture = nullptr;
          HRESULT result = directDraw->CreateSurface(&desc, &texture, nullptr);
          if (texture) texture->Release();
@@ -184,10 +186,7 @@ TEST_F(FakeDirectXTest, WindowsRulesAnswerAsWindowsDoesWhereWineIsKinder) {
          IDirectDraw* directDraw = nullptr;
          fake::DirectDrawCreate(&left, &directDraw, nullptr);
          made = fake::DirectDrawOf(directDraw);
-         DDSURFACEDESC desc{};
-         desc.dwSize = sizeof desc;
-         desc.dwFlags = DDSD_CAPS;
-         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+         DDSURFACEDESC desc = SurfaceDesc(DDSCAPS_PRIMARYSURFACE, 0);
          IDirectDrawSurface* primary = nullptr;
          directDraw->CreateSurface(&desc, &primary, nullptr);
          RECT inside = {0, 0, 640, 480}, crossing = {-640, 0, 0, 480};
@@ -209,11 +208,7 @@ TEST_F(FakeDirectXTest, WindowsRulesAnswerAsWindowsDoesWhereWineIsKinder) {
          directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
          IDirect3D2* direct3D = nullptr;
          directDraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&direct3D));
-         DDSURFACEDESC desc{};
-         desc.dwSize = sizeof desc;
-         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-         desc.dwWidth = desc.dwHeight = 64;
-         desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+         DDSURFACEDESC desc = SurfaceDesc(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE, 64);
          IDirectDrawSurface* target = nullptr;
          directDraw->CreateSurface(&desc, &target, nullptr);
          IDirect3DDevice2* device = nullptr;
@@ -230,10 +225,7 @@ TEST_F(FakeDirectXTest, WindowsRulesAnswerAsWindowsDoesWhereWineIsKinder) {
          IDirectDraw* directDraw = nullptr;
          fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
          directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
-         DDSURFACEDESC desc{};
-         desc.dwSize = sizeof desc;
-         desc.dwFlags = DDSD_CAPS;
-         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+         DDSURFACEDESC desc = SurfaceDesc(DDSCAPS_PRIMARYSURFACE, 0);
          IDirectDrawSurface* primary = nullptr;
          directDraw->CreateSurface(&desc, &primary, nullptr);
          fake::ChangeDisplayMode(800, 600, 16);
@@ -249,12 +241,9 @@ TEST_F(FakeDirectXTest, WindowsRulesAnswerAsWindowsDoesWhereWineIsKinder) {
        [](fake::DirectDrawInfo*&) {
          IDirectDraw* directDraw = nullptr;
          fake::DirectDrawCreate(nullptr, &directDraw, nullptr);
-         DDSURFACEDESC desc{};
-         desc.dwSize = sizeof desc;
-         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-         desc.dwWidth = desc.dwHeight = 16;
+         DDSURFACEDESC desc = SurfaceDesc(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 16);
+         desc.dwFlags |= DDSD_PIXELFORMAT;
          desc.ddpfPixelFormat = fake::PalettizedFormat(8, DDPF_PALETTEINDEXED8);
-         desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
          IDirectDrawSurface* surfaces[2] = {};
          IDirect3DTexture2* textures[2] = {};
          for (int i = 0; i < 2; ++i) {

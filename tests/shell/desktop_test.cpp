@@ -241,25 +241,6 @@ MonitorRecord* RecordOn(const RECT& area) {
   return nullptr;
 }
 
-// The display records of the pictures, the saver window's first.
-std::vector<DeviceStateRecord*> Pictures() {
-  std::vector<DeviceStateRecord*> pictures;
-  for (MonitorRecord* monitor : InUse()) {
-    if (monitor->role == pictureRole) pictures.push_back(monitor->display);
-  }
-  return pictures;
-}
-
-// "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
-void StoreAllMonitors(const char* value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Screen Saver.Vyk", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "AllMonitors", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
-  RegCloseKey(key);
-}
-
 // Presents of one record's frames the fake logged: "Blt" into its monitor's corner (0,0),
 // "GDI" copies, "Flip"s.
 int Presents(const DeviceStateRecord& record, const std::string& how) {
@@ -298,12 +279,12 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     platform.ListMonitorDevices = ReportDevices;
     monitors = c.monitors;
     devices = c.devices;
-    StoreAllMonitors(c.allMonitors);
+    shell_test::StoreAllMonitors(c.allMonitors);
     DeleteFileA("vykerror.txt");
     const int records = static_cast<int>(c.presents.size());
     if (c.presents.back() == "none") fake::FailCall("DirectDrawCreate", records, DDERR_GENERIC);
     int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
-      const std::vector<DeviceStateRecord*> pictures = Pictures();
+      const std::vector<DeviceStateRecord*> pictures = shell_test::Pictures();
       ASSERT_EQ(static_cast<int>(pictures.size()), records);
       EXPECT_EQ(pictures[0], &DeviceState);
       EXPECT_EQ(DeviceState.window, saver);
@@ -345,7 +326,7 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     EXPECT_TRUE(fake::Problems().empty());
   }
   DeleteFileA("vykerror.txt");
-  StoreAllMonitors("1");
+  shell_test::StoreAllMonitors("1");
 }
 
 // A change keeps the pictures of unchanged monitors; a new monitor is black under its view
@@ -354,7 +335,7 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
 TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
   const RECT left = {0, 0, 400, 600}, right = {400, 0, 800, 600}, wider = {400, 0, 1000, 500};
   platform.ListMonitorDevices = ReportDevices;
-  StoreAllMonitors("1");
+  shell_test::StoreAllMonitors("1");
   const struct {
     const char* name;
     std::vector<RECT> monitors;
@@ -396,7 +377,7 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
       SendMessageA(saver, WM_TIMER, 1, 0);
       shell_test::Pump();
       ASSERT_TRUE(IsWindow(saver));
-      EXPECT_EQ(static_cast<int>(Pictures().size()), step.records);
+      EXPECT_EQ(static_cast<int>(shell_test::Pictures().size()), step.records);
       EXPECT_EQ(DeviceState.fullScreen, step.fullScreen);
       EXPECT_EQ(DeviceState.deviceStatus, 2);
       EXPECT_EQ(DeviceState.directDraw2 == primaryBefore, step.keepsPrimary);
@@ -458,7 +439,7 @@ TEST_F(DesktopTest, TheMonitorListFollowsEachChange) {
     SCOPED_TRACE(c.name);
     Start();
     platform.ListMonitorDevices = ReportDevices;
-    StoreAllMonitors(c.allMonitors);
+    shell_test::StoreAllMonitors(c.allMonitors);
     monitors = c.before;
     devices = c.devices;
     std::vector<HWND> seen;  // every monitor window the run opened
@@ -531,7 +512,7 @@ TEST_F(DesktopTest, TheMonitorListFollowsEachChange) {
     EXPECT_TRUE(fake::Leaks().empty());
     EXPECT_TRUE(fake::Problems().empty());
   }
-  StoreAllMonitors("1");
+  shell_test::StoreAllMonitors("1");
 }
 
 // A preview whose host changes its client size is drawn at the new size from the next tick.
@@ -572,7 +553,7 @@ TEST_F(DesktopTest, EachTickDrawsOneFrameOnEveryPicture) {
   // Diagonals of 800 and 250 pixels.
   const RECT left = {0, 0, 640, 480}, right = {640, 0, 840, 150};
   platform.ListMonitorDevices = ReportDevices;
-  StoreAllMonitors("1");
+  shell_test::StoreAllMonitors("1");
   monitors = {left, right};
   devices = {DeviceOn(1, left), DeviceOn(2, right)};
   // The clock's first frame starts the logo's cycle on every picture.

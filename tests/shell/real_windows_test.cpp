@@ -41,31 +41,12 @@ void UseMonitors(const std::vector<RECT>& areas) {
   platform.ListMonitorDevices = ReportDevices;
 }
 
-// The display records of the pictures in the monitor list, in its order (the saver window's first).
-std::vector<DeviceStateRecord*> Pictures() {
-  std::vector<DeviceStateRecord*> pictures;
-  for (MonitorRecord& monitor : saverMonitors) {
-    if (monitor.role == pictureRole && monitor.display) pictures.push_back(monitor.display);
-  }
-  return pictures;
-}
-
 // The display record of the picture that fills area; null when none does.
 DeviceStateRecord* PictureOn(const RECT& area) {
   for (MonitorRecord& monitor : saverMonitors) {
     if (monitor.role == pictureRole && EqualRect(&monitor.area, &area)) return monitor.display;
   }
   return nullptr;
-}
-
-// "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
-void StoreAllMonitors(const char* value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Screen Saver.Vyk", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "AllMonitors", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
-  RegCloseKey(key);
 }
 
 std::string LogFileText() {
@@ -96,7 +77,7 @@ class RealWindowsTest : public ::testing::Test {
     fake::InstallPlatform();
     platform.ListMonitors = ReportMonitors;
     monitors = {{0, 0, 800, 600}};
-    StoreAllMonitors("1");
+    shell_test::StoreAllMonitors("1");
     DeleteFileA("vykerror.txt");
     shell_test::PlaceCursor(400, 300);
   }
@@ -148,7 +129,7 @@ TEST_F(RealWindowsTest, EveryMonitorDrawsThroughItsOwnDeviceInsideItsOwnSurface)
     UseMonitors(c.monitors);
     const int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
       Tick(saver, 3);
-      const int pictures = static_cast<int>(Pictures().size());
+      const int pictures = static_cast<int>(shell_test::Pictures().size());
       ASSERT_EQ(pictures, static_cast<int>(c.monitors.size()));
       EXPECT_EQ(LinesStartingWith("DirectDrawCreate("), pictures);
       EXPECT_EQ(LinesStartingWith("DirectDrawCreate(null"), 0) << "no monitor is drawn through the emulated object";
@@ -208,7 +189,7 @@ TEST_F(RealWindowsTest, AModeChangeGivesEveryWindowedPictureADisplayMadeAfresh) 
                           : nullptr;
     const int result = shell_test::RunSaver(host, [&](HWND saver) {
       Tick(saver, 2);
-      const std::vector<DeviceStateRecord*> pictures = Pictures();
+      const std::vector<DeviceStateRecord*> pictures = shell_test::Pictures();
       const int records = static_cast<int>(pictures.size());
       ASSERT_EQ(records, c.preview ? 1 : 2);
       std::vector<std::string> fronts;

@@ -34,6 +34,26 @@ inline COLORREF WindowPixel(HWND window) {
   return colour;
 }
 
+// The display records of the pictures that have one, in the monitor list's order, so the
+// saver window's first.
+inline std::vector<DeviceStateRecord*> Pictures() {
+  std::vector<DeviceStateRecord*> pictures;
+  for (MonitorRecord& monitor : saverMonitors) {
+    if (monitor.role == pictureRole && monitor.display) pictures.push_back(monitor.display);
+  }
+  return pictures;
+}
+
+// "Draw on every monitor" as the user's key holds it (Windows NT 6 and later).
+inline void StoreAllMonitors(const char* value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Screen Saver.Vyk", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "AllMonitors", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+  RegCloseKey(key);
+}
+
 // One call of SetTimer as the saver procedure made it.
 struct TimerCall {
   HWND window;

@@ -10,6 +10,8 @@ import re
 import sys
 import tempfile
 
+from sources import run, sources
+
 # Top to bottom. A folder may include headers of its own layer and of the layers below.
 LAYERS = [
     ["shell", "linux"],  # the programs: the saver's entry, window and procedure; the native hack
@@ -20,26 +22,17 @@ LAYERS = [
 
 LEVEL = {folder: level for level, folders in enumerate(LAYERS) for folder in folders}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
-SOURCE = (".cpp", ".h")
 
 
 def upward_includes(root):
     problems = []
     for folder, level in LEVEL.items():
-        base = os.path.join(root, folder)
-        for directory, _, files in os.walk(base):
-            for name in sorted(files):
-                if not name.endswith(SOURCE):
-                    continue
-                path = os.path.join(directory, name)
-                with open(path, encoding="utf-8") as source:
-                    text = source.read()
-                for target in INCLUDE.findall(text):
-                    shown = os.path.relpath(path, root)
-                    if target not in LEVEL:
-                        problems.append(f"{shown} includes from {target}/, which is not a product layer")
-                    elif LEVEL[target] < level:
-                        problems.append(f"{shown} includes from {target}/, a layer above its own")
+        for shown, text in sources(root, [folder]):
+            for target in INCLUDE.findall(text):
+                if target not in LEVEL:
+                    problems.append(f"{shown} includes from {target}/, which is not a product layer")
+                elif LEVEL[target] < level:
+                    problems.append(f"{shown} includes from {target}/, a layer above its own")
     return problems
 
 
@@ -82,21 +75,10 @@ def self_test():
     expected = ["animation/a.cpp includes from display/, a layer above its own",
                 "display/b.h includes from bench/, which is not a product layer"]
     if clean or sorted(broken) != sorted(expected):
-        print(f"self-test failed: clean tree gave {clean}, broken tree gave {broken}")
-        return 1
-    print("self-test passed")
-    return 0
-
-
-def main():
-    if self_test():
-        return 1
-    problems = check(sys.argv[1])
-    for line in problems:
-        print(line)
-    print(f"{len(problems)} problem(s) in the layers " + " > ".join("/".join(layer) for layer in LAYERS))
-    return 1 if problems else 0
+        return f"clean tree gave {clean}, broken tree gave {broken}"
+    return None
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(self_test, check,
+                 lambda problems: f"{len(problems)} problem(s) in the layers " + " > ".join("/".join(layer) for layer in LAYERS)))

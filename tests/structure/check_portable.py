@@ -11,8 +11,9 @@ import re
 import sys
 import tempfile
 
+from sources import run, sources
+
 PORTABLE = "animation"
-SOURCE = (".cpp", ".h")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 # The C headers a portable file may use, by their C and C++ names; every C++ standard
@@ -30,19 +31,11 @@ def allowed(kind, target):
 
 def check(root):
     problems = []
-    base = os.path.join(root, PORTABLE)
-    for directory, _, files in os.walk(base):
-        for name in sorted(files):
-            if not name.endswith(SOURCE):
-                continue
-            path = os.path.join(directory, name)
-            with open(path, encoding="utf-8") as source:
-                text = source.read()
-            for kind, target in INCLUDE.findall(text):
-                if not allowed(kind, target):
-                    shown = os.path.relpath(path, root)
-                    closing = ">" if kind == "<" else '"'
-                    problems.append(f"{shown} includes {kind}{target}{closing}, neither standard nor of {PORTABLE}/")
+    for shown, text in sources(root, [PORTABLE]):
+        for kind, target in INCLUDE.findall(text):
+            if not allowed(kind, target):
+                closing = ">" if kind == "<" else '"'
+                problems.append(f"{shown} includes {kind}{target}{closing}, neither standard nor of {PORTABLE}/")
     return problems
 
 
@@ -62,21 +55,9 @@ def self_test():
                 'animation/c.cpp includes <unistd.h>, neither standard nor of animation/',
                 'animation/c.cpp includes "settings/settings.h", neither standard nor of animation/']
     if clean or broken != expected:
-        print(f"self-test failed: clean tree gave {clean}, broken tree gave {broken}")
-        return 1
-    print("self-test passed")
-    return 0
-
-
-def main():
-    if self_test():
-        return 1
-    problems = check(sys.argv[1])
-    for line in problems:
-        print(line)
-    print(f"{len(problems)} problem(s) in the includes of {PORTABLE}/")
-    return 1 if problems else 0
+        return f"clean tree gave {clean}, broken tree gave {broken}"
+    return None
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(self_test, check, lambda problems: f"{len(problems)} problem(s) in the includes of {PORTABLE}/"))

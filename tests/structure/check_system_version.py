@@ -11,30 +11,19 @@ import re
 import sys
 import tempfile
 
+from sources import run, sources
+
 PRODUCT = ["shell", "linux", "display", "animation", "settings", "diagnostics", "platform"]
 SEAM = {os.path.join("platform", "platform.h"), os.path.join("platform", "platform.cpp")}
 READER = os.path.join("platform", "system_version.cpp")
 CALL = re.compile(r"\bGetVersionEx[AW]?\b")
 COMMENT = re.compile(r"//[^\n]*|/\*.*?\*/", re.S)
-SOURCE = (".cpp", ".h")
 
 
 def readers(root):
     """Product files outside the seam whose code (not their comments) names GetVersionEx, sorted."""
-    found = []
-    for folder in PRODUCT:
-        for directory, _, files in os.walk(os.path.join(root, folder)):
-            for name in files:
-                if not name.endswith(SOURCE):
-                    continue
-                path = os.path.join(directory, name)
-                shown = os.path.relpath(path, root)
-                if shown in SEAM:
-                    continue
-                with open(path, encoding="utf-8") as source:
-                    if CALL.search(COMMENT.sub("", source.read())):
-                        found.append(shown)
-    return sorted(found)
+    return sorted(shown for shown, text in sources(root, PRODUCT)
+                  if shown not in SEAM and CALL.search(COMMENT.sub("", text)))
 
 
 def check(root):
@@ -59,11 +48,11 @@ def self_test():
             second.write("if (!platform.GetVersionExA(&version)) return 0;\n")
         two = check(root)
     if one or not none or not two:
-        return [f"self-test failed: one reader gave {one}, none gave {none}, two gave {two}"]
-    return []
+        return f"one reader gave {one}, none gave {none}, two gave {two}"
+    return None
 
 
 if __name__ == "__main__":
-    found = self_test() or check(sys.argv[1])
-    print("\n".join(found) or f"self-test passed; the system version is read in {READER} alone")
-    sys.exit(1 if found else 0)
+    sys.exit(run(self_test, check,
+                 lambda problems: f"{len(problems)} problem(s); the system version is read in {READER} alone"
+                 if not problems else f"{len(problems)} problem(s) in where the system version is read"))
