@@ -240,6 +240,20 @@ std::string NameOfPointer(const void* pointer) {
   ULONG STDMETHODCALLTYPE AddRef() override { return LoggedAddRef(); }     \
   ULONG STDMETHODCALLTYPE Release() override { return LoggedRelease(); }
 
+// QueryInterface, AddRef and Release of an object that gives out one interface besides IUnknown.
+#define FAKE_ONE_INTERFACE(Interface)                                                 \
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {         \
+    HRESULT result = Enter("QueryInterface", Guid(&iid));                             \
+    if (out) *out = nullptr;                                                          \
+    if (result != S_OK) return result;                                                \
+    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_##Interface)) {        \
+      HandOut(this, static_cast<Interface*>(this), out);                              \
+      return S_OK;                                                                    \
+    }                                                                                 \
+    return E_NOINTERFACE;                                                             \
+  }                                                                                   \
+  FAKE_REFCOUNT
+
 // Methods nothing here needs: logged, never failable, answered with DDERR_UNSUPPORTED.
 #define FAKE_UNUSED(Method, Params)                  \
   HRESULT STDMETHODCALLTYPE Method Params override { \
@@ -263,17 +277,7 @@ class FakePalette final : public IDirectDrawPalette, public PaletteInfo, public 
     name = NextName("P");
     kind = "Palette";
   }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    HRESULT result = Enter("QueryInterface", Guid(&iid));
-    if (out) *out = nullptr;
-    if (result != S_OK) return result;
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirectDrawPalette)) {
-      HandOut(this, static_cast<IDirectDrawPalette*>(this), out);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  FAKE_REFCOUNT
+  FAKE_ONE_INTERFACE(IDirectDrawPalette)
   HRESULT STDMETHODCALLTYPE GetCaps(LPDWORD out) override {
     HRESULT result = Enter("GetCaps", "");
     if (result == S_OK && out) *out = caps;
@@ -300,17 +304,7 @@ class FakeClipper final : public IDirectDrawClipper, public ClipperInfo, public 
     name = NextName("C");
     kind = "Clipper";
   }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    HRESULT result = Enter("QueryInterface", Guid(&iid));
-    if (out) *out = nullptr;
-    if (result != S_OK) return result;
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirectDrawClipper)) {
-      HandOut(this, static_cast<IDirectDrawClipper*>(this), out);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  FAKE_REFCOUNT
+  FAKE_ONE_INTERFACE(IDirectDrawClipper)
   FAKE_UNUSED(GetClipList, (LPRECT, LPRGNDATA, LPDWORD))
   HRESULT STDMETHODCALLTYPE GetHWnd(HWND* out) override {
     HRESULT result = Enter("GetHWnd", "");
@@ -649,17 +643,7 @@ class FakeViewport final : public IDirect3DViewport2, public ViewportInfo, publi
     name = NextName("V");
     kind = "Viewport";
   }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    HRESULT result = Enter("QueryInterface", Guid(&iid));
-    if (out) *out = nullptr;
-    if (result != S_OK) return result;
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirect3DViewport2)) {
-      HandOut(this, static_cast<IDirect3DViewport2*>(this), out);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  FAKE_REFCOUNT
+  FAKE_ONE_INTERFACE(IDirect3DViewport2)
   FAKE_UNUSED(Initialize, (IDirect3D*))
   FAKE_UNUSED(GetViewport, (D3DVIEWPORT*))
   FAKE_UNUSED(SetViewport, (D3DVIEWPORT*))
@@ -705,17 +689,7 @@ class FakeMaterial final : public IDirect3DMaterial2, public MaterialInfo, publi
     name = NextName("M");
     kind = "Material";
   }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    HRESULT result = Enter("QueryInterface", Guid(&iid));
-    if (out) *out = nullptr;
-    if (result != S_OK) return result;
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirect3DMaterial2)) {
-      HandOut(this, static_cast<IDirect3DMaterial2*>(this), out);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  FAKE_REFCOUNT
+  FAKE_ONE_INTERFACE(IDirect3DMaterial2)
   HRESULT STDMETHODCALLTYPE SetMaterial(D3DMATERIAL* in) override {
     HRESULT result = Enter("SetMaterial", in ? "{size=" + Dec(in->dwSize) + ",tex=" + Dec(in->hTexture) + "}" : "null");
     if (result == S_OK && in) data = *in;
@@ -738,17 +712,7 @@ class FakeDevice final : public IDirect3DDevice2, public DeviceInfo, public Fake
  public:
   FakeDevice(FakeDirect3D2* direct3D, FakeSurface* target, const std::string& deviceType);
   void OnFinalRelease() override;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    HRESULT result = Enter("QueryInterface", Guid(&iid));
-    if (out) *out = nullptr;
-    if (result != S_OK) return result;
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirect3DDevice2)) {
-      HandOut(this, static_cast<IDirect3DDevice2*>(this), out);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  FAKE_REFCOUNT
+  FAKE_ONE_INTERFACE(IDirect3DDevice2)
   HRESULT STDMETHODCALLTYPE GetCaps(D3DDEVICEDESC* hal, D3DDEVICEDESC* hel) override {
     HRESULT result =
         Enter("GetCaps", (hal ? Dec(hal->dwSize) : std::string("null")) + "," + (hel ? Dec(hel->dwSize) : std::string("null")));

@@ -102,6 +102,11 @@ TEST_F(DesktopTest, RealInputOnTheCoverEndsTheSaver) {
     int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
       cover = Covers(saver).at(0);
       SendMessageA(saver, WM_TIMER, 1, 0);
+      // On Windows the saver window is as large as the primary monitor. Wine's one 800x600
+      // screen makes it cover the fake second monitor too, and its activation, coming back
+      // late from X on a busy machine, can raise it over the cover; fitted to the fake
+      // primary, it leaves the cover alone under the point, as Windows would.
+      MoveWindow(saver, 0, 0, 400, 600, FALSE);
       EXPECT_EQ(WindowFromPoint(POINT{600, 300}), cover) << c.name;
       INPUT click[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
       click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;

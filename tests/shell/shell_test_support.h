@@ -97,14 +97,14 @@ inline bool DueSince(const MSG& message, DWORD start) {
   return message.message == WM_TIMER && static_cast<LONG>(message.time - start) > 0;
 }
 
-// Dispatches everything pending except WM_CLOSE, which stays queued for TakeCloses.
-// A WM_QUIT met on the way is put back so that the saver's own loop still sees it.
-inline void PumpExceptClose() {
+// Dispatches everything pending, WM_CLOSE too unless keepCloses leaves it queued for
+// TakeCloses. A WM_QUIT met on the way is put back so that the saver's own loop still sees it.
+inline void PumpMessages(bool keepCloses) {
   const DWORD start = GetTickCount();
   MSG message;
   for (;;) {
-    BOOL got = PeekMessageA(&message, nullptr, 0, WM_CLOSE - 1, PM_REMOVE);
-    if (!got) got = PeekMessageA(&message, nullptr, WM_CLOSE + 1, 0xFFFFFFFFu, PM_REMOVE);
+    BOOL got = PeekMessageA(&message, nullptr, 0, keepCloses ? WM_CLOSE - 1 : 0, PM_REMOVE);
+    if (!got && keepCloses) got = PeekMessageA(&message, nullptr, WM_CLOSE + 1, 0xFFFFFFFFu, PM_REMOVE);
     if (!got) return;
     if (message.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(message.wParam));
@@ -116,20 +116,8 @@ inline void PumpExceptClose() {
   }
 }
 
-// Dispatches everything pending, WM_CLOSE included.
-inline void Pump() {
-  const DWORD start = GetTickCount();
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-    if (DueSince(message, start)) return;
-  }
-}
+inline void PumpExceptClose() { PumpMessages(true); }
+inline void Pump() { PumpMessages(false); }
 
 // Removes the WM_CLOSE messages queued for the window and counts them.
 inline int TakeCloses(HWND window) {
