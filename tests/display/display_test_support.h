@@ -11,6 +11,33 @@
 
 namespace display_test {
 
+// The pixels of a width x height area of source from (x, y), top row first, each as
+// 0x00RRGGBB in its low 24 bits; empty when no bitmap could be made to copy them into.
+inline std::vector<DWORD> CopyPixels(HDC source, int x, int y, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> pixels;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && bits) {
+    HGDIOBJ previous = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    const DWORD* copied = static_cast<const DWORD*>(bits);
+    pixels.assign(copied, copied + width * height);
+    SelectObject(memory, previous);
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(memory);
+  return pixels;
+}
+
 // The error log as its bytes; "" when there is no file.
 std::string LogFileText();
 bool LogFileExists();

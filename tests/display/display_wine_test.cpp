@@ -72,30 +72,13 @@ int NonBlackPixels(HWND window, int width, int height, std::set<DWORD>* colours 
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info;
-  memset(&info, 0, sizeof(info));
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
+  const std::vector<DWORD> pixels = display_test::CopyPixels(screen, origin.x, origin.y, width, height);
   int count = 0;
-  const DWORD* pixels = static_cast<const DWORD*>(bits);
-  for (int i = 0; i < width * height; ++i)
-    if ((pixels[i] & 0x00FFFFFFu) != 0) {
+  for (DWORD pixel : pixels)
+    if ((pixel & 0x00FFFFFFu) != 0) {
       ++count;
-      if (colours) colours->insert(pixels[i] & 0x00FFFFFFu);
+      if (colours) colours->insert(pixel & 0x00FFFFFFu);
     }
-  SelectObject(memory, previous);
-  DeleteObject(dib);
-  DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return count;
 }

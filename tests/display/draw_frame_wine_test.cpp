@@ -19,6 +19,7 @@
 #include "display/texture.h"
 #include "settings/settings.h"
 #include "platform/platform.h"
+#include "tests/display/display_test_support.h"
 
 namespace {
 
@@ -110,28 +111,14 @@ class RenderOnWine : public ::testing::Test {
     HDC surfaceDc = nullptr;
     EXPECT_EQ(DD_OK, DeviceState.renderSurface->GetDC(&surfaceDc));
     if (!surfaceDc) return pixels;
-    BITMAPINFO info;
-    memset(&info, 0, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memoryDc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(memoryDc, dib);
-    BitBlt(memoryDc, 0, 0, kWidth, kHeight, surfaceDc, 0, 0, SRCCOPY);
+    const std::vector<DWORD> argb = display_test::CopyPixels(surfaceDc, 0, 0, kWidth, kHeight);
     DeviceState.renderSurface->ReleaseDC(surfaceDc);
-    const DWORD* argb = static_cast<const DWORD*>(bits);
+    if (argb.size() != pixels.size()) return pixels;
     for (int i = 0; i < kWidth * kHeight; ++i) {
       pixels[i] = {static_cast<int>((argb[i] >> 16) & 255), static_cast<int>((argb[i] >> 8) & 255),
                    static_cast<int>(argb[i] & 255)};
     }
-    Save(name, bits);
-    SelectObject(memoryDc, previous);
-    DeleteDC(memoryDc);
-    DeleteObject(dib);
+    Save(name, argb.data());
     return pixels;
   }
 
