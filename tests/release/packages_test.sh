@@ -136,6 +136,23 @@ if [ -z "${installer:-}" ]; then
   exit 0
 fi
 
+# Presses Escape in window until the process pid has ended, for up to seconds (scaled by
+# VYK_SLOWDOWN). A key that reaches the window before it has the focus is lost, so it is
+# pressed again every 2 s. At the deadline the process is ended and the status is 1.
+escape_until_gone() {
+  local window=$1 pid=$2 seconds=$3 press tick
+  for press in $(seq $((seconds * ${VYK_SLOWDOWN:-1} / 2))); do
+    timeout 10 xdotool windowfocus --sync "$window" key Escape 2>/dev/null
+    for tick in $(seq 20); do
+      kill -0 "$pid" 2>/dev/null || { wait "$pid"; return 0; }
+      sleep 0.1
+    done
+  done
+  kill "$pid" 2>/dev/null
+  wait "$pid"
+  return 1
+}
+
 # Run by a user (not silently), the installer first shows the licence; cancelled there, it
 # installs nothing.
 rm -f "$installed" "$uninstaller"
@@ -143,8 +160,8 @@ wine "$installer" &
 running=$!
 if page=$(vyk_wait_window "Vyk Screen Saver Setup: License Agreement" 60 "$running"); then
   pass "the installer opens on the licence page"
-  xdotool windowfocus --sync "$page" key Escape 2>/dev/null
-  wait "$running"
+  escape_until_gone "$page" "$running" 60 ||
+    fail "Escape on the licence page ends the installer" "it still ran after 60 s of Escape"
   [ ! -e "$installed" ] && [ -z "$(reg_value "$uninstall_key" DisplayName)" ] &&
     pass "cancelled on the licence page, the installer installs nothing" ||
     fail "cancelled on the licence page, the installer installs nothing" "saver or uninstall entry present"
@@ -257,12 +274,14 @@ if dialog=$(vyk_wait_window "Vyk ScreenSaver Setup" 30 "$running"); then
     pass "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" ||
     fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
       "exit $status, pending '$pending'"
-  xdotool windowfocus --sync "$dialog" key Escape 2>/dev/null
+  escape_until_gone "$dialog" "$running" 60 ||
+    fail "Escape closes the saver's settings dialog" "it was still open after 60 s of Escape"
 else
   fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
     "the saver's settings dialog did not open"
+  kill "$running" 2>/dev/null
+  wait "$running"
 fi
-wait "$running"
 rm -f "$installed" "$uninstaller"
 wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
