@@ -29,7 +29,9 @@ vyk_install_packages() {
   fi
   vyk_say "installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq >&2 || vyk_die "apt-get update failed"
+  # A mirror caught in the middle of a sync fails the update for a minute or so.
+  apt-get update -qq >&2 || { sleep 20; apt-get update -qq >&2; } || { sleep 20; apt-get update -qq >&2; } ||
+    vyk_die "apt-get update failed"
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2 || vyk_die "apt-get install failed"
 }
 

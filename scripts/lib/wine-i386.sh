@@ -74,8 +74,22 @@ vyk_wine_i386_apt() {
       apt-config dump | grep -E '^Acquire::(https?::Proxy|Check-Valid-Until|Check-Date) ' || true
     } >"$dir/apt.conf"
   fi
-  APT_CONFIG="$dir/apt.conf" apt-get -q -o Debug::NoLocking=1 "$@" >"$dir/log" 2>&1 ||
-    { cat "$dir/log" >&2; vyk_die "apt-get $* failed (output above)"; }
+  # A mirror caught in the middle of a sync serves lists of the wrong size for a while; three
+  # tries 20 s apart ride a short one out. When some lists still fail, the update goes on
+  # with those it got: the packages wanted are then found or not, and a missing one stops
+  # the install that follows with apt's own message.
+  local try
+  for try in 1 2 3; do
+    APT_CONFIG="$dir/apt.conf" apt-get -q -o Debug::NoLocking=1 "$@" >"$dir/log" 2>&1 && return 0
+    [ "$try" -eq 3 ] || { vyk_say "apt-get $1 failed, trying again in 20 s"; sleep 20; }
+  done
+  if [ "$1" = update ] && grep -q '^E: Some index files failed to download' "$dir/log"; then
+    vyk_say "apt-get update could not fetch every list, going on with the others:"
+    grep '^E: Failed to fetch' "$dir/log" >&2
+    return 0
+  fi
+  cat "$dir/log" >&2
+  vyk_die "apt-get $* failed (output above)"
 }
 
 # Builds the set-up in a temporary folder beside $1 and renames it at the end, so that an interrupted

@@ -172,6 +172,27 @@ TEST_F(Present, LostSurfacesComeBackBeforeTheNextFrame) {
   EXPECT_FALSE(display_test::LogFileExists()) << "the failure is logged once";
 }
 
+// Only DDERR_SURFACELOST calls for recovery. Any other answer of IsLost (a driver's
+// DDERR_GENERIC, say) restores nothing and makes nothing anew: the frame is drawn on the
+// display as it is, and teardown then leaves no reference behind.
+TEST_F(Present, AnotherAnswerOfIsLostRestoresNothing) {
+  BringUp(true);
+  const HRESULT answers[] = {DDERR_GENERIC, DDERR_INVALIDOBJECT, DDERR_SURFACEBUSY};
+  for (HRESULT answer : answers) {
+    SCOPED_TRACE(ResultText(answer));
+    fake::FailCall("Surface::IsLost(S1)", 1, answer);
+    EXPECT_EQ(1, display_test::PresentTick(DeviceState, window));
+    EXPECT_THAT(fake::Log(), ElementsAreArray(FrameThen(
+        {"Surface::Blt(S1,(100,50,420,290),S2,(0,0,320,240),0x1000000,null)"})));
+    EXPECT_EQ(2, DeviceState.deviceStatus) << "still ready";
+    fake::ClearLog();
+  }
+  EXPECT_EQ(nullptr, fake::Object("Dev2")) << "no display was made anew";
+  EXPECT_FALSE(display_test::LogFileExists());
+  TearDownDisplay(DeviceState, window);
+  EXPECT_THAT(fake::Leaks(), ElementsAreArray(std::vector<std::string>{}));
+}
+
 // Records of the test's own, one per window and each at its own size, take one tick: the
 // clock moves on by exactly one, each picture draws and shows that frame at its own size,
 // and each is torn down alone.

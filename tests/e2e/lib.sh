@@ -132,6 +132,25 @@ start_full_screen() {
 # reaches only the window that has the X input focus.
 press_key() { xdotool windowfocus --sync "$saver_window" 2>/dev/null; sleep 0.1; xdotool key "$1"; }
 
+# keys_until_closed KEY: presses KEY until the saver ends, once every 2 s, for up to 30 s (times
+# the slowdown). A saver that cannot draw shows no sign of its first tick, before which it
+# refuses to close, so the key is given again, as a user would give it.
+keys_until_closed() {
+  local deadline=$((SECONDS + 30 * VYK_SLOWDOWN)) next=0
+  while kill -0 "$saver_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do
+    [ "$SECONDS" -lt "$next" ] || { press_key "$1"; next=$((SECONDS + 2)); }
+    sleep 0.2
+  done
+}
+
+# keeps_drawing: the saver still runs after it has drawn two new frames since this call, by
+# when its message loop has taken any input given before: a saver that closed draws no more.
+keeps_drawing() {
+  watch_picture new-frame 30 judge_moves >/dev/null || { echo "it drew no new frame"; return 1; }
+  watch_picture new-frame 30 judge_moves >/dev/null || { echo "it drew only one new frame"; return 1; }
+  still_running "$saver_pid"
+}
+
 # Takes screenshots into $1 for up to 30 s (times the slowdown) until one shows the saver's
 # picture (95 % of the screen not black); fails when none does.
 wait_drawn() {

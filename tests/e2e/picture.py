@@ -12,6 +12,8 @@ Every command prints one line of numbers; the shell checks decide what passes.
                        fails when the tunnel is not drawn
   changed A B          share of pixels of the tunnel (between the logo bands) that differ
                        by more than 24 in some channel between two screenshots
+  step PREVIOUS FILE   the logo measure of FILE, then the share of the tunnel changed since
+                       PREVIOUS, estimated from every third pixel of every third row
   logo FILE...         for each file, |yellow pixels left of the centre line - right of it|
                        in the top logo band, or -1 when that band is mostly black
   region FILE X Y W H  shares of pure black and of pure white pixels in that rectangle
@@ -145,16 +147,19 @@ def column(path):
     return matched / compared
 
 
-def changed(path_a, path_b):
+def changed(path_a, path_b, grid=1):
+    """With grid > 1, only every grid-th pixel of every grid-th row is compared: an estimate
+    of the same share from a ninth of the work at grid 3, for a judge that shoots again."""
     width, height, a = read_ppm(path_a)
     _, _, b = read_ppm(path_b)
     _, _, _, top, bottom = layout(width, height)
-    start, end = 3 * top * width, 3 * bottom * width
-    moved = 0
-    for i in range(start, end, 3):
-        if abs(a[i] - b[i]) > 24 or abs(a[i + 1] - b[i + 1]) > 24 or abs(a[i + 2] - b[i + 2]) > 24:
-            moved += 1
-    return moved / ((end - start) // 3)
+    moved = compared = 0
+    for y in range(top, bottom, grid):
+        for i in range(3 * y * width, 3 * (y + 1) * width, 3 * grid):
+            compared += 1
+            if abs(a[i] - b[i]) > 24 or abs(a[i + 1] - b[i + 1]) > 24 or abs(a[i + 2] - b[i + 2]) > 24:
+                moved += 1
+    return moved / compared
 
 
 def is_logo_yellow(r, g, b):
@@ -216,6 +221,8 @@ def main():
     elif command == "region":
         black, white = region(files[0], *(int(v) for v in files[1:5]))
         print(f"{black:.4f} {white:.4f}")
+    elif command == "step":
+        print(f"{logo(files[1])} {changed(files[0], files[1], 3):.4f}")
     elif command == "logo":
         print(" ".join(str(logo(f)) for f in files))
     elif command == "column":
