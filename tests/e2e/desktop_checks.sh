@@ -10,23 +10,6 @@ monitor() { vyk_monitors | awk -v o="$1" '$1 == o { print $2; found = 1 } END { 
 # centre_of WxH+X+Y: prints "X Y", the rectangle's centre.
 centre_of() { echo "$1" | awk -F'[x+]' '{ print int($3 + $1 / 2), int($4 + $2 / 2) }'; }
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-# deadline_after SECONDS: prints the time, in now_ms's terms, SECONDS (a decimal) times
-# VYK_SLOWDOWN from now.
-deadline_after() { echo $(($(now_ms) + $(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { printf "%d", s * f * 1000 }'))); }
-
-# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, for up to SECONDS (a decimal)
-# times VYK_SLOWDOWN; fails with the command's last output when it never does.
-wait_until() {
-  local deadline out
-  deadline=$(deadline_after "$1")
-  shift
-  until out=$("$@" 2>&1); do
-    [ "$(now_ms)" -lt "$deadline" ] || { echo "$out"; return 1; }
-    sleep 0.1
-  done
-}
-
 # second_monitor MODE PLACE...: the desktop of the 800x600 primary at 0,0 and DUMMY1 at MODE,
 # placed by the xrandr options PLACE. Every Wine process of the prefix is ended first, so the
 # next program starts with Wine's view of the new desktop rather than one it still updates.

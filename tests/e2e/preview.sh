@@ -18,14 +18,17 @@ if [ -z "$handle" ]; then
 fi
 
 start_saver /p "$handle"
-pause 3
+# The saver's child window is not an X window; the host says when it is there.
+child_there() { grep -q '^child' "$work/host.txt" || { echo "no child window in the host's window"; return 1; }; }
+check "the preview opens its window inside the settings page's window" wait_until 30 child_there
+pause 1
 check "the preview keeps running inside the settings page's window" still_running "$saver_pid"
 : >"$work/stop.txt"
 check "the preview ends with exit code 0 when the settings page's window goes" closes_with "$saver_pid" 30 0
 wait_exit "$host_pid" 30
 host_saw_preview() {
   local seen
-  seen=$(tr -d '\r' <"$work/host.txt")
+  seen=$(tr -d '\r' <"$work/host.txt" | grep '^preview')
   [ "$seen" = "preview WindowsScreenSaverClass|Preview|152x112|other-process" ] || { echo "the host found: $seen"; return 1; }
 }
 check "the preview was a \"Preview\" window of the saver's class, filling the page's window" host_saw_preview

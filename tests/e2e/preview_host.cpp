@@ -3,9 +3,9 @@
 //
 // Usage: e2e_preview_host HANDLE_FILE STOP_FILE
 // Opens a top-level window with a 152 x 112 client area, writes its decimal handle to
-// HANDLE_FILE, and destroys the window once STOP_FILE exists. Just before, it prints what it
-// finds inside: "preview CLASS|TITLE|WIDTHxHEIGHT|OTHER-PROCESS" for the first child window,
-// or "preview none".
+// HANDLE_FILE, prints "child" once a child window is first there, and destroys the window once
+// STOP_FILE exists. Just before, it prints what it finds inside: "preview
+// CLASS|TITLE|WIDTHxHEIGHT|OTHER-PROCESS" for the first child window, or "preview none".
 #include <windows.h>
 #include <stdio.h>
 
@@ -16,6 +16,7 @@ constexpr int kClientHeight = 112;
 constexpr UINT_PTR kPollTimer = 1;
 
 const char* stopFile;
+bool childSeen;
 
 void ReportChild(HWND host) {
   HWND child = GetWindow(host, GW_CHILD);
@@ -38,6 +39,11 @@ void ReportChild(HWND host) {
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
+      if (!childSeen && GetWindow(window, GW_CHILD)) {
+        childSeen = true;
+        printf("child\n");
+        fflush(stdout);
+      }
       if (GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES) {
         KillTimer(window, kPollTimer);
         ReportChild(window);

@@ -235,6 +235,10 @@ for entry in "${versions[@]}"; do
 done
 remove_password_component
 logos_in - -
-[ "$ran" -gt 0 ] || fail "E2E_VERSIONS=\"${E2E_VERSIONS:-}\" names a version the suite knows" \
-  "it knows $(printf '%s ' "${versions[@]%% *}")"
+# A name that matches no version (a typo, say) would otherwise leave that version unchecked.
+known=" $(printf '%s ' "${versions[@]%% *}")"
+for asked in ${E2E_VERSIONS:-}; do
+  [[ "$known" == *" $asked "* ]] || fail "E2E_VERSIONS names only versions the suite knows" "no version \"$asked\"; it knows$known"
+done
+[ "$ran" -gt 0 ] || fail "the suite checks some version" "E2E_VERSIONS=\"${E2E_VERSIONS:-}\" names none"
 finish
