@@ -31,53 +31,65 @@ vyk_cpu_cgroup_root() {
 }
 
 # vyk_start_slowdown PERCENT [NAME...]: until vyk_end_slowdown, every process named NAME (default
-# vyk_slow_programs) that runs, or starts later, gets PERCENT of one CPU at most, each in a CPU
-# control group of its own (its threads share the quota), refilled every 50 ms so that it is
-# slowed evenly rather than stopped in long bursts (the kernel takes no quota below 1 ms, so
-# PERCENT is 2 at least). A watcher looks for new ones every 50 ms.
-# Sets vyk_slowdown_group and vyk_slowdown_pid. Needs root.
+# vyk_slow_programs) that a command run by vyk_slowed starts, directly or further down, gets
+# PERCENT of one CPU at most, each in a CPU control group of its own (its threads share the
+# quota), refilled every 50 ms so that it is slowed evenly rather than stopped in long bursts
+# (the kernel takes no quota below 1 ms, so PERCENT is 2 at least). Other processes of the same
+# names, such as another checkout's tests, are left alone. The command's processes are found
+# through a control group of their own, which they keep when their parent ends. A watcher looks
+# for new ones every 50 ms and adds a line "PID NAME PATH" for each to the file
+# vyk_slowdown_log. Sets vyk_slowdown_group, vyk_slowdown_pid and vyk_slowdown_log. Needs root.
 vyk_start_slowdown() {
   local percent=$1 root names
   shift
   names=${*:-$vyk_slow_programs}
   [ "$(id -u)" -eq 0 ] || vyk_die "slowing programs down needs root (CPU control groups)"
+  [ "$percent" -ge 2 ] || vyk_die "a share below 2 % of a CPU is below the kernel's least quota"
   root=$(vyk_cpu_cgroup_root) || vyk_die "no CPU control group hierarchy in /proc/mounts"
   vyk_slowdown_group=$(mktemp -d "$root/vyk-slow.XXXXXX") || vyk_die "cannot make a control group in $root"
   if [ -f "$vyk_slowdown_group/cgroup.subtree_control" ]; then
     echo +cpu >"$vyk_slowdown_group/cgroup.subtree_control" || vyk_die "no cpu controller below $root"
   fi
-  [ "$percent" -ge 2 ] || vyk_die "a share below 2 % of a CPU is below the kernel's least quota"
-  vyk_slowdown_watch "$vyk_slowdown_group" "$((percent * 500))" "$names" 9>&- &
+  mkdir "$vyk_slowdown_group/command" || vyk_die "cannot make a control group in $vyk_slowdown_group"
+  vyk_slowdown_log=$(mktemp /tmp/vyk-slowed.XXXXXX)
+  vyk_slowdown_watch "$vyk_slowdown_group" "$((percent * 500))" "$names" "$vyk_slowdown_log" 9>&- &
   vyk_slowdown_pid=$!
 }
 
-# vyk_slowdown_watch GROUP QUOTA NAMES: the watcher; QUOTA in microseconds of CPU per 50 ms.
+# vyk_slowed COMMAND...: runs COMMAND (a program or a shell function) in the foreground, in a
+# subshell whose processes the watcher of vyk_start_slowdown looks through; returns its exit code.
+vyk_slowed() {
+  (echo "$BASHPID" >"$vyk_slowdown_group/command/cgroup.procs" && "$@")
+}
+
+# vyk_slowdown_watch GROUP QUOTA NAMES LOG: the watcher; QUOTA in microseconds of CPU per 50 ms.
 vyk_slowdown_watch() {
-  local group=$1 quota=$2 pattern pid sub
-  pattern=$(sed 's/\./\\./g; s/ /|/g' <<<"$3")
+  local group=$1 quota=$2 log=$4 pid sub name
   trap 'exit 0' TERM
   while :; do
-    for pid in $(pgrep -x "$pattern"); do
+    for pid in $(cat "$group/command/cgroup.procs" 2>/dev/null); do
+      name=$(cat "/proc/$pid/comm" 2>/dev/null) || continue
+      [[ " $3 " == *" $name "* ]] || continue
       sub=$group/$pid
-      [ -d "$sub" ] && continue
-      mkdir "$sub" 2>/dev/null || continue
+      [ -d "$sub" ] || mkdir "$sub" 2>/dev/null || continue
       if [ -f "$sub/cpu.max" ]; then
         echo "$quota 50000" >"$sub/cpu.max"
       else
         echo 50000 >"$sub/cpu.cfs_period_us" && echo "$quota" >"$sub/cpu.cfs_quota_us"
       fi
-      echo "$pid" >"$sub/cgroup.procs" 2>/dev/null || true
+      echo "$pid" >"$sub/cgroup.procs" 2>/dev/null &&
+        echo "$pid $name $(readlink "/proc/$pid/exe" 2>/dev/null)" >>"$log"
     done
     # The groups of processes that have ended are removed; a pid used again starts afresh.
     for sub in "$group"/[0-9]*; do
-      [ -d "$sub" ] && [ ! -d "/proc/${sub##*/}" ] && rmdir "$sub" 2>/dev/null
+      [ -d "$sub" ] && [ -z "$(cat "$sub/cgroup.procs" 2>/dev/null)" ] && rmdir "$sub" 2>/dev/null
     done
     sleep 0.05
   done
 }
 
-# vyk_end_slowdown: stops the watcher and gives every slowed process back to the group it came
-# from (the hierarchy's root), then removes the groups.
+# vyk_end_slowdown: stops the watcher, gives every process still in its groups back to the
+# hierarchy's root (where they came from) and removes the groups. The log stays for the caller.
 vyk_end_slowdown() {
   local sub pid root
   [ -n "${vyk_slowdown_group:-}" ] || return 0
@@ -86,7 +98,7 @@ vyk_end_slowdown() {
     wait "$vyk_slowdown_pid" 2>/dev/null || true
   fi
   root=${vyk_slowdown_group%/*}
-  for sub in "$vyk_slowdown_group"/[0-9]*; do
+  for sub in "$vyk_slowdown_group"/[0-9]* "$vyk_slowdown_group/command"; do
     [ -d "$sub" ] || continue
     for pid in $(cat "$sub/cgroup.procs" 2>/dev/null); do echo "$pid" >"$root/cgroup.procs" 2>/dev/null || true; done
     rmdir "$sub" 2>/dev/null || true
