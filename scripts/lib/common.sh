@@ -11,6 +11,8 @@ vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 ming
   mate-screensaver xsecurelock dbus-daemon dbus-bin libglib2.0-bin python3-gi gir1.2-matemenu-2.0)
 # The hack's Wayland client (EGL, wayland-scanner and xdg-shell) and its checks on a headless sway.
 vyk_packages+=(libwayland-dev wayland-protocols libegl-dev pkg-config sway swayidle grim wtype)
+# The load that scripts/test-under-load and scripts/slow-programs put on every core.
+vyk_packages+=(stress-ng)
 
 vyk_say() { printf '==> %s\n' "$*" >&2; }
 vyk_die() { printf 'error: %s\n' "$*" >&2; exit 1; }

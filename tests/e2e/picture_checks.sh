@@ -95,12 +95,36 @@ mirrored() {
   at_least "$row" 0.8 && at_most "$rings" 1.0
 }
 
+# The film NAME (screenshots NAME-1.ppm and on, taken over frames the caller has counted)
+# shows the tunnel in at least 20 of its screenshots and never the logo.
+logo_never_appears() {
+  local most=0 drawn=0 n
+  for n in $(picture logo "$work"/$1-*.ppm); do
+    [ "$n" -ge 0 ] || continue
+    drawn=$((drawn + 1))
+    [ "$n" -gt "$most" ] && most=$n
+  done
+  [ "$drawn" -ge 20 ] || { echo "only $drawn screenshots show the tunnel"; return 1; }
+  [ "$most" -le 150 ] || { echo "up to $most more yellow pixels on one side of the top band than on the other"; return 1; }
+}
+
 # The bottom-left corner holds the frame-rate overlay: a black box with white glyphs,
-# where the 5 x 7 glyphs of "FPS: 00.0" at 2 pixels a cell light 10 to 40 % of the box.
+# where the 5 x 7 glyphs of "FPS: 00.0" at 2 pixels a cell light 10 to 40 % of the box. A rate
+# below ten ("FPS: 0.0", as a slow machine shows) makes the box one glyph (12 pixels) narrower.
 overlay_shown() {
+  overlay_box "$1" 114 >/dev/null || overlay_box "$1" 102
+}
+overlay_box() {
   local black white
-  read -r black white <<<"$(picture region "$1" 4 454 114 22)"
+  read -r black white <<<"$(picture region "$1" 4 454 "$2" 22)"
   at_least "$(awk -v b="$black" -v w="$white" 'BEGIN { print b + w }')" 0.99 && at_least "$white" 0.1 && at_most "$white" 0.4
+}
+# The overlay shows a figure, not the dashes of its first second: the first glyph after
+# "FPS: " lights its top row, which every digit does and a dash does not.
+overlay_figure_shown() {
+  local black white
+  read -r black white <<<"$(picture region "$1" 68 458 10 2)"
+  at_least "$white" 0.2 || { echo "(no figure yet)"; return 1; }
 }
 overlay_absent() {
   local black white

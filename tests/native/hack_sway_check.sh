@@ -99,14 +99,16 @@ ended_with() {
   hack_pid=
   [ "$status" -eq "$1" ] || { echo "status $status, not $1; $(cat "$work/hack.log")"; return 1; }
 }
-# A key typed on a virtual keyboard that lives 1 s before it (so the hack has taken the
-# seat's new keyboard), typed again every try until the hack ends within 30 s.
+# A key typed on a virtual keyboard that lives a while before it (so the hack has taken the
+# seat's new keyboard and its keymap): 1 s at the first try, twice as long at each next one up
+# to 8 s, for a slow machine; typed again every try until the hack ends within 60 s.
 key_ends_with_zero() {
-  local deadline=$((SECONDS + 30 * ${VYK_SLOWDOWN:-1}))
+  local deadline=$((SECONDS + 60 * ${VYK_SLOWDOWN:-1})) wait_ms=1000
   until hack_ended; do
-    [ "$SECONDS" -lt "$deadline" ] || { echo "still running 30 s after the first key"; return 1; }
-    vyk_as_sway_user wtype -s 1000 -k space
+    [ "$SECONDS" -lt "$deadline" ] || { echo "still running 60 s after the first key"; return 1; }
+    vyk_as_sway_user wtype -s "$wait_ms" -k space
     wait_until 2 hack_ended
+    [ "$wait_ms" -ge 8000 ] || wait_ms=$((wait_ms * 2))
   done
   ended_with 0
 }

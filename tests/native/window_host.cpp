@@ -5,7 +5,8 @@
 // then reads commands from stdin, one a line: "resize W H", "destroy", and
 // "message WINDOW TYPE DATA", which sends WINDOW a 32-bit ClientMessage of the atom TYPE
 // whose first datum is the atom DATA, as a window manager sends WM_PROTOCOLS requests.
-// End of input destroys the window and ends the program.
+// Each command is answered by a line "done" once the X server has taken it, so that a test
+// can wait for it. End of input destroys the window and ends the program.
 #include <X11/Xlib.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
       alive = false;
     }
     XSync(display, False);
+    printf("done\n");
+    fflush(stdout);
   }
   if (alive) XDestroyWindow(display, window);
   XCloseDisplay(display);

@@ -76,9 +76,8 @@ locker_pid=$!
 check "XSECURELOCK_SAVER=saver_vyk runs the installed hack once per monitor" until_true 30 one_hack_per_monitor
 check "each hack draws in its own monitor-sized window from XSCREENSAVER_WINDOW" own_windows
 check "the tunnel covers each monitor" until_true 30 tunnels_shown a
-shot "$work/b.ppm"
 for monitor in "${monitors[@]}"; do
-  check "the tunnel on $monitor moves" at_least "$(picture --crop "$monitor" changed "$work/a.ppm" "$work/b.ppm")" 0.2
+  check "the tunnel on $monitor moves" until_shot 20 "$work/b.ppm" tunnel_moved "$work/a.ppm" "$work/b.ppm" "$monitor"
   check "the tunnel on $monitor is mirror-symmetric" mirrored "$work/b.ppm" "$monitor"
 done
 
