@@ -68,7 +68,7 @@ constexpr DWORD travelConfirmTicks = 300;
 
 // The full-screen saver's place on the desktop: the display power registration, the cursor
 // travel for its DPI and the watch over the monitor list. Owned by FitToDesktop and
-// LeaveDesktop (desktop.cpp) and the monitor list (monitor_views.cpp); one copy for the process.
+// LeaveDesktop (desktop.cpp) and the monitor list (bring_up_displays.cpp); one copy for the process.
 struct DesktopState {
   HPOWERNOTIFY powerNotify;            // display power registration of the saver window, or null
   DWORD travelLimit;                   // cursor travel that does not close the saver, for the saver window's DPI
@@ -89,7 +89,7 @@ enum MonitorRole : LONG {
 };
 
 // One monitor of the desktop as the saver fills it. Opened and closed only by the monitor
-// list (monitor_views.cpp); a monitor window's WM_DESTROY empties window and display.
+// list (bring_up_displays.cpp); a monitor window's WM_DESTROY empties window and display.
 struct MonitorRecord {
   RECT area;                   // the monitor's rectangle, virtual-screen coordinates, when its window was fitted to it; empty for a preview
   HWND window;                 // the saver window (first record), else the view or cover this record owns; null when none is open
@@ -161,8 +161,11 @@ UINT WindowDpi(HWND window);
 // cursorTravelLimit scaled by dpi / 96; a DPI outside what displays report gives cursorTravelLimit.
 DWORD CursorTravelLimit(UINT dpi);
 
-// The monitor list (monitor_views.cpp): the saver window's picture and, on a desktop of
-// several monitors, a view or a cover over each further one.
+// The monitor list: the saver window's picture and, on a desktop of several monitors, a
+// view or a cover over each further one. Its records are opened, fitted and closed, and
+// their pictures brought up, in bring_up_displays.cpp; the desktop is listed and compared
+// in desktop_report.cpp; the tick's frames are presented in present_frames.cpp; the
+// monitor windows' class and procedure are in monitor_window.cpp.
 // Opens the list for the saver window: its picture, and a black window over every further
 // monitor, a view with a display record of its own or a cover; then brings up the pictures.
 void BringUpDisplays(HWND saver);

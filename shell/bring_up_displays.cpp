@@ -1,4 +1,4 @@
-// The monitor list: the saver window's picture and, on a desktop of several monitors, a view or a black cover over each further one.
+// The monitor list's records opened, fitted to the desktop as it changes and closed, and the bring-up of the pictures waiting in them.
 //
 // One monitor keeps the exclusive full-screen display with its flip. With several, and
 // "Draw on every monitor" on, every monitor is drawn windowed at the normal cooperative
@@ -13,106 +13,14 @@
 #include "display/display.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
+#include "shell/monitor_list.h"
 #include "shell/shell.h"
 
 namespace {
 
-// One class serves views and covers alike: black, input to the saver window.
-const char monitorClassName[] = "VykMonitorWindow";
-
 // How often a tick compares the monitor list when no WM_DISPLAYCHANGE has come: half a
 // second, so that with the bring-up a changed monitor shows its picture within a second.
 constexpr DWORD desktopLookTicks = 500;
-
-// The desktop as the system reports it at one moment; lives on the stack of whoever reads it.
-struct DesktopReport {
-  RECT monitors[maxMonitors];          // the monitors' rectangles, primary first (ListDesktop)
-  int monitorCount;                    // how many of monitors are filled; 0 in a preview
-  MonitorDevice devices[maxMonitors];  // their DirectDraw devices, matched to monitors by rectangle (ListDrawingDevices)
-  int deviceCount;                     // how many of devices are filled; 0 when the saver window alone draws
-};
-
-// Fills desktop's monitors; a preview has none beside its host.
-void ListDesktop(DesktopReport& desktop) {
-  desktop.monitorCount = 0;
-  desktop.deviceCount = 0;
-  if (shell.previewMode) return;
-  const int count = platform.ListMonitors(desktop.monitors, maxMonitors);
-  desktop.monitorCount = count > maxMonitors ? maxMonitors : count;
-}
-
-// Fills desktop's devices when several monitors draw; a look at the list alone, as every
-// mouse move may take, does without the device enumeration.
-void ListDrawingDevices(DesktopReport& desktop) {
-  desktop.deviceCount = 0;
-  if (Settings.allMonitors == 0 || desktop.monitorCount < 2) return;
-  const int count = platform.ListMonitorDevices(desktop.devices, maxMonitors);
-  desktop.deviceCount = count > maxMonitors ? maxMonitors : count;
-}
-
-// The monitor's device, found by its rectangle; null when the enumeration has none.
-const MonitorDevice* DeviceOfMonitor(const DesktopReport& desktop, const RECT& area) {
-  for (int i = 0; i < desktop.deviceCount; ++i) {
-    if (EqualRect(&desktop.devices[i].area, &area)) return &desktop.devices[i];
-  }
-  return nullptr;
-}
-
-// The one rule for what each monitor shows. The saver window holds the first monitor's
-// picture, or the preview's, beside which nothing is shown. When several monitors draw,
-// each further one that the device list reports draws its own picture in a view; every
-// other is covered black.
-MonitorRole RoleOf(const DesktopReport& desktop, int index) {
-  if (index == 0) return pictureRole;
-  if (shell.previewMode) return noRole;
-  return DeviceOfMonitor(desktop, desktop.monitors[index]) ? pictureRole : coverRole;
-}
-
-// The place of area among the monitors beside the primary; 0 when it is none of them.
-int PlaceBesidePrimary(const RECT& area, const DesktopReport& desktop) {
-  for (int i = 1; i < desktop.monitorCount; ++i) {
-    if (EqualRect(&desktop.monitors[i], &area)) return i;
-  }
-  return 0;
-}
-
-// The record beside the first that was made for area; null when none was.
-MonitorRecord* RecordOfArea(const RECT& area) {
-  for (int i = 1; i < maxMonitors; ++i) {
-    if (saverMonitors[i].role != noRole && EqualRect(&saverMonitors[i].area, &area)) return &saverMonitors[i];
-  }
-  return nullptr;
-}
-
-bool HasMonitorsBesidePrimary() {
-  for (int i = 1; i < maxMonitors; ++i) {
-    if (saverMonitors[i].role != noRole) return true;
-  }
-  return false;
-}
-
-// True when desktop is the one the records were made for: the same primary, and the same
-// monitors beside it, each with its record. Two monitors of one rectangle (a mirror) share one.
-bool SameDesktop(const DesktopReport& desktop) {
-  if (!EqualRect(&desktop.monitors[0], &saverMonitors[0].area)) return false;
-  for (int i = 1; i < maxMonitors; ++i) {
-    if (saverMonitors[i].role != noRole && !PlaceBesidePrimary(saverMonitors[i].area, desktop)) return false;
-  }
-  for (int i = 1; i < desktop.monitorCount; ++i) {
-    if (!RecordOfArea(desktop.monitors[i])) return false;
-  }
-  return true;
-}
-
-// Registered once for the run: a registration that finds the class already there serves too.
-bool RegisterMonitorClass() {
-  WNDCLASSA monitorClass = {};
-  monitorClass.lpfnWndProc = MonitorWindowProc;
-  monitorClass.hInstance = shell.instance;
-  monitorClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  monitorClass.lpszClassName = monitorClassName;
-  return RegisterClassA(&monitorClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 // Opens the record of the monitor at index beside the primary: a window over it, black at
 // once, which carries the record's address; for a picture, the display record, whose
@@ -239,13 +147,6 @@ void BringUpDisplays(HWND saver) {
   saverDesktop.lastDesktopLook = GetTickCount();
 }
 
-bool DesktopDiffers() {
-  if (shell.previewMode || saverMonitors[0].role == noRole) return false;
-  DesktopReport desktop;
-  ListDesktop(desktop);
-  return desktop.monitorCount >= 1 && !SameDesktop(desktop);
-}
-
 // Monitors that stayed as they were keep their windows and pictures; one that went away
 // loses its window, and with it its record; a new one is black at once under a view or a
 // cover, and its picture comes up on the next tick, so that the slow bring-up never keeps
@@ -284,21 +185,6 @@ void FollowDesktop(HWND saver) {
   if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
 }
 
-// The clock moves on once a tick, just before the first picture that can draw, so that a
-// tick where none can leaves it alone; every picture of the tick shows that one frame.
-int PresentFrames() {
-  int drawn = 0;
-  for (MonitorRecord& monitor : saverMonitors) {
-    if (!monitor.display || !monitor.display->window) continue;
-    DeviceStateRecord& record = *monitor.display;
-    if (!PrepareFrame(record, record.window, Settings, animation)) continue;
-    if (!drawn) AdvanceAnimation(animation);
-    drawn = 1;
-    PresentFrame(record, record.window, Settings, animation);
-  }
-  return drawn;
-}
-
 // The saver window itself is not the list's to close: its own loop ends with it.
 void TearDownDisplays(HWND) {
   for (int i = 1; i < maxMonitors; ++i) {
@@ -309,51 +195,3 @@ void TearDownDisplays(HWND) {
   UnregisterClassA(monitorClassName, shell.instance);
 }
 
-// Only a window of the monitor class carries a record's address.
-MonitorRecord* MonitorOfWindow(HWND window) {
-  char className[sizeof(monitorClassName) + 1] = {};
-  if (!window || !GetClassNameA(window, className, sizeof(className)) || lstrcmpA(className, monitorClassName) != 0) {
-    return nullptr;
-  }
-  return reinterpret_cast<MonitorRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
-// Input on a view or a cover takes the saver window's own path, so the first-tick rule,
-// the password and the 200 ms rule apply alike; cursor travel is measured on the screen there.
-LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      const CREATESTRUCTA* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-      return DefWindowProcA(window, message, wParam, lParam);
-    }
-    case WM_DESTROY: {
-      // The record's picture goes with its window, however the window came to be destroyed.
-      MonitorRecord* monitor = MonitorOfWindow(window);
-      if (monitor && monitor->window == window) {
-        CloseDisplayRecord(monitor->display);
-        monitor->display = nullptr;
-        monitor->window = nullptr;
-      }
-      SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      return 0;
-    }
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-      HWND saver = GetWindow(window, GW_OWNER);
-      if (saver) SendMessageA(saver, message, wParam, lParam);
-      return 0;
-    }
-    case WM_SETCURSOR:
-      SetCursor(nullptr);
-      return 1;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
-}
