@@ -31,6 +31,8 @@ void OpenMonitor(MonitorRecord& monitor, HWND saver, const DesktopReport& deskto
   monitor.area = desktop.monitors[index];
   monitor.role = RoleOf(desktop, index);
   const RECT& area = monitor.area;
+  const MonitorDevice* device = DeviceOfMonitor(desktop, area);
+  monitor.device = device ? device->driverGuid : GUID{};
   if (!RegisterMonitorClass()) return;
   HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, monitorClassName, "", WS_POPUP,
                                 area.left, area.top, area.right - area.left, area.bottom - area.top, saver, nullptr,
@@ -38,7 +40,7 @@ void OpenMonitor(MonitorRecord& monitor, HWND saver, const DesktopReport& deskto
   if (!window) return;
   monitor.window = window;
   if (monitor.role == pictureRole) {
-    monitor.display = OpenMonitorDisplay(*DeviceOfMonitor(desktop, area), false, window);
+    monitor.display = OpenMonitorDisplay(*device, false, window);
     if (!monitor.display) monitor.role = coverRole;
   }
   // Shown without activation, so the saver window keeps the foreground and the keyboard.
@@ -61,6 +63,7 @@ void OpenSaverMonitor(HWND saver, const DesktopReport& desktop, bool windowed) {
   first.area = desktop.monitorCount > 0 ? desktop.monitors[0] : RECT{0, 0, 0, 0};
   first.window = saver;
   first.role = RoleOf(desktop, 0);
+  first.device = GUID{};
   if (desktop.deviceCount < 1) {
     first.display = OpenWindowDisplay(saver, windowed ? 0 : 1);
     return;
@@ -70,6 +73,7 @@ void OpenSaverMonitor(HWND saver, const DesktopReport& desktop, bool windowed) {
   MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, FALSE);
   const MonitorDevice* device = DeviceOfMonitor(desktop, main);
   const MonitorDevice noDevice = {{}, main};
+  if (device) first.device = device->driverGuid;
   first.display = OpenMonitorDisplay(device ? *device : noDevice, true, saver);
 }
 
@@ -79,7 +83,7 @@ void CloseMonitorsOffDesktop(const DesktopReport& desktop) {
   for (int i = 1; i < maxMonitors; ++i) {
     MonitorRecord& monitor = saverMonitors[i];
     if (monitor.role == noRole) continue;
-    const int place = PlaceBesidePrimary(monitor.area, desktop);
+    const int place = PlaceBesidePrimary(monitor, desktop);
     if (!place || !monitor.window || monitor.role != RoleOf(desktop, place)) CloseMonitor(monitor);
   }
 }
@@ -87,7 +91,7 @@ void CloseMonitorsOffDesktop(const DesktopReport& desktop) {
 // Opens a record, in a free place, for every monitor beside the primary that has none.
 void OpenMonitorsBesidePrimary(HWND saver, const DesktopReport& desktop) {
   for (int i = 1; i < desktop.monitorCount; ++i) {
-    if (RecordOfArea(desktop.monitors[i])) continue;
+    if (RecordOfMonitor(desktop, i)) continue;
     for (int place = 1; place < maxMonitors; ++place) {
       if (saverMonitors[place].role != noRole) continue;
       OpenMonitor(saverMonitors[place], saver, desktop, i);
@@ -122,6 +126,55 @@ void BringUpWaitingDisplays(HWND saver) {
   if (fullScreen) TakeDesktopAsItIs(saver);
 }
 
+// A picture left down by a failed bring-up, in a window. A full-screen one is left down:
+// tried again, it would switch the display mode at every look.
+bool IsPictureDown(const MonitorRecord& monitor) {
+  const DeviceStateRecord* record = monitor.display;
+  return record && record->window && record->deviceStatus == 1 && !record->fullScreen;
+}
+
+bool HasPictureDown() {
+  for (const MonitorRecord& monitor : saverMonitors) {
+    if (IsPictureDown(monitor)) return true;
+  }
+  return false;
+}
+
+// Each picture still down is made afresh once; a failure is logged again and leaves it
+// black until the next look.
+void RetryPicturesDown() {
+  for (MonitorRecord& monitor : saverMonitors) {
+    if (!IsPictureDown(monitor)) continue;
+    DeviceStateRecord& record = *monitor.display;
+    TearDownDisplay(record, record.window);
+    BringUpDisplay(record, record.window, Settings, animation);
+  }
+}
+
+// Monitors that stayed as they were keep their windows and pictures; one that went away
+// loses its window, and with it its record; a new one is black at once under a view or a
+// cover, and its picture comes up on the next tick, so that the slow bring-up never keeps
+// the black off the screen. The saver window is fitted to a primary monitor that changed
+// place, size or device, and its own picture made anew, windowed, as it is when the saver
+// goes from one monitor to several or back.
+void FitRecordsToDesktop(HWND saver, const DesktopReport& desktop, DWORD now) {
+  // A cursor travel waiting for its tick came with this change, not from the user.
+  ExcuseTravelForChange(now);
+  const bool mainChanged =
+      !IsMonitorOf(saverMonitors[0], desktop, 0) || (desktop.monitorCount > 1) != HasMonitorsBesidePrimary();
+  CloseMonitorsOffDesktop(desktop);
+  if (mainChanged) {
+    CloseDisplayRecord(saverMonitors[0].display);
+    const RECT& main = desktop.monitors[0];
+    MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, TRUE);
+    OpenSaverMonitor(saver, desktop, true);
+  }
+  OpenMonitorsBesidePrimary(saver, desktop);
+  // The system may move the cursor as the monitors change; that is no travel of the user's.
+  POINT position;
+  if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
+}
+
 // A preview child keeps its host's client size; a new size gets a picture made for it.
 void FollowHost(HWND preview) {
   HWND host = GetParent(preview);
@@ -147,12 +200,10 @@ void BringUpDisplays(HWND saver) {
   saverDesktop.lastDesktopLook = GetTickCount();
 }
 
-// Monitors that stayed as they were keep their windows and pictures; one that went away
-// loses its window, and with it its record; a new one is black at once under a view or a
-// cover, and its picture comes up on the next tick, so that the slow bring-up never keeps
-// the black off the screen. The saver window is fitted to a primary monitor whose place or
-// size changed, and its own picture made anew, windowed, as it is when the saver goes from
-// one monitor to several or back.
+// The device enumeration is left to the looks that need it: where the rectangles changed,
+// or a picture is down, which is what a monitor whose device went leaves behind even when
+// another monitor of its size took its place. A picture still down after the records are
+// fitted is tried again there, once a look.
 void FollowDesktop(HWND saver) {
   if (shell.previewMode) {
     FollowHost(saver);
@@ -165,24 +216,11 @@ void FollowDesktop(HWND saver) {
   saverDesktop.lastDesktopLook = now;
   DesktopReport desktop;
   ListDesktop(desktop);
-  if (desktop.monitorCount < 1 || SameDesktop(desktop)) return;
-  // A cursor travel waiting for its tick came with this change, not from the user.
-  ExcuseTravelForChange(now);
-
-  const bool mainChanged = !EqualRect(&desktop.monitors[0], &saverMonitors[0].area) ||
-                           (desktop.monitorCount > 1) != HasMonitorsBesidePrimary();
+  if (desktop.monitorCount < 1) return;
+  if (!HasPictureDown() && SameDesktop(desktop)) return;
   ListDrawingDevices(desktop);
-  CloseMonitorsOffDesktop(desktop);
-  if (mainChanged) {
-    CloseDisplayRecord(saverMonitors[0].display);
-    const RECT& main = desktop.monitors[0];
-    MoveWindow(saver, main.left, main.top, main.right - main.left, main.bottom - main.top, TRUE);
-    OpenSaverMonitor(saver, desktop, true);
-  }
-  OpenMonitorsBesidePrimary(saver, desktop);
-  // The system may move the cursor as the monitors change; that is no travel of the user's.
-  POINT position;
-  if (platform.GetCursorPos(&position)) shell.savedCursorPos = position;
+  if (!SameDesktop(desktop)) FitRecordsToDesktop(saver, desktop, now);
+  RetryPicturesDown();
 }
 
 // The saver window itself is not the list's to close: its own loop ends with it.

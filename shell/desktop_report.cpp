@@ -4,13 +4,32 @@
 #include "shell/monitor_list.h"
 #include "shell/shell.h"
 
-// Fills desktop's monitors; a preview has none beside its host.
+namespace {
+
+// True when area meets a monitor desktop already holds.
+bool MeetsListedMonitor(const DesktopReport& desktop, const RECT& area) {
+  for (int i = 0; i < desktop.monitorCount; ++i) {
+    RECT common;
+    if (IntersectRect(&common, &desktop.monitors[i], &area)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A monitor whose rectangle meets one listed before it shows that one's picture already:
+// a mirror of the same rectangle shares its record, and a pseudo-monitor overlapping it
+// (some drivers report one over the whole desktop) gets no window, which would lie over
+// that picture.
 void ListDesktop(DesktopReport& desktop) {
   desktop.monitorCount = 0;
   desktop.deviceCount = 0;
   if (shell.previewMode) return;
-  const int count = platform.ListMonitors(desktop.monitors, maxMonitors);
-  desktop.monitorCount = count > maxMonitors ? maxMonitors : count;
+  RECT listed[maxMonitors];
+  const int count = platform.ListMonitors(listed, maxMonitors);
+  for (int i = 0; i < count && i < maxMonitors; ++i) {
+    if (!MeetsListedMonitor(desktop, listed[i])) desktop.monitors[desktop.monitorCount++] = listed[i];
+  }
 }
 
 // Fills desktop's devices when several monitors draw; a look at the list alone, as every
@@ -40,18 +59,28 @@ MonitorRole RoleOf(const DesktopReport& desktop, int index) {
   return DeviceOfMonitor(desktop, desktop.monitors[index]) ? pictureRole : coverRole;
 }
 
-// The place of area among the monitors beside the primary; 0 when it is none of them.
-int PlaceBesidePrimary(const RECT& area, const DesktopReport& desktop) {
+// Where the device list names no device of the monitor's own (none listed, or Wine's one
+// GUID for all, which the platform turns into the null GUID), the rectangle alone decides.
+bool IsMonitorOf(const MonitorRecord& monitor, const DesktopReport& desktop, int index) {
+  const RECT& area = desktop.monitors[index];
+  if (!EqualRect(&monitor.area, &area)) return false;
+  const MonitorDevice* device = DeviceOfMonitor(desktop, area);
+  const GUID none = {};
+  return !device || IsEqualGUID(device->driverGuid, none) || IsEqualGUID(device->driverGuid, monitor.device);
+}
+
+// The place of the record's monitor among the monitors beside the primary; 0 when it is none of them.
+int PlaceBesidePrimary(const MonitorRecord& monitor, const DesktopReport& desktop) {
   for (int i = 1; i < desktop.monitorCount; ++i) {
-    if (EqualRect(&desktop.monitors[i], &area)) return i;
+    if (IsMonitorOf(monitor, desktop, i)) return i;
   }
   return 0;
 }
 
-// The record beside the first that was made for area; null when none was.
-MonitorRecord* RecordOfArea(const RECT& area) {
+// The record beside the first that was made for the monitor at index; null when none was.
+MonitorRecord* RecordOfMonitor(const DesktopReport& desktop, int index) {
   for (int i = 1; i < maxMonitors; ++i) {
-    if (saverMonitors[i].role != noRole && EqualRect(&saverMonitors[i].area, &area)) return &saverMonitors[i];
+    if (saverMonitors[i].role != noRole && IsMonitorOf(saverMonitors[i], desktop, index)) return &saverMonitors[i];
   }
   return nullptr;
 }
@@ -64,14 +93,14 @@ bool HasMonitorsBesidePrimary() {
 }
 
 // True when desktop is the one the records were made for: the same primary, and the same
-// monitors beside it, each with its record. Two monitors of one rectangle (a mirror) share one.
+// monitors beside it, each with its record.
 bool SameDesktop(const DesktopReport& desktop) {
-  if (!EqualRect(&desktop.monitors[0], &saverMonitors[0].area)) return false;
+  if (!IsMonitorOf(saverMonitors[0], desktop, 0)) return false;
   for (int i = 1; i < maxMonitors; ++i) {
-    if (saverMonitors[i].role != noRole && !PlaceBesidePrimary(saverMonitors[i].area, desktop)) return false;
+    if (saverMonitors[i].role != noRole && !PlaceBesidePrimary(saverMonitors[i], desktop)) return false;
   }
   for (int i = 1; i < desktop.monitorCount; ++i) {
-    if (!RecordOfArea(desktop.monitors[i])) return false;
+    if (!RecordOfMonitor(desktop, i)) return false;
   }
   return true;
 }

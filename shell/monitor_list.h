@@ -19,7 +19,8 @@ struct DesktopReport {
 };
 
 // Listing and comparing the desktop (desktop_report.cpp).
-// Fills desktop's monitors; a preview has none beside its host.
+// Fills desktop's monitors, primary first, leaving out each that meets one listed before
+// it; a preview has none beside its host.
 void ListDesktop(DesktopReport& desktop);
 // Fills desktop's devices when several monitors draw; a look at the list alone, as every
 // mouse move may take, does without the device enumeration.
@@ -28,10 +29,14 @@ void ListDrawingDevices(DesktopReport& desktop);
 const MonitorDevice* DeviceOfMonitor(const DesktopReport& desktop, const RECT& area);
 // What the monitor at index of desktop shows.
 MonitorRole RoleOf(const DesktopReport& desktop, int index);
-// The place of area among the monitors beside the primary; 0 when it is none of them.
-int PlaceBesidePrimary(const RECT& area, const DesktopReport& desktop);
-// The record beside the first that was made for area; null when none was.
-MonitorRecord* RecordOfArea(const RECT& area);
+// True when the record was made for the monitor at index of desktop: the same rectangle
+// and, where the device list names a device of that monitor's own, the device the record
+// was opened for. A monitor unplugged may leave another of its size in its place.
+bool IsMonitorOf(const MonitorRecord& monitor, const DesktopReport& desktop, int index);
+// The place of the record's monitor among the monitors beside the primary; 0 when it is none of them.
+int PlaceBesidePrimary(const MonitorRecord& monitor, const DesktopReport& desktop);
+// The record beside the first that was made for the monitor at index; null when none was.
+MonitorRecord* RecordOfMonitor(const DesktopReport& desktop, int index);
 // True while a record beside the first is in use.
 bool HasMonitorsBesidePrimary();
 // True when desktop is the one the records were made for.

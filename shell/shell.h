@@ -95,6 +95,7 @@ struct MonitorRecord {
   HWND window;                 // the saver window (first record), else the view or cover this record owns; null when none is open
   LONG role;                   // a MonitorRole; noRole marks a free place
   DeviceStateRecord* display;  // a picture's display record (DeviceState for the first record), owned from OpenWindowDisplay/OpenMonitorDisplay to CloseDisplayRecord; null for a cover
+  GUID device;                 // the monitor's DirectDraw device (its GUID) the record was opened for; all zero when the device list named none
 };
 
 // Most monitors the saver fills: its own and fifteen more.
@@ -178,7 +179,8 @@ void TearDownDisplays(HWND saver);
 // Called on every tick: first brings up the pictures the last change opened windows for;
 // then, when the monitor list differs from the one the records were made for (looked at
 // after WM_DISPLAYCHANGE, else twice a second), fits the list to the desktop as it now is,
-// keeping the records of unchanged monitors. A preview follows its host's client size.
+// keeping the records of unchanged monitors; a picture left down by a failed bring-up is
+// tried once more at each such look. A preview follows its host's client size.
 void FollowDesktop(HWND saver);
 // True when the full-screen saver's monitor list is no longer the one its records were made for.
 bool DesktopDiffers();
