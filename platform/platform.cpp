@@ -8,7 +8,7 @@ PlatformCalls platform = {
     ::GetVersionExA, ::LoadLibraryA, ::GetProcAddress, ::FreeLibrary,
     RuntimeDirectDrawCreate, ::GetDeviceCaps, ::OutputDebugStringA, ::GetCursorPos,
     RuntimeRegisterPowerNotification, RuntimeUnregisterPowerNotification,
-    RuntimeListMonitorDevices,
+    RuntimeListMonitorDevices, RuntimeEnumDisplayDevices,
 };
 
 void ResetPlatform() {
@@ -24,6 +24,7 @@ void ResetPlatform() {
   platform.RegisterPowerSettingNotification = RuntimeRegisterPowerNotification;
   platform.UnregisterPowerSettingNotification = RuntimeUnregisterPowerNotification;
   platform.ListMonitorDevices = RuntimeListMonitorDevices;
+  platform.EnumDisplayDevicesA = RuntimeEnumDisplayDevices;
   ForgetSystemVersion();
 }
 
@@ -44,13 +45,42 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
 
 namespace {
 
+// The system fills records of these sizes, told by their cbSize and cb.
+static_assert(sizeof(MONITORINFOEXA) == 72, "GetMonitorInfoA's record with the display device's name");
+static_assert(sizeof(DISPLAY_DEVICEA) == 424, "EnumDisplayDevicesA's record");
+
 using RegisterPowerFn = HPOWERNOTIFY(WINAPI*)(HANDLE recipient, LPCGUID setting, DWORD flags);
 using UnregisterPowerFn = BOOL(WINAPI*)(HPOWERNOTIFY notify);
+using EnumDevicesFn = BOOL(WINAPI*)(LPCSTR device, DWORD index, PDISPLAY_DEVICEA info, DWORD flags);
 
 // A USER32 export that older systems lack; null there.
 FARPROC UserExport(const char* name) {
   HMODULE user = GetModuleHandleA("USER32.DLL");
   return user ? ::GetProcAddress(user, name) : nullptr;
+}
+
+// A monitor's rectangle, flags and display device's name; false when the system gives none.
+bool ReadMonitorInfo(MonitorInfoFn monitorInfo, HMONITOR monitor, MONITORINFOEXA& info) {
+  info = MONITORINFOEXA{};
+  info.cbSize = sizeof(info);
+  return monitorInfo && monitorInfo(monitor, &info);
+}
+
+// A mirroring driver (remote control, screen capture) copies what the other monitors show;
+// the monitor some systems report for it, overlapping theirs, shows nothing of its own.
+// The enumeration ends with FALSE past the last device; the bound keeps a driver that never
+// says so from holding the saver.
+bool IsMirroringDriver(const char* deviceName) {
+  constexpr DWORD mostDisplayDevices = 64;
+  if (!deviceName[0]) return false;
+  for (DWORD index = 0; index < mostDisplayDevices; ++index) {
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof(device);
+    if (!platform.EnumDisplayDevicesA(nullptr, index, &device, 0)) return false;
+    if (lstrcmpiA(device.DeviceName, deviceName) != 0) continue;
+    return (device.StateFlags & DISPLAY_DEVICE_MIRRORING_DRIVER) != 0;
+  }
+  return false;
 }
 
 // What the enumeration callback fills; lives on the stack of RuntimeListMonitors.
@@ -67,11 +97,11 @@ struct MonitorList {
 // virtual screen's origin, which is the primary's top-left corner by definition.
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM data) {
   MonitorList* list = reinterpret_cast<MonitorList*>(data);
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
+  MONITORINFOEXA info;
   RECT area = *bounds;
   bool primary;
-  if (list->monitorInfo && list->monitorInfo(monitor, &info)) {
+  if (ReadMonitorInfo(list->monitorInfo, monitor, info)) {
+    if (IsMirroringDriver(info.szDevice)) return TRUE;
     area = info.rcMonitor;
     primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
   } else {
@@ -103,6 +133,12 @@ BOOL WINAPI RuntimeUnregisterPowerNotification(HPOWERNOTIFY notify) {
   UnregisterPowerFn unregisterPower =
       reinterpret_cast<UnregisterPowerFn>(reinterpret_cast<void*>(UserExport("UnregisterPowerSettingNotification")));
   return unregisterPower ? unregisterPower(notify) : FALSE;
+}
+
+BOOL WINAPI RuntimeEnumDisplayDevices(LPCSTR device, DWORD index, PDISPLAY_DEVICEA info, DWORD flags) {
+  EnumDevicesFn enumDevices =
+      reinterpret_cast<EnumDevicesFn>(reinterpret_cast<void*>(UserExport("EnumDisplayDevicesA")));
+  return enumDevices ? enumDevices(device, index, info, flags) : FALSE;
 }
 
 int RuntimeListMonitors(RECT* rects, int capacity) {
@@ -137,9 +173,8 @@ BOOL WINAPI AddMonitorDevice(GUID* guid, LPSTR, LPSTR, LPVOID data, HMONITOR mon
   DeviceList* list = static_cast<DeviceList*>(data);
   if (!guid || !monitor) return TRUE;
   if (list->count >= list->capacity) return FALSE;
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!list->monitorInfo(monitor, &info)) return TRUE;
+  MONITORINFOEXA info;
+  if (!ReadMonitorInfo(list->monitorInfo, monitor, info) || IsMirroringDriver(info.szDevice)) return TRUE;
   list->devices[list->count].driverGuid = *guid;
   list->devices[list->count].area = info.rcMonitor;
   ++list->count;

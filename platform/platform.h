@@ -29,6 +29,7 @@ struct PlatformCalls {
   HPOWERNOTIFY(WINAPI* RegisterPowerSettingNotification)(HANDLE recipient, LPCGUID setting, DWORD flags);  // display power (RuntimeRegisterPowerNotification)
   BOOL(WINAPI* UnregisterPowerSettingNotification)(HPOWERNOTIFY notify);  // pairs with it (RuntimeUnregisterPowerNotification)
   int (*ListMonitorDevices)(MonitorDevice* devices, int capacity);  // per-monitor DirectDraw devices (RuntimeListMonitorDevices)
+  BOOL(WINAPI* EnumDisplayDevicesA)(LPCSTR device, DWORD index, PDISPLAY_DEVICEA info, DWORD flags);  // display devices, for the mirroring drivers the monitor lists leave out (RuntimeEnumDisplayDevices)
 };
 
 extern PlatformCalls platform;
@@ -49,8 +50,14 @@ HRESULT WINAPI RuntimeDirectDrawCreate(GUID* driver, LPDIRECTDRAW* out, IUnknown
 HPOWERNOTIFY WINAPI RuntimeRegisterPowerNotification(HANDLE recipient, LPCGUID setting, DWORD flags);
 BOOL WINAPI RuntimeUnregisterPowerNotification(HPOWERNOTIFY notify);
 
+// Default of platform.EnumDisplayDevicesA: USER32's EnumDisplayDevicesA, looked up by name;
+// where it is missing (Windows 95, NT 4) it returns FALSE, and so names no display device.
+BOOL WINAPI RuntimeEnumDisplayDevices(LPCSTR device, DWORD index, PDISPLAY_DEVICEA info, DWORD flags);
+
 // Default of platform.ListMonitors: fills rects with up to capacity monitor rectangles in
 // virtual-screen coordinates, the primary monitor first, and returns how many it filled.
+// A monitor whose display device (GetMonitorInfoA's szDevice) platform.EnumDisplayDevicesA
+// reports as a mirroring driver's is left out: it shows no picture of its own.
 // EnumDisplayMonitors and GetMonitorInfoA are looked up in USER32 by name; where they are
 // missing (Windows 95, NT 4) it reports the one screen, 0,0 to SM_CXSCREEN by SM_CYSCREEN.
 int RuntimeListMonitors(RECT* rects, int capacity);
@@ -61,13 +68,14 @@ typedef BOOL(WINAPI* MonitorInfoFn)(HMONITOR monitor, LPMONITORINFO info);
 
 // RuntimeListMonitors over the given functions, either of which may be null; tests hand
 // in monitors in any order here. A monitor without information is the primary when it
-// holds 0,0.
+// holds 0,0; the mirroring drivers are those platform.EnumDisplayDevicesA reports.
 int ListMonitorsWith(EnumMonitorsFn enumMonitors, MonitorInfoFn monitorInfo, RECT* rects, int capacity);
 // Default of platform.ListMonitorDevices: fills devices with up to capacity of the
 // DirectDraw devices that DirectDrawEnumerateExA reports with DDENUM_ATTACHEDSECONDARYDEVICES
-// for a monitor (a GUID and a monitor handle), and returns how many it filled. The
-// enumeration comes with DirectX 6 on Windows 98, 2000 and later; DDRAW.DLL and the
-// export are looked up by name, and without them (Windows 95, NT 4, DirectX 5) it returns 0.
+// for a monitor (a GUID and a monitor handle), but a mirroring driver's, and returns how
+// many it filled. The enumeration comes with DirectX 6 on Windows 98, 2000 and later;
+// DDRAW.DLL and the export are looked up by name, and without them (Windows 95, NT 4,
+// DirectX 5) it returns 0.
 int RuntimeListMonitorDevices(MonitorDevice* devices, int capacity);
 
 // DirectDrawEnumerateExA as DDRAW.DLL exports it.

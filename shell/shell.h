@@ -68,7 +68,7 @@ constexpr DWORD travelConfirmTicks = 300;
 
 // The full-screen saver's place on the desktop: the display power registration, the cursor
 // travel for its DPI and the watch over the monitor list. Owned by FitToDesktop and
-// LeaveDesktop (desktop.cpp) and the monitor list (monitor_views.cpp); one copy for the process.
+// LeaveDesktop (desktop.cpp) and the monitor list (bring_up_displays.cpp); one copy for the process.
 struct DesktopState {
   HPOWERNOTIFY powerNotify;            // display power registration of the saver window, or null
   DWORD travelLimit;                   // cursor travel that does not close the saver, for the saver window's DPI
@@ -89,12 +89,13 @@ enum MonitorRole : LONG {
 };
 
 // One monitor of the desktop as the saver fills it. Opened and closed only by the monitor
-// list (monitor_views.cpp); a monitor window's WM_DESTROY empties window and display.
+// list (bring_up_displays.cpp); a monitor window's WM_DESTROY empties window and display.
 struct MonitorRecord {
   RECT area;                   // the monitor's rectangle, virtual-screen coordinates, when its window was fitted to it; empty for a preview
   HWND window;                 // the saver window (first record), else the view or cover this record owns; null when none is open
   LONG role;                   // a MonitorRole; noRole marks a free place
   DeviceStateRecord* display;  // a picture's display record (DeviceState for the first record), owned from OpenWindowDisplay/OpenMonitorDisplay to CloseDisplayRecord; null for a cover
+  GUID device;                 // the monitor's DirectDraw device (its GUID) the record was opened for; all zero when the device list named none
 };
 
 // Most monitors the saver fills: its own and fifteen more.
@@ -161,8 +162,11 @@ UINT WindowDpi(HWND window);
 // cursorTravelLimit scaled by dpi / 96; a DPI outside what displays report gives cursorTravelLimit.
 DWORD CursorTravelLimit(UINT dpi);
 
-// The monitor list (monitor_views.cpp): the saver window's picture and, on a desktop of
-// several monitors, a view or a cover over each further one.
+// The monitor list: the saver window's picture and, on a desktop of several monitors, a
+// view or a cover over each further one. Its records are opened, fitted and closed, and
+// their pictures brought up, in bring_up_displays.cpp; the desktop is listed and compared
+// in desktop_report.cpp; the tick's frames are presented in present_frames.cpp; the
+// monitor windows' class and procedure are in monitor_window.cpp.
 // Opens the list for the saver window: its picture, and a black window over every further
 // monitor, a view with a display record of its own or a cover; then brings up the pictures.
 void BringUpDisplays(HWND saver);
@@ -175,7 +179,8 @@ void TearDownDisplays(HWND saver);
 // Called on every tick: first brings up the pictures the last change opened windows for;
 // then, when the monitor list differs from the one the records were made for (looked at
 // after WM_DISPLAYCHANGE, else twice a second), fits the list to the desktop as it now is,
-// keeping the records of unchanged monitors. A preview follows its host's client size.
+// keeping the records of unchanged monitors; a picture left down by a failed bring-up is
+// tried once more at each such look. A preview follows its host's client size.
 void FollowDesktop(HWND saver);
 // True when the full-screen saver's monitor list is no longer the one its records were made for.
 bool DesktopDiffers();

@@ -32,6 +32,9 @@ BOOL WINAPI FakeGetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
   info->rcMonitor = m.area;
   info->rcWork = m.area;
   info->dwFlags = m.primary ? MONITORINFOF_PRIMARY : 0;
+  const int number = static_cast<int>(reinterpret_cast<size_t>(monitor));
+  if (info->cbSize < sizeof(MONITORINFOEXA)) return TRUE;
+  wsprintfA(reinterpret_cast<MONITORINFOEXA*>(info)->szDevice, "\\\\.\\DISPLAY%d", number);
   return TRUE;
 }
 
@@ -129,6 +132,27 @@ TEST(ListMonitorDevices, OnlyAGuidOfOneMonitorIsKept) {
       ++listed;
     }
   }
+}
+
+// The display device of the second monitor is a mirroring driver's.
+BOOL WINAPI SecondMirrors(LPCSTR, DWORD index, PDISPLAY_DEVICEA info, DWORD) {
+  if (index >= fakeMonitors.size()) return FALSE;
+  wsprintfA(info->DeviceName, "\\\\.\\DISPLAY%d", static_cast<int>(index + 1));
+  info->StateFlags = index == 1 ? DISPLAY_DEVICE_MIRRORING_DRIVER : DISPLAY_DEVICE_ATTACHED_TO_DESKTOP;
+  return TRUE;
+}
+
+// A mirroring driver's device names no monitor the saver draws: its DirectDraw device is not listed either.
+TEST(ListMonitorDevices, AMirroringDriversDeviceIsLeftOut) {
+  fakeMonitors = Row(3, 0, true);
+  fakeDevices = {{5, 1}, {6, 2}, {7, 3}};
+  platform.EnumDisplayDevicesA = SecondMirrors;
+  MonitorDevice devices[16] = {};
+  const int count = ListMonitorDevicesWith(FakeDirectDrawEnumerateExA, FakeGetMonitorInfoA, devices, 16);
+  ResetPlatform();
+  ASSERT_EQ(count, 2);
+  EXPECT_TRUE(IsEqualGUID(devices[0].driverGuid, GuidOf(5)));
+  EXPECT_TRUE(IsEqualGUID(devices[1].driverGuid, GuidOf(7)));
 }
 
 }  // namespace

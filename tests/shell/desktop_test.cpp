@@ -287,7 +287,8 @@ TEST_F(DesktopTest, EveryMonitorWithADeviceDrawsItsOwnPicture) {
     shell_test::StoreAllMonitors(c.allMonitors);
     DeleteFileA("vykerror.txt");
     const int records = static_cast<int>(c.presents.size());
-    if (c.presents.back() == "none") fake::FailCall("DirectDrawCreate", records, DDERR_GENERIC);
+    // Every bring-up of the last monitor's device fails, the one a later look tries too.
+    if (c.presents.back() == "none") fake::FailCall("DirectDrawCreate({00000002-", 0, DDERR_GENERIC);
     int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
       const std::vector<DeviceStateRecord*> pictures = shell_test::Pictures();
       ASSERT_EQ(static_cast<int>(pictures.size()), records);
@@ -413,7 +414,7 @@ TEST_F(DesktopTest, PicturesFollowTheMonitorsWhileTheSaverRuns) {
 // every window leads back to its record. Closing the saver closes every window and empties
 // the list.
 TEST_F(DesktopTest, TheMonitorListFollowsEachChange) {
-  const RECT main = {0, 0, 400, 600}, wider = {0, 0, 500, 600}, right = {400, 0, 800, 600}, left = {-300, 0, 0, 200},
+  const RECT main = {0, 0, 400, 600}, taller = {0, 0, 400, 700}, right = {400, 0, 800, 600}, left = {-300, 0, 0, 200},
              below = {0, 600, 400, 900};
   platform.ListMonitorDevices = ReportDevices;
   const struct {
@@ -431,8 +432,8 @@ TEST_F(DesktopTest, TheMonitorListFollowsEachChange) {
        {DeviceOn(1, main), DeviceOn(2, right), DeviceOn(3, left)}, "PP", "KN", true},
       {"a drawn monitor moves", "1", {main, right}, {main, below},
        {DeviceOn(1, main), DeviceOn(2, right), DeviceOn(3, below)}, "P", "N", true},
-      {"the primary grows", "1", {main, right}, {wider, right},
-       {DeviceOn(1, main), DeviceOn(4, wider), DeviceOn(2, right)}, "P", "K", false},
+      {"the primary grows", "1", {main, right}, {taller, right},
+       {DeviceOn(1, main), DeviceOn(4, taller), DeviceOn(2, right)}, "P", "K", false},
       {"setting off: the covers follow", "0", {main, right, left}, {main, right, below},
        {DeviceOn(1, main), DeviceOn(2, right)}, "CC", "KN", true},
       {"setting off: a second monitor comes", "0", {main}, {main, right}, {DeviceOn(1, main), DeviceOn(2, right)}, "C",
@@ -518,6 +519,77 @@ TEST_F(DesktopTest, TheMonitorListFollowsEachChange) {
     EXPECT_TRUE(fake::Problems().empty());
   }
   shell_test::StoreAllMonitors("1");
+}
+
+// USER32 on a system with a mirroring driver: a monitor for each display device, named by
+// GetMonitorInfoA, and the device's StateFlags given by EnumDisplayDevicesA.
+std::vector<std::pair<RECT, DWORD>> user32Monitors;  // primary first
+BOOL WINAPI EnumUser32Monitors(HDC, LPCRECT, MONITORENUMPROC callback, LPARAM data) {
+  for (size_t i = 0; i < user32Monitors.size(); ++i) {
+    callback(reinterpret_cast<HMONITOR>(i), nullptr, &user32Monitors[i].first, data);
+  }
+  return TRUE;
+}
+BOOL WINAPI User32MonitorInfo(HMONITOR monitor, LPMONITORINFO info) {
+  const size_t i = reinterpret_cast<size_t>(monitor);
+  if (info->cbSize != sizeof(MONITORINFOEXA)) return FALSE;
+  info->rcMonitor = info->rcWork = user32Monitors[i].first;
+  info->dwFlags = i == 0 ? MONITORINFOF_PRIMARY : 0;
+  wsprintfA(reinterpret_cast<MONITORINFOEXA*>(info)->szDevice, "\\\\.\\DISPLAY%d", static_cast<int>(i + 1));
+  return TRUE;
+}
+int ListUser32Monitors(RECT* rects, int capacity) {
+  return ListMonitorsWith(EnumUser32Monitors, User32MonitorInfo, rects, capacity);
+}
+BOOL WINAPI EnumUser32Devices(LPCSTR, DWORD index, PDISPLAY_DEVICEA info, DWORD) {
+  if (index >= user32Monitors.size()) return FALSE;
+  wsprintfA(info->DeviceName, "\\\\.\\DISPLAY%d", static_cast<int>(index + 1));
+  info->StateFlags = user32Monitors[index].second;
+  return TRUE;
+}
+// The seam's default where EnumDisplayDevicesA is missing (Windows 95, NT 4).
+BOOL WINAPI NoDisplayDevices(LPCSTR, DWORD, PDISPLAY_DEVICEA, DWORD) { return FALSE; }
+
+// No window lies over a picture: a monitor overlapping one listed before it, and a mirroring
+// driver's wherever it lies (where the system can tell), get no record and no window.
+TEST_F(DesktopTest, NoWindowLiesOverAPicture) {
+  const RECT main = {0, 0, 400, 600}, right = {400, 0, 800, 600};
+  const DWORD on = DISPLAY_DEVICE_ATTACHED_TO_DESKTOP, mirror = DISPLAY_DEVICE_MIRRORING_DRIVER;
+  const struct {
+    const char* name;
+    RECT third;         // the monitor listed after the two pictures'
+    DWORD thirdState;   // its display device's StateFlags
+    bool deviceStates;  // EnumDisplayDevicesA exists
+  } cases[] = {
+      {"a pseudo-monitor over the whole desktop", {0, 0, 800, 600}, on, true},
+      {"a monitor overlapping the second", {600, 0, 1000, 600}, on, true},
+      {"a mirroring driver's monitor", {800, 0, 1200, 600}, mirror, true},
+      {"no EnumDisplayDevicesA: a cover beside, over no picture", {800, 0, 1200, 600}, mirror, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start();
+    shell_test::StoreAllMonitors("1");
+    user32Monitors = {{main, on}, {right, on}, {c.third, c.thirdState}};
+    platform.ListMonitors = ListUser32Monitors;
+    platform.EnumDisplayDevicesA = c.deviceStates ? EnumUser32Devices : NoDisplayDevices;
+    platform.ListMonitorDevices = ReportDevices;
+    devices = {DeviceOn(1, main), DeviceOn(2, right)};
+    shell_test::RunSaver(nullptr, [&](HWND saver) {
+      SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(400, 600));
+      SendMessageA(saver, WM_TIMER, 1, 0);
+      EXPECT_EQ(shell_test::Pictures().size(), 2u);
+      EXPECT_EQ(RecordOn(c.third) != nullptr, !c.deviceStates) << "a record for the third monitor";
+      EXPECT_EQ(InUse().size(), c.deviceStates ? 2u : 3u);
+      for (HWND window : Covers(saver)) {
+        RECT at, common;
+        GetWindowRect(window, &at);
+        for (const RECT& picture : {main, right}) {
+          EXPECT_TRUE(EqualRect(&at, &picture) || !IntersectRect(&common, &at, &picture)) << at.left << "," << at.right;
+        }
+      }
+    });
+  }
 }
 
 // A preview whose host changes its client size is drawn at the new size from the next tick.

@@ -41,6 +41,13 @@ void UseMonitors(const std::vector<RECT>& areas) {
   platform.ListMonitorDevices = ReportDevices;
 }
 
+// The GUID of a monitor's device as the fake logs it, and names a DirectDraw object's driver.
+std::string DriverText(const GUID& guid) {
+  char text[48];
+  snprintf(text, sizeof text, "{%08lx-%04x-%04x}", static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3);
+  return text;
+}
+
 // The display record of the picture that fills area; null when none does.
 DeviceStateRecord* PictureOn(const RECT& area) {
   for (MonitorRecord& monitor : saverMonitors) {
@@ -141,9 +148,7 @@ TEST_F(RealWindowsTest, EveryMonitorDrawsThroughItsOwnDeviceInsideItsOwnSurface)
         const LONG width = area.right - area.left, height = area.bottom - area.top;
         ASSERT_EQ(record.deviceStatus, 2);
         const fake::DirectDrawInfo* object = fake::DirectDrawOf(record.directDraw);
-        char guid[48];
-        snprintf(guid, sizeof guid, "{%08lx-1111-2222}", 0x51ul + static_cast<unsigned long>(i));
-        EXPECT_EQ(object->driver, guid) << "its own monitor's device";
+        EXPECT_EQ(object->driver, DriverText(fake::config.windows.monitors[i].guid)) << "its own monitor's device";
         EXPECT_TRUE(object->onMonitor);
         EXPECT_EQ(fake::Device(record.device)->type, "HAL");
         const fake::SurfaceInfo* front = fake::Surface(record.frontSurface);
@@ -222,6 +227,105 @@ TEST_F(RealWindowsTest, AModeChangeGivesEveryWindowedPictureADisplayMadeAfresh) 
     if (host) DestroyWindow(host);
     EXPECT_TRUE(fake::Problems().empty());
     // Windows keeps the reference SetCurrentViewport took on each display's viewport.
+    for (const std::string& leak : fake::Leaks()) EXPECT_EQ(leak.substr(leak.find(' ')), " (Viewport) refs=1");
+  }
+}
+
+// Frames shown so far on the front surface of each monitor of the fake desktop whose window
+// lies on that monitor and whose picture is up through that monitor's own device; empty
+// unless every monitor has such a picture, and no other picture is open.
+std::vector<size_t> FramesOnOwnDevices() {
+  const std::vector<fake::MonitorDeviceInfo>& desktop = fake::config.windows.monitors;
+  std::vector<size_t> frames;
+  RECT placed;
+  for (const fake::MonitorDeviceInfo& monitor : desktop) {
+    const DeviceStateRecord* record = PictureOn(monitor.area);
+    if (!record || record->deviceStatus != 2 || !GetWindowRect(record->window, &placed) ||
+        !EqualRect(&placed, &monitor.area) ||
+        fake::DirectDrawOf(record->directDraw)->driver != DriverText(monitor.guid))
+      return {};
+    frames.push_back(fake::Surface(record->frontSurface)->blits.size());
+  }
+  return shell_test::Pictures().size() == desktop.size() ? frames : std::vector<size_t>{};
+}
+
+// Every monitor shows the moving picture through its own device: two ticks, two frames more.
+void ExpectEachMonitorMoves(HWND saver) {
+  std::vector<size_t> frames = FramesOnOwnDevices();
+  ASSERT_FALSE(frames.empty()) << "a monitor without a picture of its own device";
+  Tick(saver, 2);
+  for (size_t& shown : frames) shown += 2;
+  EXPECT_EQ(FramesOnOwnDevices(), frames);
+}
+
+// Three monitors of one size side by side; the primary is unplugged. The second becomes the
+// primary in its place and the third moves into the second's: by rectangle only the third's
+// old place went, and only the devices tell the monitors apart. Both that remain show the
+// moving picture, each through the device of the monitor its window lies on, whether the
+// saver is told of the change or finds it at its half-second look.
+TEST_F(RealWindowsTest, ThePrimaryUnpluggedLeavesTheOtherTwoDrawingEachThroughItsOwnDevice) {
+  const RECT first = {0, 0, 640, 480}, second = {640, 0, 1280, 480}, third = {1280, 0, 1920, 480};
+  for (const bool notice : {true, false}) {
+    SCOPED_TRACE(notice ? "told by WM_DISPLAYCHANGE" : "found at the half-second look");
+    SetUp();
+    fake::WindowsAsItIs();
+    UseMonitors({first, second, third});
+    const int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      Tick(saver, 2);
+      ExpectEachMonitorMoves(saver);
+      std::vector<fake::MonitorDeviceInfo>& desktop = fake::config.windows.monitors;
+      desktop = {{desktop[1].guid, first}, {desktop[2].guid, second}};
+      monitors = {first, second};
+      // The change takes every windowed surface, and the first monitor's device is gone.
+      fake::ChangeDisplayMode(800, 600, 32);
+      Tick(saver, 1);
+      if (notice) SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
+      waits::WaitUntil([] { return !FramesOnOwnDevices().empty(); }, [&] { Tick(saver, 1); });
+      ExpectEachMonitorMoves(saver);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(fake::Problems().empty());
+    for (const std::string& leak : fake::Leaks()) EXPECT_EQ(leak.substr(leak.find(' ')), " (Viewport) refs=1");
+  }
+}
+
+// A monitor whose display could not be made afresh after a mode change is tried again, once,
+// at the next look at the desktop, after the devices are listed anew, and moves again; a
+// failure is logged as any other. Between looks it is not tried.
+int deviceListings = 0;  // how often the saver listed the monitors' devices
+int CountDeviceListings(MonitorDevice* out, int capacity) {
+  ++deviceListings;
+  return ReportDevices(out, capacity);
+}
+
+TEST_F(RealWindowsTest, AMonitorWhoseDisplayFailedIsTriedAgainAtTheNextLook) {
+  for (const bool notice : {true, false}) {
+    SCOPED_TRACE(notice ? "told by WM_DISPLAYCHANGE" : "at the half-second look");
+    SetUp();
+    fake::WindowsAsItIs();
+    UseMonitors({{0, 0, 800, 600}, {800, 0, 1440, 480}});
+    platform.ListMonitorDevices = CountDeviceListings;
+    const std::string creations = "DirectDrawCreate(" + DriverText(fake::config.windows.monitors[1].guid);
+    const int result = shell_test::RunSaver(nullptr, [&](HWND saver) {
+      Tick(saver, 2);
+      DeviceStateRecord& record = *PictureOn(fake::config.windows.monitors[1].area);
+      fake::ChangeDisplayMode(800, 600, 16);
+      fake::FailCall(creations, 1, DDERR_GENERIC);
+      fake::ClearLog();
+      // A tick looks at the desktop before it draws, so this one's look came before the failure.
+      Tick(saver, 1);
+      EXPECT_EQ(record.deviceStatus, 1);
+      EXPECT_EQ(LogFileText(), "Failed to create DirectDraw.\r\n");
+      deviceListings = 0;
+      Tick(saver, 3);
+      EXPECT_EQ(LinesStartingWith(creations), 1 + deviceListings) << "once a listing, not once a tick";
+      if (notice) SendMessageA(saver, WM_DISPLAYCHANGE, 16, MAKELPARAM(800, 600));
+      waits::WaitUntil([&] { return record.deviceStatus == 2; }, [&] { Tick(saver, 1); });
+      EXPECT_EQ(LinesStartingWith(creations), 2) << "one failure, one retry";
+      ExpectEachMonitorMoves(saver);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(fake::Problems().empty());
     for (const std::string& leak : fake::Leaks()) EXPECT_EQ(leak.substr(leak.find(' ')), " (Viewport) refs=1");
   }
 }
