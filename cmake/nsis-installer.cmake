@@ -14,6 +14,7 @@ execute_process(
     "-DVYK_SAVER=${vyk_saver}"
     "-DVYK_LICENSE=${vyk_license}"
     "-DVYK_VERSION=${CPACK_VYK_VERSION}"
+    "-DVYK_CARRIED_SETTINGS=${CPACK_VYK_CARRIED_SETTINGS}"
     "-DVYK_OUTFILE=${vyk_installer}"
     "${CPACK_VYK_NSIS_SCRIPT}"
   RESULT_VARIABLE vyk_result)

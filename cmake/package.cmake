@@ -30,6 +30,30 @@ configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/release/LICENSE.t
 install(TARGETS VykSaver RUNTIME DESTINATION .)
 install(FILES ${CMAKE_BINARY_DIR}/release/INSTALL.txt ${CMAKE_BINARY_DIR}/release/LICENSE.txt DESTINATION .)
 
+# The settings the installer carries over are the saver's own: the key of each row of
+# settings/setting_list.def, whose every line is a comment or one whole row. A list that
+# cannot be read so stops the build, rather than leave a setting behind.
+set(vyk_setting_list ${CMAKE_SOURCE_DIR}/settings/setting_list.def)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${vyk_setting_list})
+file(STRINGS ${vyk_setting_list} vyk_setting_lines)
+set(vyk_carried_settings "")
+foreach(vyk_line IN LISTS vyk_setting_lines)
+  if(vyk_line MATCHES "^VYK_SETTING\\(\"([A-Za-z0-9]+)\",.*\\)$")
+    string(APPEND vyk_carried_settings "  !insertmacro VykCarrySetting ${CMAKE_MATCH_1}\n")
+  elseif(NOT vyk_line MATCHES "^(//.*)?$")
+    message(FATAL_ERROR "${vyk_setting_list}: neither a comment nor one whole row: ${vyk_line}")
+  endif()
+endforeach()
+if(vyk_carried_settings STREQUAL "")
+  message(FATAL_ERROR "${vyk_setting_list}: no setting")
+endif()
+set(VYK_CARRIED_SETTINGS ${CMAKE_BINARY_DIR}/release/carried_settings.nsh)
+file(CONFIGURE OUTPUT ${VYK_CARRIED_SETTINGS} CONTENT
+"; Made by cmake/package.cmake from settings/setting_list.def: every setting of the saver.
+!macro VykCarrySettings
+${vyk_carried_settings}!macroend
+")
+
 find_program(VYK_MAKENSIS makensis)
 set(CPACK_PACKAGE_NAME Vyk)
 set(CPACK_PACKAGE_VENDOR "The Vyk developers")
@@ -49,6 +73,7 @@ if(VYK_MAKENSIS)
   set(CPACK_VYK_NSIS_SCRIPT ${CMAKE_SOURCE_DIR}/release/installer.nsi)
   set(CPACK_VYK_NSIS_TARGET ${VYK_NSIS_TARGET})
   set(CPACK_VYK_VERSION ${PROJECT_VERSION})
+  set(CPACK_VYK_CARRIED_SETTINGS ${VYK_CARRIED_SETTINGS})
   set(CPACK_VYK_INSTALLER_NAME Vyk-${PROJECT_VERSION}-setup.exe)
 else()
   message(WARNING "makensis not found (Debian package nsis): the package target makes the ZIP only")

@@ -3,15 +3,18 @@
 ; under HKLM) is written by an elevated run of the installer itself (/MACHINE); what belongs
 ; to the user (the chosen screen saver and the carried-over settings) is written by the run
 ; the user started, in that user's own profile, not in the profile of the account that
-; approved the elevation. The uninstaller undoes both, for every user signed in.
+; approved the elevation. The uninstaller undoes both, for every user signed in. Either
+; ends with the exit code of its outcome (OUTCOME_ below) and tells the user that outcome,
+; the elevated run's included, which it hands back through its own exit code.
 ; Built by cmake/nsis-installer.cmake with makensis -DVYK_TARGET=... -DVYK_SAVER=...
-; -DVYK_LICENSE=... -DVYK_VERSION=... -DVYK_OUTFILE=...
+; -DVYK_LICENSE=... -DVYK_VERSION=... -DVYK_CARRIED_SETTINGS=... -DVYK_OUTFILE=...
 
 Target "${VYK_TARGET}"
 
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "WinVer.nsh"
+!include "WinMessages.nsh"
 !include "x64.nsh"
 Name "Vyk Screen Saver"
 OutFile "${VYK_OUTFILE}"
@@ -36,8 +39,31 @@ InstallDir "$WINDIR"
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATE_AND_SEND 3
 
+; How the machine's part ended, and the exit code of the run that reports it.
+!define OUTCOME_DONE 0
+; The administrator's approval was refused: nothing was done.
+!define OUTCOME_REFUSED 2
+; VykSaver.scr in the Windows directory is held open by a running saver, its preview or its
+; settings, so it could not be replaced.
+!define OUTCOME_IN_USE 3
+; The machine's part failed otherwise: the saver could not be written, or the elevated run
+; could not be started or ended with a code that is no outcome of it.
+!define OUTCOME_FAILED 4
+; A limited user of 2000 or XP, which have no elevation.
+!define OUTCOME_NOT_ADMIN 5
+; Removed, VykSaver.scr only when Windows restarts: ERROR_SUCCESS_REBOOT_REQUIRED, the exit
+; code by which installers ask for a restart.
+!define OUTCOME_REBOOT 3010
+!define ERROR_SHARING_VIOLATION 32
+!define ERROR_LOCK_VIOLATION 33
+; ShellExecuteEx's error when the approval was refused.
+!define ERROR_CANCELLED 1223
+
 Var machinePart  ; "1" in the elevated run that does the machine's part
-Var machineToken ; in that run, the word its parent gave it to leave behind once the machine's part is done
+Var elevation    ; "none": this run does the machine's part itself; "ask": an elevated copy does it;
+                 ; "refused": as "ask", with the approval refused (see ElevationWay)
+Var outcome      ; how the machine's part ended: one of the OUTCOME_ codes, or another exit code of the elevated run
+Var failure      ; for OUTCOME_FAILED, the cause when it is not the saver's copy
 
 ; The saver's section of control.ini is sent to the user's own key, where the saver
 ; itself stores its settings on Vista and later, so that the profile functions of any
@@ -73,6 +99,9 @@ Var machineToken ; in that run, the word its parent gave it to leave behind once
     ${EndIf}
   ${EndIf}
 !macroend
+; VykCarrySettings: VykCarrySetting for every setting of the saver, listed by the build from
+; the saver's own list of its settings.
+!include "${VYK_CARRIED_SETTINGS}"
 
 ; NamesSaver: $9 (a SCRNSAVE.EXE value) becomes 1 when it names this saver, else 0. Case
 ; and short (8.3) against long forms do not count: XP's Display settings store the short
@@ -112,10 +141,87 @@ FunctionEnd
   ${GetOptions} ${out} "/MACHINE" ${out}
   ${IfNot} ${Errors}
     StrCpy $machinePart 1
-    ; "/MACHINE=word" gives "=word".
-    StrCpy $machineToken ${out} "" 1
   ${EndIf}
 !macroend
+
+; ElevationWay: sets $elevation for a run that is not the elevated one. An administrator's run
+; (XP, or one already elevated) does the machine's part itself; a standard user of Vista and
+; later has an elevated copy do it, and stays the user. Wine runs every program as an
+; administrator, so the release check takes the standard user's way by setting the
+; environment variable VYK_SETUP_ELEVATION to "ask", or to "refused" for an approval refused,
+; which Wine never asks for.
+!macro VykElevationWay prefix
+Function ${prefix}ElevationWay
+  ReadEnvStr $elevation VYK_SETUP_ELEVATION
+  ${If} $elevation != "ask"
+  ${AndIf} $elevation != "refused"
+    UserInfo::GetAccountType
+    Pop $elevation
+    ${If} $elevation == "Admin"
+      StrCpy $elevation "none"
+    ${Else}
+      StrCpy $elevation "ask"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro VykElevationWay ""
+!insertmacro VykElevationWay "un."
+
+; RunElevated: runs this program again with the arguments $0, elevated (Windows asks for an
+; administrator's approval), and waits for it to end. $outcome becomes its exit code, or
+; OUTCOME_REFUSED when the approval was refused, or OUTCOME_FAILED (with $failure) when it
+; could not be started or followed, or ended with OUTCOME_REFUSED, which only the refusal
+; itself may mean. The outcome travels as the elevated process's own exit code, read
+; through the process handle that ShellExecuteEx hands back: an administrator who approves
+; with their own account runs that copy in their own profile, where no folder of the user's
+; is sure to be writable, and a file or a registry value it left behind could be an earlier
+; run's.
+!macro VykRunElevated prefix
+Function ${prefix}RunElevated
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $outcome ${OUTCOME_REFUSED}
+  ${If} $elevation != "refused"
+    ; SHELLEXECUTEINFO, with SEE_MASK_NOCLOSEPROCESS (0x40), which hands the process back,
+    ; and SEE_MASK_NOASYNC (0x100).
+    System::Call '*(&l4, i 0x140, p $HWNDPARENT, t "runas", t "$EXEPATH", t r0, p 0, i ${SW_SHOWNORMAL}, p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .r1'
+    System::Call 'shell32::ShellExecuteEx(p r1) i .r2 ?e'
+    Pop $3
+    System::Call '*$1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .r4)'
+    System::Free $1
+    ${If} $2 = 0
+      ${If} $3 <> ${ERROR_CANCELLED}
+        StrCpy $outcome ${OUTCOME_FAILED}
+        StrCpy $failure "the administrator's part could not be started (error $3)."
+      ${EndIf}
+    ${Else}
+      StrCpy $2 0
+      ${If} $4 P<> 0
+        System::Call 'kernel32::WaitForSingleObject(p r4, i -1) i'
+        System::Call 'kernel32::GetExitCodeProcess(p r4, *i .r3) i .r2'
+        System::Call 'kernel32::CloseHandle(p r4) i'
+      ${EndIf}
+      StrCpy $outcome $3
+      ${If} $2 = 0
+        StrCpy $outcome ${OUTCOME_FAILED}
+        StrCpy $failure "the outcome of the administrator's part could not be read."
+      ${ElseIf} $3 = ${OUTCOME_REFUSED}
+        StrCpy $outcome ${OUTCOME_FAILED}
+        StrCpy $failure "the administrator's part ended with code $3."
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro VykRunElevated ""
+!insertmacro VykRunElevated "un."
 
 VIProductVersion "${VYK_VERSION}"
 VIAddVersionKey "ProductName" "Vyk Screen Saver"
@@ -142,22 +248,43 @@ Function .onInit
     Pop $0
     ${If} $0 != "Admin"
       MessageBox MB_OK|MB_ICONSTOP "Vyk Screen Saver can only be installed by an administrator. Log on as an administrator, or ask one to install it for you." /SD IDOK
-      SetErrorLevel 5
+      SetErrorLevel ${OUTCOME_NOT_ADMIN}
       Quit
     ${EndIf}
   ${EndIf}
 FunctionEnd
 
+; SaverHeld: $outcome becomes OUTCOME_IN_USE when another process holds VykSaver.scr open
+; (a saver runs from it, or its preview or settings), which Windows refuses writing with a
+; sharing violation, else OUTCOME_FAILED.
+Function SaverHeld
+  Push $1
+  Push $2
+  System::Call 'kernel32::CreateFile(t "${SAVER_PATH}", i 0x40000000, i 7, p 0, i 3, i 0, p 0) p .r1 ?e'
+  Pop $2
+  ${If} $1 <> -1
+    System::Call 'kernel32::CloseHandle(p r1) i'
+  ${EndIf}
+  ${If} $2 = ${ERROR_SHARING_VIOLATION}
+  ${OrIf} $2 = ${ERROR_LOCK_VIOLATION}
+    StrCpy $outcome ${OUTCOME_IN_USE}
+  ${Else}
+    StrCpy $outcome ${OUTCOME_FAILED}
+  ${EndIf}
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; InstallForMachine: the machine's part; $outcome says how it ended.
 Function InstallForMachine
   SetOutPath "$WINDIR"
-  ; A file that cannot be written is reported below, never answered by Abort, Retry or Ignore.
+  ; A file that cannot be written is reported by its cause, never answered by Abort, Retry or Ignore.
   SetOverwrite try
   ClearErrors
   File "/oname=VykSaver.scr" "${VYK_SAVER}"
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "VykSaver.scr could not be copied into $WINDIR. Close the screen saver and its settings, then run the installer again." /SD IDOK
-    SetErrorLevel 2
-    Quit
+    Call SaverHeld
+    Return
   ${EndIf}
   !define MAPPING_ARGUMENT '"${MAPPING_TARGET}"'
   !insertmacro VykMapping WriteRegStr
@@ -172,15 +299,39 @@ Function InstallForMachine
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${UNINSTALLER_PATH}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ; Written last: its parent knows from it that the machine's part was done by this run.
-  ${If} $machineToken != ""
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "SetupToken" "$machineToken"
-  ${EndIf}
+  StrCpy $outcome ${OUTCOME_DONE}
+FunctionEnd
+
+; ReportInstall: tells the user why the machine's part was not done, if it was not, and then
+; ends the installer with the exit code of that outcome.
+Function ReportInstall
+  ${Select} $outcome
+  ${Case} ${OUTCOME_DONE}
+    Return
+  ${Case} ${OUTCOME_REFUSED}
+    StrCpy $1 "an administrator must approve the installation."
+  ${Case} ${OUTCOME_IN_USE}
+    StrCpy $1 "VykSaver.scr in $WINDIR is in use. Close the Screen Saver settings and any running screen saver, then run the installer again."
+  ${Case} ${OUTCOME_FAILED}
+    StrCpy $1 "$failure"
+    ${If} $1 == ""
+      StrCpy $1 "VykSaver.scr could not be written into $WINDIR."
+    ${EndIf}
+  ${CaseElse}
+    StrCpy $1 "the administrator's part ended with code $outcome."
+    StrCpy $outcome ${OUTCOME_FAILED}
+  ${EndSelect}
+  StrCpy $1 "Vyk Screen Saver was not installed: $1"
+  DetailPrint "$1"
+  MessageBox MB_OK|MB_ICONSTOP "$1" /SD IDOK
+  SetErrorLevel $outcome
+  Quit
 FunctionEnd
 
 Section "Vyk Screen Saver"
   ${If} $machinePart == 1
     Call InstallForMachine
+    SetErrorLevel $outcome
     Return
   ${EndIf}
 
@@ -188,31 +339,17 @@ Section "Vyk Screen Saver"
   ${If} ${AtLeastWinVista}
     StrCpy $3 "$WINDIR" "" 2
     StrCpy $3 "$LOCALAPPDATA\VirtualStore$3\control.ini"
-    !insertmacro VykCarrySetting RedrawSpeed
-    !insertmacro VykCarrySetting Logos
-    !insertmacro VykCarrySetting Linear
-    !insertmacro VykCarrySetting Hardware
+    !insertmacro VykCarrySettings
   ${EndIf}
 
-  ; An administrator's run (XP, or one already elevated) does the machine's part itself;
-  ; a standard user of Vista and later has it done by an elevated copy, and stays the user.
-  UserInfo::GetAccountType
-  Pop $0
-  ${If} $0 == "Admin"
+  Call ElevationWay
+  ${If} $elevation == "none"
     Call InstallForMachine
   ${Else}
-    ; The elevated copy's exit code does not come back through the shell, and an older
-    ; Vyk's file may already be there; the word it leaves in the machine's uninstall entry
-    ; is what says it ran to the end, not refused, cancelled or failed.
-    System::Call 'kernel32::GetTickCount() i .r5'
-    ExecShellWait "runas" "$EXEPATH" "/S /MACHINE=vyk$5"
-    ReadRegStr $6 HKLM "${UNINSTALL_KEY}" "SetupToken"
-    ${If} $6 != "vyk$5"
-      MessageBox MB_OK|MB_ICONSTOP "Vyk Screen Saver was not installed: an administrator must approve the installation." /SD IDOK
-      SetErrorLevel 2
-      Quit
-    ${EndIf}
+    StrCpy $0 "/S /MACHINE"
+    Call RunElevated
   ${EndIf}
+  Call ReportInstall
 
   ; As right-click Install on a .scr does: the user's own SCRNSAVE.EXE names the saver, and
   ; the screen saver is switched on and announced. The screen saver chosen before is kept
@@ -263,13 +400,11 @@ Function un.UninstallForMachine
   ${Loop}
 
   ; A saver or preview still running keeps its file until Windows restarts.
+  StrCpy $outcome ${OUTCOME_DONE}
   ClearErrors
   Delete /REBOOTOK "${SAVER_PATH}"
   ${If} ${RebootFlag}
-    DetailPrint "VykSaver.scr is in use and will be removed when Windows restarts."
-    MessageBox MB_OK|MB_ICONINFORMATION "VykSaver.scr is in use by a running screen saver. It will be removed when Windows restarts." /SD IDOK
-    ; ERROR_SUCCESS_REBOOT_REQUIRED, the exit code by which installers ask for a restart.
-    SetErrorLevel 3010
+    StrCpy $outcome ${OUTCOME_REBOOT}
   ${EndIf}
 
   !define MAPPING_ARGUMENT ""
@@ -280,20 +415,48 @@ Function un.UninstallForMachine
   Delete /REBOOTOK "${UNINSTALLER_PATH}"
 FunctionEnd
 
+; ReportRemoval: tells the user how the machine's part of the removal ended, unless it was
+; done in full, and ends the uninstaller with the exit code of that outcome.
+Function un.ReportRemoval
+  ${Select} $outcome
+  ${Case} ${OUTCOME_DONE}
+    Return
+  ${Case} ${OUTCOME_REBOOT}
+    StrCpy $1 "VykSaver.scr is in use by a running screen saver. It will be removed when Windows restarts."
+    DetailPrint "$1"
+    MessageBox MB_OK|MB_ICONINFORMATION "$1" /SD IDOK
+    SetErrorLevel $outcome
+    Return
+  ${Case} ${OUTCOME_REFUSED}
+    StrCpy $1 "an administrator must approve the removal."
+  ${Case} ${OUTCOME_FAILED}
+    StrCpy $1 "$failure"
+    ${If} $1 == ""
+      StrCpy $1 "the administrator's part ended with code $outcome."
+    ${EndIf}
+  ${CaseElse}
+    StrCpy $1 "the administrator's part ended with code $outcome."
+    StrCpy $outcome ${OUTCOME_FAILED}
+  ${EndSelect}
+  StrCpy $1 "Vyk Screen Saver was not removed: $1"
+  DetailPrint "$1"
+  MessageBox MB_OK|MB_ICONSTOP "$1" /SD IDOK
+  SetErrorLevel $outcome
+  Quit
+FunctionEnd
+
 Section "Uninstall"
-  UserInfo::GetAccountType
-  Pop $0
   ${If} $machinePart == 1
-  ${OrIf} $0 == "Admin"
+    Call un.UninstallForMachine
+    SetErrorLevel $outcome
+    Return
+  ${EndIf}
+  Call un.ElevationWay
+  ${If} $elevation == "none"
     Call un.UninstallForMachine
   ${Else}
-    ExecShellWait "runas" "$EXEPATH" "/S /MACHINE _?=$INSTDIR"
-    ; The elevated copy removes the machine's uninstall entry last; while it stays, the
-    ; removal was refused, cancelled or failed.
-    ReadRegStr $6 HKLM "${UNINSTALL_KEY}" "DisplayName"
-    ${If} $6 != ""
-      MessageBox MB_OK|MB_ICONSTOP "Vyk Screen Saver was not removed: an administrator must approve the removal." /SD IDOK
-      SetErrorLevel 2
-    ${EndIf}
+    StrCpy $0 "/S /MACHINE _?=$INSTDIR"
+    Call un.RunElevated
   ${EndIf}
+  Call un.ReportRemoval
 SectionEnd

@@ -1,17 +1,16 @@
-// The settings' table: each setting's key, default, range and dialog control, and its range checks.
+// The settings' table, made from the rows of setting_list.def, and its range checks.
 #include <limits.h>
 
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
 
 // Every key defaults to 1 when no store holds it: the fastest speed, and every option on.
+#define VYK_SETTING(key, field, defaultValue, lowest, highest, control, kind, handle) \
+  {key, &SettingsRecord::field, defaultValue, lowest, highest, control, SettingControl::kind, &ConfigDialogState::handle},
 const SettingRow settingRows[settingCount] = {
-    {"RedrawSpeed", &SettingsRecord::redrawSpeed, 1, fastestSpeed, slowestSpeed, IDC_SPEED_SCROLL, SettingControl::ScrollBar, &ConfigDialogState::speedScrollBar},
-    {"Logos", &SettingsRecord::logos, 1, LONG_MIN, LONG_MAX, IDC_LOGOS, SettingControl::CheckBox, &ConfigDialogState::logosCheck},
-    {"Linear", &SettingsRecord::linear, 1, LONG_MIN, LONG_MAX, IDC_LINEAR, SettingControl::CheckBox, &ConfigDialogState::linearCheck},
-    {"Hardware", &SettingsRecord::hardware, 1, LONG_MIN, LONG_MAX, IDC_HARDWARE, SettingControl::CheckBox, &ConfigDialogState::hardwareCheck},
-    {"AllMonitors", &SettingsRecord::allMonitors, 1, LONG_MIN, LONG_MAX, IDC_ALL_MONITORS, SettingControl::CheckBox, &ConfigDialogState::allMonitorsCheck},
+#include "settings/setting_list.def"
 };
+#undef VYK_SETTING
 
 const SettingRow& speedRow = settingRows[0];
 

@@ -44,10 +44,15 @@ struct SettingRow {
   HWND ConfigDialogState::*handle;  // where the open dialog keeps the control's handle
 };
 
-// The settings in the order the dialog writes them, the speed first. A new setting is one
-// row here, a field in SettingsRecord, its handle in ConfigDialogState and its control in
+// The settings in the order the dialog writes them, the speed first, one for each row of
+// settings/setting_list.def. A new setting is one row there (which the installer carries
+// over too), a field in SettingsRecord, its handle in ConfigDialogState and its control in
 // the dialog template.
-constexpr int settingCount = 5;
+constexpr int settingCount = 0
+#define VYK_SETTING(...) +1
+#include "settings/setting_list.def"
+#undef VYK_SETTING
+    ;
 extern const SettingRow settingRows[settingCount];
 // The row of the redraw speed (settingRows[0]).
 extern const SettingRow& speedRow;

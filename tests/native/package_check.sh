@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package of the native hack: built by CPack, its files, lintian's verdict, its
 # dependencies, its well-formed settings file, its entry for MATE's screen saver, its saver
-# module for xsecurelock, and the licence of the source tree's LICENSE in its copyright file.
-# Usage: package_check.sh BUILD WORKDIR LICENSE
-build=$1 work=$2 license=$3
+# module for xsecurelock, and in its copyright file the licence of the source tree's LICENSE
+# and the holders and notice of the xdg-shell protocol the hack is compiled with.
+# Usage: package_check.sh BUILD WORKDIR LICENSE XDG_SHELL_XML
+build=$1 work=$2 license=$3 xdg_shell=$4
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
@@ -77,7 +78,7 @@ PY
 # licence, word for word the licence of LICENSE and with its holder.
 python3 - "$work/root/usr/share/doc/vyk/copyright" "$license" <<'PY' && echo "ok: copyright puts every file under LICENSE's licence, Expat" || failures=$((failures + 1))
 import re, sys
-paragraphs = [p for p in open(sys.argv[1]).read().split("\n\n") if p.strip()]
+paragraphs = [p for p in open(sys.argv[1], encoding="utf-8").read().split("\n\n") if p.strip()]
 licence = open(sys.argv[2]).read()
 def fields(paragraph):
     out = {}
@@ -102,6 +103,46 @@ text = [r["License"] for r in records if r.get("License", "").startswith("Expat\
 words = lambda t: " ".join(t.split())
 if not text or words(text[0][len("Expat"):]) != words(licence[licence.index("Permission is hereby"):]):
     problems.append("the Expat paragraph is not LICENSE's permission notice word for word")
+if problems:
+    print("FAIL: copyright: " + "; ".join(problems))
+    sys.exit(1)
+PY
+
+# The code wayland-scanner makes from xdg-shell.xml is compiled in: its stanza names those
+# files and carries the XML's copyright lines and notice, line for line as the XML has them.
+python3 - "$work/root/usr/share/doc/vyk/copyright" "$xdg_shell" <<'PY' && echo "ok: copyright carries xdg-shell.xml's holders and notice for the code made from it" || failures=$((failures + 1))
+import re, sys
+paragraphs = [p for p in open(sys.argv[1], encoding="utf-8").read().split("\n\n") if p.strip()]
+block = re.search(r"<copyright>(.*?)</copyright>", open(sys.argv[2], encoding="utf-8").read(), re.S)
+def fields(paragraph):
+    out = {}
+    for line in paragraph.splitlines():
+        if line.startswith(" "):
+            out[name].append("" if line.strip() == "." else line.strip())
+        else:
+            name, _, value = line.partition(":")
+            out[name] = [value.strip()] if value.strip() else []
+    return out
+records = [fields(p) for p in paragraphs]
+problems = []
+lines = [line.strip() for line in block.group(1).strip().splitlines()] if block else []
+holders = [line for line in lines if line.startswith("Copyright ")]
+notice = lines[len(holders):]
+while notice and not notice[0]:
+    notice.pop(0)
+stanza = [r for r in records if "xdg-shell-protocol.c" in " ".join(r.get("Files", []))
+          and "xdg-shell-client-protocol.h" in " ".join(r.get("Files", []))]
+if not holders or not notice:
+    problems.append(f"no copyright lines or notice in {sys.argv[2]}")
+elif len(stanza) != 1:
+    problems.append(f"{len(stanza)} stanzas name xdg-shell-protocol.c and xdg-shell-client-protocol.h")
+else:
+    if stanza[0].get("Copyright") != holders:
+        problems.append(f"Copyright {stanza[0].get('Copyright')} is not the XML's {holders}")
+    name = stanza[0].get("License", [""])[0]
+    text = [r["License"][1:] for r in records if "Files" not in r and r.get("License", [""])[0] == name]
+    if len(text) != 1 or text[0] != notice:
+        problems.append(f"License: {name!r} is not the XML's notice line for line")
 if problems:
     print("FAIL: copyright: " + "; ".join(problems))
     sys.exit(1)

@@ -2,13 +2,17 @@
 # Makes the release packages into a scratch folder and checks what the ZIP holds. Only the
 # 32-bit build makes packages, the one saver for every Windows; the 64-bit build, which no
 # 64-bit Windows draws with, makes none. The 32-bit build also makes the one installer: it is installed and
-# uninstalled silently under the (64-bit) Wine prefix, and the Windows directory and the
-# registry are checked. Wine runs every program as an administrator, so the installer's
-# elevated copy is reached here through its own switch (/MACHINE), and other users signed in
-# through hives added under HKEY_USERS.
-# Usage: packages_test.sh BUILD_DIR SAVER CPACK CMAKE
+# uninstalled under the (64-bit) Wine prefix, and the Windows directory, the registry, the
+# exit codes and the messages the user is shown are checked. Wine runs every program as an
+# administrator and approves every elevation, so a standard user's way (an elevated copy of
+# the installer does the machine's part) is taken through VYK_SETUP_ELEVATION=ask, a refused
+# approval through VYK_SETUP_ELEVATION=refused, the elevated copy alone through its own switch
+# (/MACHINE), and other users signed in through hives added under HKEY_USERS. Exit codes are
+# read through STARTER (e2e_exit_code), which passes on the whole code (3010, not 3010 modulo
+# 256) as Wine keeps it for the process.
+# Usage: packages_test.sh BUILD_DIR SAVER CPACK CMAKE [STARTER]
 set -u
-build=$1 saver=$2 cpack=$3 cmake=$4
+build=$1 saver=$2 cpack=$3 cmake=$4 starter=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../harness/wine-env.sh" "$build" || exit 1
 
@@ -19,7 +23,7 @@ fail() { printf 'FAIL %s: %s\n' "$1" "$2"; failures=$((failures + 1)); }
 work=$(mktemp -d)
 # A run that stops half-way must not leave the mapping behind: it would send every other
 # test's control.ini to the registry.
-trap 'rm -rf "$work"; wine reg delete "$mapping_key" /v "Screen Saver.Vyk" /f /reg:64 >/dev/null 2>&1;
+trap 'chattr -i "$installed" 2>/dev/null; rm -rf "$work"; wine reg delete "$mapping_key" /v "Screen Saver.Vyk" /f /reg:64 >/dev/null 2>&1;
   wine reg delete "$mapping_key" /v "Screen Saver.Vyk" /f /reg:32 >/dev/null 2>&1' EXIT
 
 windir="$WINEPREFIX/drive_c/windows"
@@ -43,8 +47,8 @@ reg_value() {
 }
 
 # Waits up to 60 s (times the slowdown) for the uninstaller, which reruns itself from a
-# temporary copy and so returns before the work is done, to have removed the saver and its
-# own file.
+# temporary copy and so returns before the work is done, to have removed the saver, its own
+# file and its entry.
 wait_uninstalled() {
   local i
   for i in $(seq $((120 * ${VYK_SLOWDOWN:-1}))); do
@@ -69,7 +73,9 @@ mapping_is() {
   done
 }
 
-# Runs the uninstaller that the installer registered, silently.
+# Runs the uninstaller that the installer registered, silently; fails only when none is
+# registered. Its exit code says nothing (it reruns itself from a temporary copy and ends at
+# once, and Wine may pass on 137 for it), so what it did is judged by what it leaves.
 run_registered_uninstaller() {
   local command
   command=$(reg_value "$uninstall_key" QuietUninstallString)
@@ -78,7 +84,8 @@ run_registered_uninstaller() {
     return 1
   fi
   pass "the installer registers a silent uninstaller"
-  wine 'C:\windows\VykSaverUninstall.exe' /S
+  timeout $((120 * ${VYK_SLOWDOWN:-1})) wine 'C:\windows\VykSaverUninstall.exe' /S
+  return 0
 }
 
 # The packages. The 64-bit build's package target makes nothing a user could take for a saver.
@@ -153,9 +160,55 @@ escape_until_gone() {
   return 1
 }
 
+# The Windows path of a file of this machine, through Wine's Z: drive.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# exit_of PROGRAM [ARGUMENT...]: runs a Windows program (a Windows path) until it ends, for up
+# to 120 s (times VYK_SLOWDOWN), and prints its exit code, or nothing when it did not end.
+exit_of() {
+  timeout $((120 * ${VYK_SLOWDOWN:-1})) wine "$starter" "$@" 2>/dev/null | tr -d '\r' | sed -n 's/^exit //p'
+}
+
+# run_as_user PROGRAM [ARGUMENT...]: runs a Windows program as a user does and accepts what it
+# shows, the installer's licence page, the uninstaller's confirmation, a message box and the
+# last page, pressing Return on it again every 2 s while it shows, until the program has
+# ended, for up to 120 s (times VYK_SLOWDOWN). Sets shown to the text of the message boxes it
+# put up, one a line, as Wine sets their text, code to its exit code (empty when it did not
+# end in time) and ran to what the starter said, how long it all took and, when it did not
+# end, the windows left.
+run_as_user() {
+  local pid round tick window start=$SECONDS
+  WINEDEBUG=-all,+msgbox wine "$starter" "$@" >"$work/run.out" 2>"$work/run.err" &
+  pid=$!
+  for round in $(seq $((60 * ${VYK_SLOWDOWN:-1}))); do
+    window=$(xdotool search --name '^Vyk Screen Saver (Setup|Uninstall)(: (License Agreement|Confirmation|Completed))?$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && timeout 10 xdotool windowfocus --sync "$window" key Return 2>/dev/null
+    for tick in $(seq 20); do
+      kill -0 "$pid" 2>/dev/null || break 2
+      sleep 0.1
+    done
+  done
+  ran="starter said '$(tr -d '\r' <"$work/run.out" | tr '\n' ' ')' after $((SECONDS - start)) s"
+  if kill "$pid" 2>/dev/null; then
+    ran="$ran, windows left:$(for window in $(xdotool search --name . 2>/dev/null); do
+      printf ' "%s"' "$(xdotool getwindowname "$window" 2>/dev/null)"; done)"
+  fi
+  wait "$pid"
+  code=$(tr -d '\r' <"$work/run.out" | sed -n 's/^exit //p')
+  shown=$(tr -d '\r' <"$work/run.err" | sed -n 's/.*:trace:msgbox:MSGBOX_OnInit L"\(.*\)"$/\1/p' | sed 's/\\\\/\\/g')
+}
+if [ -z "$starter" ]; then
+  fail "the installer's checks have a starter that reads exit codes" "no STARTER argument"
+  exit 1
+fi
+
+# What a run that was stopped half-way may have left: the saver, its entry and the mapping.
+rm -f "$installed" "$uninstaller"
+wine reg delete "$uninstall_key" /f /reg:32 >/dev/null 2>&1
+for view in 64 32; do wine reg delete "$mapping_key" /v "Screen Saver.Vyk" /f "/reg:$view" >/dev/null 2>&1; done
+
 # Run by a user (not silently), the installer first shows the licence; cancelled there, it
 # installs nothing.
-rm -f "$installed" "$uninstaller"
 wine "$installer" &
 running=$!
 if page=$(vyk_wait_window "Vyk Screen Saver Setup: License Agreement" 60 "$running"); then
@@ -171,23 +224,30 @@ else
   wait "$running"
 fi
 
-# A fresh user: no screen saver chosen before, and settings an earlier Vyk left in control.ini
-# (the speed only; the user's key already holds Logos, which stays as it is).
+# A fresh user, such as one of XP who upgraded: no screen saver chosen before, and every
+# setting of the saver (each row of its list) that an earlier Vyk left in control.ini, all
+# off (0) but the speed and the logo; the user's key already holds Logos, which stays as it is.
 settings_key='HKCU\Control Panel\Screen Saver.Vyk'
 control_ini="$WINEPREFIX/drive_c/windows/control.ini"
+setting_keys=$(sed -n 's/^VYK_SETTING("\([A-Za-z0-9]*\)".*/\1/p' "$here/../../settings/setting_list.def")
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
 wine reg delete "$settings_key" /f >/dev/null 2>&1
 wine reg add "$settings_key" /v Logos /d 0 /f >/dev/null 2>&1
-printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\nLogos=1\r\nHardware=0\r\n' >"$control_ini"
+{
+  printf '[Screen Saver.Vyk]\r\n'
+  for key in $setting_keys; do
+    case $key in RedrawSpeed) value=7 ;; Logos) value=1 ;; *) value=0 ;; esac
+    printf '%s=%s\r\n' "$key" "$value"
+  done
+} >"$control_ini"
 # ... and, written by an older Vyk run by a standard user, the VirtualStore copy.
 local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
 virtual_store=$(winepath -u "$local_appdata\VirtualStore\windows" 2>/dev/null)
 mkdir -p "$virtual_store"
 printf '[Screen Saver.Vyk]\r\nRedrawSpeed=5\r\nLinear=0\r\n' >"$virtual_store/control.ini"
 rm -f "$installed" "$uninstaller"
-wine "$installer" /S
-status=$?
-[ $status -eq 0 ] && pass "the silent installer exits 0" || fail "the silent installer exits 0" "exit $status"
+status=$(exit_of "$(windows_path "$installer")" /S)
+[ "$status" = 0 ] && pass "the silent installer exits 0" || fail "the silent installer exits 0" "exit '$status'"
 cmp -s "$installed" "$saver" && pass "the installer puts the saver in the Windows directory" ||
   fail "the installer puts the saver in the Windows directory" "$installed missing or different"
 value=$(reg_value "$desktop" SCRNSAVE.EXE)
@@ -197,12 +257,15 @@ value=$(reg_value "$desktop" SCRNSAVE.EXE)
   pass "Vyk Screen Saver is listed among the programs to uninstall, for the machine" ||
   fail "Vyk Screen Saver is listed among the programs to uninstall, for the machine" \
     "HKLM '$(reg_value "$uninstall_key" DisplayName)', HKCU '$(reg_value "$user_uninstall_key" DisplayName)'"
-speed=$(reg_value "$settings_key" RedrawSpeed) logos=$(reg_value "$settings_key" Logos)
-linear=$(reg_value "$settings_key" Linear) hardware=$(reg_value "$settings_key" Hardware)
-[ "$speed $logos $linear $hardware" = "5 0 0 0" ] &&
-  pass "the installer carries the VirtualStore copy's settings, then control.ini's, into the user's key, keeping what it held" ||
-  fail "the installer carries the VirtualStore copy's settings, then control.ini's, into the user's key, keeping what it held" \
-    "RedrawSpeed '$speed', Logos '$logos', Linear '$linear', Hardware '$hardware'"
+carried= wanted=
+for key in $setting_keys; do
+  carried="$carried $key=$(reg_value "$settings_key" "$key")"
+  case $key in RedrawSpeed) wanted="$wanted $key=5" ;; *) wanted="$wanted $key=0" ;; esac
+done
+[ -n "$setting_keys" ] && [ "$carried" = "$wanted" ] &&
+  pass "the installer carries every setting, the VirtualStore copy's first, then control.ini's, into the user's key, keeping what it held:$carried" ||
+  fail "the installer carries every setting, the VirtualStore copy's first, then control.ini's, into the user's key, keeping what it held" \
+    "the key holds$carried, not$wanted"
 rm -f "$control_ini" "$virtual_store/control.ini"
 wine reg delete "$settings_key" /f >/dev/null 2>&1
 why=$(mapping_is 'USR:Control Panel\Screen Saver.Vyk') &&
@@ -216,7 +279,7 @@ wine reg add "$other_user\Control Panel\Desktop" /v SCRNSAVE.EXE /d 'c:\windows\
 wine reg add "$other_user\Software\Vyk Screen Saver" /v PreviousScreenSaver /d 'C:\windows\theirs.scr' /f >/dev/null 2>&1
 if run_registered_uninstaller; then
   wait_uninstalled && pass "the uninstaller removes the saver, itself and its entry" ||
-    fail "the uninstaller removes the saver, itself and its entry" "still there after 30 s"
+    fail "the uninstaller removes the saver, itself and its entry" "still there after 60 s"
   value=$(reg_value "$desktop" SCRNSAVE.EXE)
   [ -z "$value" ] && pass "after uninstalling, no screen saver is chosen, whatever the form of its path" ||
     fail "after uninstalling, no screen saver is chosen, whatever the form of its path" "SCRNSAVE.EXE is '$value'"
@@ -227,14 +290,19 @@ if run_registered_uninstaller; then
     fail "the uninstaller removes the control.ini mapping from both registry views" "$why"
 fi
 
-# A user who had chosen another screen saver gets it back.
+# A standard user who had chosen another screen saver: an elevated copy does the machine's
+# part (Wine approves it), the user's own run makes Vyk their screen saver, and uninstalling
+# gives the other one back.
 wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\other.scr' /f >/dev/null 2>&1
-wine "$installer" /S
+status=$(VYK_SETUP_ELEVATION=ask exit_of "$(windows_path "$installer")" /S)
 value=$(reg_value "$desktop" SCRNSAVE.EXE)
-[ "$value" = 'C:\windows\VykSaver.scr' ] && pass "the installer replaces another chosen screen saver" ||
-  fail "the installer replaces another chosen screen saver" "SCRNSAVE.EXE is '$value'"
+[ "$status" = 0 ] && cmp -s "$installed" "$saver" && [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
+  [ "$value" = 'C:\windows\VykSaver.scr' ] &&
+  pass "approved, the standard user's installer exits 0, with the saver in place and chosen instead of another" ||
+  fail "approved, the standard user's installer exits 0, with the saver in place and chosen instead of another" \
+    "exit '$status', SCRNSAVE.EXE '$value'"
 if run_registered_uninstaller; then
-  wait_uninstalled || fail "the uninstaller removes the saver, itself and its entry" "still there after 30 s"
+  wait_uninstalled || fail "the uninstaller removes the saver, itself and its entry" "still there after 60 s"
   value=$(reg_value "$desktop" SCRNSAVE.EXE)
   [ "$value" = 'C:\windows\other.scr' ] && pass "uninstalling gives back the screen saver chosen before" ||
     fail "uninstalling gives back the screen saver chosen before" "SCRNSAVE.EXE is '$value'"
@@ -247,37 +315,74 @@ wine reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\other.scr' /f >/dev/null 
 wine reg delete "$settings_key" /f >/dev/null 2>&1
 wine reg delete "$user_key" /f >/dev/null 2>&1
 printf '[Screen Saver.Vyk]\r\nRedrawSpeed=7\r\n' >"$control_ini"
-wine "$installer" /S /MACHINE=vyk4242
+status=$(exit_of "$(windows_path "$installer")" /S /MACHINE)
 value=$(reg_value "$desktop" SCRNSAVE.EXE) speed=$(reg_value "$settings_key" RedrawSpeed) previous=$(reg_value "$user_key" PreviousScreenSaver)
-token=$(reg_value "$uninstall_key" SetupToken)
-cmp -s "$installed" "$saver" && [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
-  [ "$value" = 'C:\windows\other.scr' ] && [ -z "$speed" ] && [ -z "$previous" ] && [ "$token" = vyk4242 ] &&
-  pass "the elevated part installs for the machine, leaves its parent's word and the user's profile alone" ||
-  fail "the elevated part installs for the machine, leaves its parent's word and the user's profile alone" \
-    "SCRNSAVE.EXE '$value', RedrawSpeed '$speed', PreviousScreenSaver '$previous', SetupToken '$token'"
+[ "$status" = 0 ] && cmp -s "$installed" "$saver" && [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
+  [ "$value" = 'C:\windows\other.scr' ] && [ -z "$speed" ] && [ -z "$previous" ] &&
+  pass "the elevated part installs for the machine, exits 0 and leaves the user's profile alone" ||
+  fail "the elevated part installs for the machine, exits 0 and leaves the user's profile alone" \
+    "exit '$status', SCRNSAVE.EXE '$value', RedrawSpeed '$speed', PreviousScreenSaver '$previous'"
 rm -f "$control_ini"
 
-# A saver still running (here its settings dialog) keeps its file, which is then deleted at
-# the next restart; the uninstaller says so with the exit code that asks for a restart. It
-# runs in place (_?=), so that its exit code is its own.
+# What a standard user is told, and the exit code, when the machine's part is not done. The
+# user's part is then left undone: the other screen saver stays chosen.
+not_installed='Vyk Screen Saver was not installed:'
+# check_not_installed NAME CODE MESSAGE: the last run_as_user exited CODE, showed MESSAGE
+# alone and left the user's screen saver as it was.
+check_not_installed() {
+  value=$(reg_value "$desktop" SCRNSAVE.EXE)
+  [ "$code" = "$2" ] && [ "$shown" = "$3" ] && [ "$value" = 'C:\windows\other.scr' ] && pass "$1: exit $2, \"$3\"" ||
+    fail "$1" "exit '$code', shown '$shown', SCRNSAVE.EXE '$value'; $ran"
+}
+VYK_SETUP_ELEVATION=refused run_as_user "$(windows_path "$installer")"
+check_not_installed "a refused approval installs nothing and says so" 2 \
+  "$not_installed an administrator must approve the installation."
+status=$(VYK_SETUP_ELEVATION=refused exit_of 'C:\windows\VykSaverUninstall.exe' /S '_?=C:\windows')
+[ "$status" = 2 ] && [ -e "$installed" ] && [ "$(reg_value "$uninstall_key" DisplayName)" = "Vyk Screen Saver" ] &&
+  pass "a refused approval removes nothing and the uninstaller exits 2" ||
+  fail "a refused approval removes nothing and the uninstaller exits 2" "exit '$status'"
+# A saver that cannot be written (an immutable file refuses even Wine's administrator).
+if chattr +i "$installed" 2>/dev/null; then
+  VYK_SETUP_ELEVATION=ask run_as_user "$(windows_path "$installer")"
+  chattr -i "$installed"
+  check_not_installed "a saver the elevated part cannot write is reported as such" 4 \
+    "$not_installed VykSaver.scr could not be written into C:\windows."
+else
+  echo "skip a saver the elevated part cannot write: chattr +i is refused here (root on a file system with attributes needed)"
+fi
+
+# A saver still running (here its settings dialog) keeps its file. The installer cannot
+# replace it and says why. The uninstaller has it deleted at the next restart, and says so
+# with the exit code that asks for a restart: the elevated part's, passed on by the
+# standard user's run, and an administrator's own. It runs in place (_?=), so that its exit
+# code is its own.
 session='HKLM\System\CurrentControlSet\Control\Session Manager'
 wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
 wine 'C:\windows\VykSaver.scr' /c &
 running=$!
 if dialog=$(vyk_wait_window "Vyk ScreenSaver Setup" 30 "$running"); then
-  wine 'C:\windows\VykSaverUninstall.exe' /S '_?=C:\windows'
-  status=$?
+  VYK_SETUP_ELEVATION=ask run_as_user "$(windows_path "$installer")"
+  check_not_installed "a saver in use is not replaced, and the installer says why" 3 \
+    "$not_installed VykSaver.scr in C:\windows is in use. Close the Screen Saver settings and any running screen saver, then run the installer again."
+  reboot_notice='VykSaver.scr is in use by a running screen saver. It will be removed when Windows restarts.'
+  VYK_SETUP_ELEVATION=ask run_as_user 'C:\windows\VykSaverUninstall.exe' '_?=C:\windows'
   pending=$(wine reg query "$session" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
-  # Wine passes on the exit code modulo 256.
-  [ $status -eq $((3010 % 256)) ] && [ -e "$installed" ] && grep -qi 'windows\\VykSaver\.scr' <<<"$pending" &&
-    [ -z "$(reg_value "$uninstall_key" DisplayName)" ] &&
-    pass "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" ||
-    fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
-      "exit $status, pending '$pending'"
+  [ "$code" = 3010 ] && [ "$shown" = "$reboot_notice" ] && [ -e "$installed" ] &&
+    grep -qi 'windows\\VykSaver\.scr' <<<"$pending" && [ -z "$(reg_value "$uninstall_key" DisplayName)" ] &&
+    pass "a saver in use is deleted at the next restart; the standard user's uninstaller says so and exits 3010" ||
+    fail "a saver in use is deleted at the next restart; the standard user's uninstaller says so and exits 3010" \
+      "exit '$code', shown '$shown', pending '$pending'; $ran"
+  wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
+  status=$(exit_of 'C:\windows\VykSaverUninstall.exe' /S '_?=C:\windows')
+  pending=$(wine reg query "$session" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
+  [ "$status" = 3010 ] && [ -e "$installed" ] && grep -qi 'windows\\VykSaver\.scr' <<<"$pending" &&
+    pass "an administrator's uninstaller, too, has a saver in use deleted at the next restart and exits 3010" ||
+    fail "an administrator's uninstaller, too, has a saver in use deleted at the next restart and exits 3010" \
+      "exit '$status', pending '$pending'"
   escape_until_gone "$dialog" "$running" 60 ||
     fail "Escape closes the saver's settings dialog" "it was still open after 60 s of Escape"
 else
-  fail "a saver in use is deleted at the next restart, and the uninstaller says a restart is needed" \
+  fail "a saver in use is not replaced, and the uninstaller has it deleted at the next restart" \
     "the saver's settings dialog did not open"
   kill "$running" 2>/dev/null
   wait "$running"
@@ -285,5 +390,6 @@ fi
 rm -f "$installed" "$uninstaller"
 wine reg delete "$session" /v PendingFileRenameOperations /f >/dev/null 2>&1
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+wine reg delete "$user_key" /f >/dev/null 2>&1
 
 [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
