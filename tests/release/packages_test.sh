@@ -143,13 +143,22 @@ if [ -z "${installer:-}" ]; then
   exit 0
 fi
 
+# press WINDOW KEY: presses KEY in a top-level window. Wine hands keys to the window it has in
+# front whatever has the X focus, and another program's window (the saver's dialog, say) may
+# have come in front late; a click into the window's corner, where no control lies, is real
+# input that brings it in front first.
+press() {
+  timeout 10 xdotool mousemove --window "$1" 2 2 click 1 2>/dev/null
+  timeout 10 xdotool windowfocus --sync "$1" key "$2" 2>/dev/null
+}
+
 # Presses Escape in window until the process pid has ended, for up to seconds (scaled by
 # VYK_SLOWDOWN). A key that reaches the window before it has the focus is lost, so it is
 # pressed again every 2 s. At the deadline the process is ended and the status is 1.
 escape_until_gone() {
   local window=$1 pid=$2 seconds=$3 press tick
   for press in $(seq $((seconds * ${VYK_SLOWDOWN:-1} / 2))); do
-    timeout 10 xdotool windowfocus --sync "$window" key Escape 2>/dev/null
+    press "$window" Escape
     for tick in $(seq 20); do
       kill -0 "$pid" 2>/dev/null || { wait "$pid"; return 0; }
       sleep 0.1
@@ -182,7 +191,7 @@ run_as_user() {
   pid=$!
   for round in $(seq $((60 * ${VYK_SLOWDOWN:-1}))); do
     window=$(xdotool search --name '^Vyk Screen Saver (Setup|Uninstall)(: (License Agreement|Confirmation|Completed))?$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && timeout 10 xdotool windowfocus --sync "$window" key Return 2>/dev/null
+    [ -n "$window" ] && press "$window" Return
     for tick in $(seq 20); do
       kill -0 "$pid" 2>/dev/null || break 2
       sleep 0.1
@@ -190,7 +199,7 @@ run_as_user() {
   done
   ran="starter said '$(tr -d '\r' <"$work/run.out" | tr '\n' ' ')' after $((SECONDS - start)) s"
   if kill "$pid" 2>/dev/null; then
-    ran="$ran, windows left:$(for window in $(xdotool search --name . 2>/dev/null); do
+    ran="$ran, windows left:$(for window in $(xdotool search --name Vyk 2>/dev/null); do
       printf ' "%s"' "$(xdotool getwindowname "$window" 2>/dev/null)"; done)"
   fi
   wait "$pid"
