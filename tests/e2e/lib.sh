@@ -79,7 +79,10 @@ finish() {
 # Ends every Wine process of the private prefix: a check that failed may leave a saver behind,
 # and a saver still running would make the next full-screen start step aside.
 end_all() {
+  # The server writes the registry out as it ends; the next check reads it afresh, so it
+  # waits for that rather than racing a server still saving a saver's last writes.
   wineserver -k 2>/dev/null
+  timeout $((30 * VYK_SLOWDOWN)) wineserver -w 2>/dev/null
   local pid
   for pid in "${started[@]}"; do wait "$pid" 2>/dev/null; done
   started=()
