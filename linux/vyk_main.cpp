@@ -7,9 +7,8 @@
 // XSCREENSAVER_WINDOW environment variable) or in one of its own (--window). It follows
 // the window's size and ends with exit code 0 when the window goes away or its window
 // manager closes it. On SIGTERM or SIGINT it cleans up and then ends by that very signal,
-// which XScreenSaver takes as the normal end of a hack it stopped. Frames are paced like
-// the Windows saver's timer: one frame per period at most, a late frame is not made up,
-// and the wait in between sleeps in pselect.
+// which XScreenSaver takes as the normal end of a hack it stopped. Frames are paced by the
+// frame loop the Wayland run shares (frame_loop.cpp).
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -17,8 +16,6 @@
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <sys/select.h>
-#include <time.h>
 
 #include "animation/animation.h"
 #include "linux/hack.h"
@@ -178,10 +175,16 @@ void CloseHackWindow() {
   hackWindow = HackWindowRecord{nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0};
 }
 
-// Takes every queued event; returns true when the size changed.
-bool HandleEvents() {
+// The picture follows the window's size; called at start and after every resize.
+void FitPicture() {
+  BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
+  ResizeGlScene(hackWindow.width, hackWindow.height);
+}
+
+// Takes every queued event: a new size refits the picture, and the window's end ends the run.
+int TakeEvents() {
   bool resized = false;
-  while (XPending(hackWindow.display) > 0) {
+  while (!windowGone && XPending(hackWindow.display) > 0) {
     XEvent event;
     XNextEvent(hackWindow.display, &event);
     switch (event.type) {
@@ -208,56 +211,38 @@ bool HandleEvents() {
         break;
     }
   }
-  return resized;
+  if (resized && !windowGone) FitPicture();
+  return windowGone ? 0 : 1;
 }
 
-// Sleeps until the deadline, an X event or a stop signal, whichever comes first. A deadline
-// already passed still polls once: a pending stop signal is taken only inside pselect.
-void WaitUntil(uint64_t deadline, const sigset_t* waitMask) {
-  const uint64_t now = MonotonicUs();
-  const uint64_t remaining = now >= deadline ? 0 : deadline - now;
-  timespec timeout;
-  timeout.tv_sec = static_cast<time_t>(remaining / 1000000u);
-  timeout.tv_nsec = static_cast<long>((remaining % 1000000u) * 1000u);
-  const int fd = ConnectionNumber(hackWindow.display);
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(fd, &readable);
-  pselect(fd + 1, &readable, nullptr, nullptr, &timeout, waitMask);
+// The window is the one picture, and it can always draw.
+int DrawFrame() {
+  int moved = 0;
+  MoveClockForPicture(animation, moved);
+  AnimateScene(hackScene, animation, hackWindow.width, hackWindow.height);
+  DrawGlScene(hackScene, HackOptions.logos);
+  if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
+  if (hackWindow.doubleBuffered) {
+    glXSwapBuffers(hackWindow.display, hackWindow.window);
+  } else {
+    glFlush();
+  }
+  XSync(hackWindow.display, False);
+  return 1;
 }
+
+int BeforeWait() {
+  XFlush(hackWindow.display);
+  return ConnectionNumber(hackWindow.display);
+}
+
+// Events are read by XPending in TakeEvents.
+void AfterWait(int) {}
 
 void RunFrames() {
-  sigset_t waitMask;
-  HoldStopSignals(&waitMask);
-
-  const uint64_t period = FramePeriodUs(HackOptions.redrawSpeed, HackOptions.delayUs);
-  BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
-  ResizeGlScene(hackWindow.width, hackWindow.height);
-  ResetFpsOverlay();
-  uint64_t nextFrame = MonotonicUs();
-  while (StopSignal == 0 && !windowGone) {
-    if (HandleEvents()) {
-      BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
-      ResizeGlScene(hackWindow.width, hackWindow.height);
-    }
-    if (windowGone) break;
-    const uint64_t now = MonotonicUs();
-    if (now >= nextFrame) {
-      AnimateFrame(hackScene, animation, hackWindow.width, hackWindow.height);
-      DrawGlScene(hackScene, HackOptions.logos);
-      if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
-      if (hackWindow.doubleBuffered) {
-        glXSwapBuffers(hackWindow.display, hackWindow.window);
-      } else {
-        glFlush();
-      }
-      XSync(hackWindow.display, False);
-      CountOverlayFrame(MonotonicUs());
-      nextFrame += period;
-      if (nextFrame <= now) nextFrame = now + period;
-    }
-    WaitUntil(nextFrame, &waitMask);
-  }
+  FitPicture();
+  const FrameLoopHost host = {TakeEvents, DrawFrame, BeforeWait, AfterWait};
+  RunFrameLoop(host);
 }
 
 // After the clean-up: the signal's default action, unblocked, so that the process ends by it.
@@ -289,7 +274,7 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &stop, nullptr);
 
   animation.animationSeed = static_cast<uint32_t>(MonotonicUs() / 1000u);
-  if (WantsWayland(getenv("DISPLAY"), getenv("WAYLAND_DISPLAY"))) {
+  if (WantsWayland(getenv("DISPLAY"), getenv("WAYLAND_DISPLAY"), getenv("WAYLAND_SOCKET"))) {
     const int status = RunWaylandHack();
     if (StopSignal != 0) return EndBySignal(StopSignal);
     return status;
