@@ -59,7 +59,7 @@ problems = []
 if root.tag != "screensaver" or root.get("name") != "vyk" or root.get("gl") != "yes":
     problems.append(f"root element {root.tag} {root.attrib}")
 args = " ".join(v for e in root.iter() for k, v in e.attrib.items() if k.startswith("arg"))
-for option in ("--root", "--speed %", "--no-logo", "--no-linear", "--fps"):
+for option in ("--root", "--speed %", "--no-logo", "--no-linear", "--fps", "--renderer gl", "--renderer cpu"):
     if option not in args:
         problems.append(f"no {option} among {args!r}")
 speed = [e for e in root.iter("number") if e.get("id") == "speed"]
