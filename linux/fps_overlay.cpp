@@ -9,7 +9,7 @@
 
 #include "linux/hack.h"
 
-FpsOverlayRecord FpsOverlay = {0, 0, -1};
+FpsOverlayRecord FpsOverlay = {0, 0, -1, nullptr};
 
 namespace {
 
@@ -32,7 +32,10 @@ const Glyph glyphs[] = {
     {'F', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x10}}, {'P', {0x1e, 0x11, 0x11, 0x1e, 0x10, 0x10, 0x10}},
     {'S', {0x0f, 0x10, 0x10, 0x0e, 0x01, 0x01, 0x1e}}, {':', {0x00, 0x0c, 0x0c, 0x00, 0x0c, 0x0c, 0x00}},
     {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0c, 0x0c}}, {'-', {0x00, 0x00, 0x00, 0x1f, 0x00, 0x00, 0x00}},
+    {'G', {0x0e, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0f}}, {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1f}},
+    {'C', {0x0e, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0e}}, {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
 };
+static_assert(glyphRows == 7, "fpsOverlayRectLimit counts seven rows a glyph");
 
 const Glyph* FindGlyph(char character) {
   for (const Glyph& glyph : glyphs) {
@@ -49,14 +52,14 @@ int32_t CellSize(int32_t width, int32_t height) {
 }
 
 // A rectangle of whole pixels, left and top inclusive, in the scene's pixel projection.
-void FillPixels(int32_t left, int32_t top, int32_t width, int32_t height) {
-  glRectf(static_cast<float>(left) - 0.5f, static_cast<float>(top) - 0.5f,
-          static_cast<float>(left + width) - 0.5f, static_cast<float>(top + height) - 0.5f);
+void FillPixels(const OverlayRect& rect) {
+  glRectf(static_cast<float>(rect.left) - 0.5f, static_cast<float>(rect.top) - 0.5f,
+          static_cast<float>(rect.left + rect.width) - 0.5f, static_cast<float>(rect.top + rect.height) - 0.5f);
 }
 
 }  // namespace
 
-void ResetFpsOverlay() { FpsOverlay = FpsOverlayRecord{0, 0, -1}; }
+void ResetFpsOverlay() { FpsOverlay = FpsOverlayRecord{0, 0, -1, FpsOverlay.rendererName}; }
 
 void CountOverlayFrame(uint64_t nowUs) {
   if (FpsOverlay.windowStartUs == 0) {
@@ -73,15 +76,18 @@ void CountOverlayFrame(uint64_t nowUs) {
 }
 
 void FormatOverlayText(char* text, size_t size) {
+  const char* name = FpsOverlay.rendererName;
+  const char* gap = name != nullptr ? " " : "";
+  if (name == nullptr) name = "";
   if (FpsOverlay.shownTenths < 0) {
-    snprintf(text, size, "FPS: --.-");
+    snprintf(text, size, "FPS: --.-%s%s", gap, name);
   } else {
-    snprintf(text, size, "FPS: %d.%d", FpsOverlay.shownTenths / 10, FpsOverlay.shownTenths % 10);
+    snprintf(text, size, "FPS: %d.%d%s%s", FpsOverlay.shownTenths / 10, FpsOverlay.shownTenths % 10, gap, name);
   }
 }
 
-void DrawFpsOverlay(int32_t width, int32_t height) {
-  char text[32];
+int32_t LayOutFpsOverlay(int32_t width, int32_t height, OverlayRect* rects) {
+  char text[fpsOverlayTextSize];
   FormatOverlayText(text, sizeof text);
   const int32_t cell = CellSize(width, height);
   const int32_t advance = (glyphColumns + 1) * cell;
@@ -93,6 +99,33 @@ void DrawFpsOverlay(int32_t width, int32_t height) {
   const int32_t boxLeft = 2 * cell;
   const int32_t boxTop = height - 2 * cell - boxHeight;
 
+  int32_t count = 0;
+  rects[count++] = OverlayRect{boxLeft, boxTop, boxWidth, boxHeight, 0x000000u};
+  for (int32_t k = 0; k < length; ++k) {
+    const Glyph* glyph = FindGlyph(text[k]);
+    if (glyph == nullptr) continue;
+    const int32_t left = boxLeft + margin + k * advance;
+    for (int32_t row = 0; row < glyphRows; ++row) {
+      // Lit cells side by side make one run, so a row of a glyph is at most three rectangles.
+      int32_t column = 0;
+      while (column < glyphColumns) {
+        if ((glyph->rows[row] & (0x10 >> column)) == 0) {
+          ++column;
+          continue;
+        }
+        const int32_t first = column;
+        while (column < glyphColumns && (glyph->rows[row] & (0x10 >> column)) != 0) ++column;
+        rects[count++] = OverlayRect{left + first * cell, boxTop + margin + row * cell, (column - first) * cell, cell, 0xFFFFFFu};
+      }
+    }
+  }
+  return count;
+}
+
+void DrawFpsOverlay(int32_t width, int32_t height) {
+  OverlayRect rects[fpsOverlayRectLimit];
+  const int32_t count = LayOutFpsOverlay(width, height, rects);
+
   // The scene's texture, alpha test and colour arrays are its own; they come back as they were.
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -100,18 +133,10 @@ void DrawFpsOverlay(int32_t width, int32_t height) {
   glDisable(GL_ALPHA_TEST);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glColor3ub(0, 0, 0);
-  FillPixels(boxLeft, boxTop, boxWidth, boxHeight);
-  glColor3ub(255, 255, 255);
-  for (int32_t k = 0; k < length; ++k) {
-    const Glyph* glyph = FindGlyph(text[k]);
-    if (glyph == nullptr) continue;
-    const int32_t left = boxLeft + margin + k * advance;
-    for (int32_t row = 0; row < glyphRows; ++row) {
-      for (int32_t column = 0; column < glyphColumns; ++column) {
-        if (glyph->rows[row] & (0x10 >> column)) FillPixels(left + column * cell, boxTop + margin + row * cell, cell, cell);
-      }
-    }
+  for (int32_t k = 0; k < count; ++k) {
+    const uint32_t color = rects[k].color;
+    glColor3ub(static_cast<GLubyte>(color >> 16), static_cast<GLubyte>(color >> 8), static_cast<GLubyte>(color));
+    FillPixels(rects[k]);
   }
   glPopClientAttrib();
   glPopAttrib();

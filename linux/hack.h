@@ -67,16 +67,36 @@ struct FpsOverlayRecord {
   uint64_t windowStartUs;   // start of the second being counted; 0 before the first frame
   uint32_t framesInWindow;  // frames presented since windowStartUs
   int32_t shownTenths;      // the rate on screen in tenths of a frame a second; -1 before the first second ends
+  const char* rendererName; // "GL" or "CPU", shown after the rate; null shows none; set by the host, kept by ResetFpsOverlay
 };
 extern FpsOverlayRecord FpsOverlay;
 
-// Forgets every count; the overlay then shows no rate until a second has passed.
+// One filled rectangle of the overlay, in pixels with rows top first; left and top inclusive.
+struct OverlayRect {
+  int32_t left;    // first column
+  int32_t top;     // first row
+  int32_t width;   // columns
+  int32_t height;  // rows
+  uint32_t color;  // 0x00RRGGBB
+};
+// The overlay text's buffer, its end included.
+constexpr int32_t fpsOverlayTextSize = 32;
+// Most rectangles LayOutFpsOverlay gives: the box, and at most three runs of lit cells in
+// each of the seven rows of each character.
+constexpr int32_t fpsOverlayRectLimit = 1 + (fpsOverlayTextSize - 1) * 7 * 3;
+
+// Forgets every count but the renderer's name; the overlay then shows no rate until a second has passed.
 void ResetFpsOverlay();
 // Counts one presented frame at the given monotonic time.
 void CountOverlayFrame(uint64_t nowUs);
-// The overlay's text for the shown rate, "FPS: 71.4" or "FPS: --.-" before the first second.
+// The overlay's text for the shown rate and renderer, "FPS: 71.4 GL" or "FPS: --.- CPU" before
+// the first second; without a renderer's name "FPS: 71.4".
 void FormatOverlayText(char* text, size_t size);
-// Draws the overlay text on a black box in the bottom-left corner over the current frame.
+// The overlay of a picture of the given size: the black box in the bottom-left corner first,
+// then the white runs of glyph cells of the text. Fills rects (fpsOverlayRectLimit of them)
+// and returns how many it filled. Both renderers draw exactly these.
+int32_t LayOutFpsOverlay(int32_t width, int32_t height, OverlayRect* rects);
+// Draws the overlay with OpenGL over the current frame, in the scene's pixel projection.
 void DrawFpsOverlay(int32_t width, int32_t height);
 
 // Decodes the embedded 256 x 256 8-bit artwork into 256 * 256 RGBA texels, top row first;
@@ -96,6 +116,49 @@ void ResizeGlScene(int32_t width, int32_t height);
 void DrawGlScene(SceneGeometry& scene, int32_t logos);
 // Drops the texture; the context stays current.
 void TearDownGlScene();
+
+// The CPU picture: the scene drawn without OpenGL into 32-bit 0x00RRGGBB pixels, rows top
+// first, strideBytes apart (X's 24-bit TrueColor ZPixmap at 32 bits a pixel, wl_shm's XRGB8888).
+// The tunnel's triangles never move for a size: only each band's texture scroll changes from
+// frame to frame, so FitCpuPicture rasterises them once into runs of pixels of one triangle,
+// and a frame is one texel fetch a pixel from the band's current scroll.
+constexpr int32_t cpuTunnelTriangles = 4 + ringCount * (ringVertexCount - 2);
+
+// One run of pixels along a row that one tunnel triangle covers, or none.
+struct CpuSpan {
+  uint16_t length;    // pixels in the run; the runs of a row follow one another and fill it
+  uint16_t triangle;  // index into CpuPictureRecord.triangles; cpuTunnelTriangles for uncovered (black)
+  uint32_t u;         // texture u at the run's first pixel less that of the band's reference vertex; 2^32 = 1 wrap
+  uint32_t v;         // texture v likewise
+};
+
+// What one tunnel triangle samples, the same on every frame.
+struct CpuTriangle {
+  uint32_t uStep;     // texture u from one pixel to the next along a row, 2^32 = 1 wrap
+  uint32_t vStep;     // texture v likewise
+  int32_t band;       // 0 the centre square, 1 + k ring k: whose reference vertex it scrolls with
+  int32_t magnified;  // non-zero: at most one texel a pixel, so OpenGL's magnification filter applies
+};
+
+// The tables of one picture (the X window, each Wayland output); zero = empty; owned by its host.
+struct CpuPictureRecord {
+  int32_t width;                             // pixels; 0 when empty
+  int32_t height;                            // rows
+  int32_t linear;                            // non-zero: magnified pixels are filtered bilinearly
+  CpuSpan* spans;                            // every row's runs, top row first; malloc'd, owned here
+  uint32_t* rowSpans;                        // height + 1 entries: index of each row's first run; malloc'd
+  CpuTriangle triangles[cpuTunnelTriangles]; // the centre square's four, then each ring's 64
+};
+
+// Builds the tables for the scene's size (after BuildSceneGeometry at width x height); 0 when memory fails.
+int FitCpuPicture(CpuPictureRecord& picture, const SceneGeometry& scene, int32_t width, int32_t height, int32_t linear);
+// Draws the frame the scene holds (after AnimateScene): tunnel, then the logo when logos is non-zero.
+void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene, int32_t logos,
+                    uint32_t* pixels, int32_t strideBytes);
+// The FPS overlay over a drawn frame, the same cells as DrawFpsOverlay draws with GL.
+void DrawCpuFpsOverlay(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height);
+// Frees the tables and clears every field; safe on an empty record.
+void ReleaseCpuPicture(CpuPictureRecord& picture);
 
 // The run's stop signal, SIGTERM or SIGINT once its handler saw it; 0 before.
 extern volatile sig_atomic_t StopSignal;

@@ -1,0 +1,401 @@
+// The CPU picture: the title sequence drawn without OpenGL, pixel for pixel as the OpenGL scene draws it.
+//
+// The scene's vertices are Direct3D's pre-transformed ones: pixel centres at whole coordinates,
+// y downwards, one rhw for all, so each triangle maps the texture affinely in screen space.
+// Triangles are rasterised as Direct3D does: vertices snapped to 1/256 pixel, a pixel is the
+// triangle's when its centre lies inside, or on a top or left edge. Texture coordinates are
+// fixed point with 2^32 for one wrap of the 256-texel texture, so the repeat wrap is the
+// integers' own, and the top eight bits are the texel.
+//
+// The tunnel's positions never move for a size: a frame only scrolls each band's texture, all
+// of the band's u by one amount and all of its v by the row drift. So the tunnel is rasterised
+// once into runs of pixels of one triangle, each run holding its texture coordinate less that of
+// its band's reference vertex, and a frame adds the reference vertex's current coordinate.
+// The logo moves every frame and is rasterised every frame, with the alpha test's colour key.
+// As in OpenGL, a triangle of at most one texel a pixel is magnified (point or bilinear filter,
+// by the linear option), any other minified with the point filter.
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "animation/animation.h"
+#include "linux/hack.h"
+
+namespace {
+
+constexpr int32_t textureSize = 256;          // the artwork's width and height in texels
+constexpr int32_t subpixelSteps = 256;        // vertex positions are snapped to 1/256 pixel
+constexpr double wrapUnits = 4294967296.0;    // fixed-point units in one texture wrap
+constexpr uint16_t uncovered = cpuTunnelTriangles;  // CpuSpan.triangle of a run no triangle covers
+constexpr int32_t bandCount = 1 + ringCount;
+
+// The artwork as 0x00RRGGBB words, top row first; black is the colour key. Decoded once, shared
+// by every picture.
+uint32_t cpuTexels[textureSize * textureSize];
+int cpuTexelsReady = 0;
+
+// A triangle's edges in fixed point (1/256 pixel), oriented so that its inside is positive.
+struct EdgeSetup {
+  int64_t dx;    // x of the edge's end less its start
+  int64_t dy;    // y likewise
+  int64_t ax;    // x of its start
+  int64_t ay;    // y of its start
+  int64_t bias;  // 0 when a pixel centre on the edge is inside (top and left edges), 1 otherwise
+};
+
+// One triangle ready to be walked row by row: its coverage and its affine texture mapping.
+struct TriangleSetup {
+  EdgeSetup edges[3];  // the three edges
+  int32_t firstRow;    // first row whose centre may lie inside
+  int32_t lastRow;     // last such row
+  double u0;           // texture u at pixel (0, 0) of the plane, 1 = one wrap
+  double v0;           // texture v likewise
+  double dudx;         // u per pixel rightwards
+  double dudy;         // u per row downwards
+  double dvdx;         // v per pixel rightwards
+  double dvdy;         // v per row downwards
+  int32_t magnified;   // non-zero: OpenGL's level of detail is at most 0
+};
+
+int64_t FloorDivide(int64_t numerator, int64_t denominator) {
+  const int64_t quotient = numerator / denominator;
+  return (numerator % denominator != 0 && numerator < 0) ? quotient - 1 : quotient;
+}
+
+int64_t CeilDivide(int64_t numerator, int64_t denominator) { return -FloorDivide(-numerator, denominator); }
+
+int64_t Snap(float coordinate) { return llround(static_cast<double>(coordinate) * subpixelSteps); }
+
+uint32_t ToWrap(double coordinate) { return static_cast<uint32_t>(llround(coordinate * wrapUnits)); }
+
+EdgeSetup MakeEdge(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
+  const int64_t dx = bx - ax;
+  const int64_t dy = by - ay;
+  // With y downwards and the inside on the positive side, a left edge runs upwards and a top edge rightwards.
+  const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
+  return EdgeSetup{dx, dy, ax, ay, bias};
+}
+
+// Sets up the triangle of three vertices, with texture coordinates less (uBase, vBase).
+// Returns 0 for a triangle of no area, which covers no pixel.
+int SetUpTriangle(const TLVertex& a, const TLVertex& b, const TLVertex& c, double uBase, double vBase,
+                  TriangleSetup& setup) {
+  setup = TriangleSetup{};
+  int64_t x[3] = {Snap(a.sx), Snap(b.sx), Snap(c.sx)};
+  int64_t y[3] = {Snap(a.sy), Snap(b.sy), Snap(c.sy)};
+  const int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]);
+  if (area == 0) return 0;
+  const int second = area > 0 ? 1 : 2;
+  const int third = area > 0 ? 2 : 1;
+  setup.edges[0] = MakeEdge(x[0], y[0], x[second], y[second]);
+  setup.edges[1] = MakeEdge(x[second], y[second], x[third], y[third]);
+  setup.edges[2] = MakeEdge(x[third], y[third], x[0], y[0]);
+  int64_t top = y[0];
+  int64_t bottom = y[0];
+  for (int k = 1; k < 3; ++k) {
+    top = y[k] < top ? y[k] : top;
+    bottom = y[k] > bottom ? y[k] : bottom;
+  }
+  setup.firstRow = static_cast<int32_t>(CeilDivide(top, subpixelSteps));
+  setup.lastRow = static_cast<int32_t>(FloorDivide(bottom, subpixelSteps));
+
+  // The plane through the vertices as they are given, as OpenGL interpolates.
+  const double x0 = a.sx, y0 = a.sy;
+  const double x1 = static_cast<double>(b.sx) - x0, y1 = static_cast<double>(b.sy) - y0;
+  const double x2 = static_cast<double>(c.sx) - x0, y2 = static_cast<double>(c.sy) - y0;
+  const double determinant = x1 * y2 - x2 * y1;
+  if (determinant == 0.0) return 0;
+  const double ua = a.tu - uBase, u1 = b.tu - static_cast<double>(a.tu), u2 = c.tu - static_cast<double>(a.tu);
+  const double va = a.tv - vBase, v1 = b.tv - static_cast<double>(a.tv), v2 = c.tv - static_cast<double>(a.tv);
+  setup.dudx = (u1 * y2 - u2 * y1) / determinant;
+  setup.dudy = (u2 * x1 - u1 * x2) / determinant;
+  setup.dvdx = (v1 * y2 - v2 * y1) / determinant;
+  setup.dvdy = (v2 * x1 - v1 * x2) / determinant;
+  setup.u0 = ua - setup.dudx * x0 - setup.dudy * y0;
+  setup.v0 = va - setup.dvdx * x0 - setup.dvdy * y0;
+  // OpenGL's scale factor: the longer of the texel steps along x and along y.
+  const double alongX = (setup.dudx * setup.dudx + setup.dvdx * setup.dvdx) * textureSize * textureSize;
+  const double alongY = (setup.dudy * setup.dudy + setup.dvdy * setup.dvdy) * textureSize * textureSize;
+  setup.magnified = (alongX > alongY ? alongX : alongY) <= 1.0;
+  return 1;
+}
+
+// The columns of row whose centres the triangle covers, clipped to [0, width); 0 when none.
+int RowSpan(const TriangleSetup& setup, int32_t row, int32_t width, int32_t& first, int32_t& last) {
+  int64_t low = 0;
+  int64_t high = width - 1;
+  const int64_t centreY = static_cast<int64_t>(row) * subpixelSteps;
+  for (const EdgeSetup& edge : setup.edges) {
+    // Inside: dx * (centreY - ay) - dy * (256 x - ax) - bias >= 0.
+    const int64_t constant = edge.dx * (centreY - edge.ay) + edge.dy * edge.ax - edge.bias;
+    if (edge.dy == 0) {
+      if (constant < 0) return 0;
+    } else if (edge.dy < 0) {
+      const int64_t bound = CeilDivide(-constant, -edge.dy * subpixelSteps);
+      low = bound > low ? bound : low;
+    } else {
+      const int64_t bound = FloorDivide(constant, edge.dy * subpixelSteps);
+      high = bound < high ? bound : high;
+    }
+  }
+  if (low > high) return 0;
+  first = static_cast<int32_t>(low);
+  last = static_cast<int32_t>(high);
+  return 1;
+}
+
+// Texel (column, row) after the repeat wrap, from a fixed-point texture coordinate.
+inline uint32_t TexelAt(uint32_t u, uint32_t v) { return cpuTexels[((v >> 16) & 0xFF00u) | (u >> 24)]; }
+
+// a towards b by weight / 256, each channel.
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t weight) {
+  const uint32_t rest = 256u - weight;
+  const uint32_t redBlue = (((a & 0xFF00FFu) * rest + (b & 0xFF00FFu) * weight) >> 8) & 0xFF00FFu;
+  const uint32_t green = (((a & 0x00FF00u) * rest + (b & 0x00FF00u) * weight) >> 8) & 0x00FF00u;
+  return redBlue | green;
+}
+
+// OpenGL's bilinear filter: the four texels round the sample, whose centres lie at half
+// coordinates, weighted to 1/256 texel. The colour key's alpha is filtered alike, in the
+// blue byte of *alpha (255 opaque).
+inline uint32_t Bilinear(uint32_t u, uint32_t v, uint32_t* alpha) {
+  const uint32_t s = ((u >> 16) - 128u) & 0xFFFFu;
+  const uint32_t t = ((v >> 16) - 128u) & 0xFFFFu;
+  const uint32_t column0 = s >> 8, column1 = (column0 + 1u) & 0xFFu;
+  const uint32_t row0 = (t >> 8) << 8, row1 = (row0 + 256u) & 0xFF00u;
+  const uint32_t t00 = cpuTexels[row0 | column0], t01 = cpuTexels[row0 | column1];
+  const uint32_t t10 = cpuTexels[row1 | column0], t11 = cpuTexels[row1 | column1];
+  if (alpha != nullptr) {
+    const uint32_t top = Lerp(t00 != 0 ? 255u : 0u, t01 != 0 ? 255u : 0u, s & 0xFFu);
+    const uint32_t bottom = Lerp(t10 != 0 ? 255u : 0u, t11 != 0 ? 255u : 0u, s & 0xFFu);
+    *alpha = Lerp(top, bottom, t & 0xFFu);
+  }
+  return Lerp(Lerp(t00, t01, s & 0xFFu), Lerp(t10, t11, s & 0xFFu), t & 0xFFu);
+}
+
+void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
+  for (int32_t k = 0; k < count; ++k) {
+    out[k] = TexelAt(u, v);
+    u += uStep;
+    v += vStep;
+  }
+}
+
+void BilinearRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
+  for (int32_t k = 0; k < count; ++k) {
+    out[k] = Bilinear(u, v, nullptr);
+    u += uStep;
+    v += vStep;
+  }
+}
+
+uint32_t* RowOf(uint32_t* pixels, int32_t strideBytes, int32_t row) {
+  return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<ptrdiff_t>(row) * strideBytes);
+}
+
+int DecodeCpuTexels() {
+  if (cpuTexelsReady) return 1;
+  uint8_t* rgba = static_cast<uint8_t*>(malloc(textureSize * textureSize * 4));
+  if (rgba == nullptr) return 0;
+  const int decoded = DecodeArtwork(rgba);
+  if (decoded) {
+    for (int32_t k = 0; k < textureSize * textureSize; ++k) {
+      const uint8_t* texel = rgba + 4 * k;
+      cpuTexels[k] = static_cast<uint32_t>(texel[0]) << 16 | static_cast<uint32_t>(texel[1]) << 8 | texel[2];
+    }
+    cpuTexelsReady = 1;
+  }
+  free(rgba);
+  return decoded;
+}
+
+// The band's reference vertex, whose texture coordinate a frame's scroll is read from.
+const TLVertex& BandReference(const SceneGeometry& scene, int32_t band) {
+  return band == 0 ? scene.quadBlock[1] : scene.ringStrips[band - 1][2];
+}
+
+// The tunnel's triangles in draw order, set up relative to their bands' reference vertices.
+// Each strip of n vertices is n - 2 triangles; quadA and quadB are the centre square's two strips.
+int32_t SetUpTunnel(const SceneGeometry& scene, TriangleSetup* setups, CpuTriangle* triangles) {
+  int32_t count = 0;
+  for (int32_t strip = 0; strip < 2 + ringCount; ++strip) {
+    const TLVertex* vertices = strip < 2 ? scene.quadBlock + 3 * strip : scene.ringStrips[strip - 2];
+    const int32_t vertexCount = strip < 2 ? quadVertexCount : ringVertexCount;
+    const int32_t band = strip < 2 ? 0 : strip - 1;
+    const TLVertex& reference = BandReference(scene, band);
+    for (int32_t k = 0; k + 2 < vertexCount; ++k) {
+      TriangleSetup& setup = setups[count];
+      if (!SetUpTriangle(vertices[k], vertices[k + 1], vertices[k + 2], reference.tu, reference.tv, setup)) {
+        setup.firstRow = 1;
+        setup.lastRow = 0;
+      }
+      triangles[count] = CpuTriangle{ToWrap(setup.dudx), ToWrap(setup.dvdx), band, setup.magnified};
+      ++count;
+    }
+  }
+  return count;
+}
+
+// Puts the index of the last-drawn tunnel triangle covering each pixel of row into owners.
+void RasteriseRow(const TriangleSetup* setups, int32_t row, int32_t width, uint16_t* owners) {
+  for (int32_t x = 0; x < width; ++x) owners[x] = uncovered;
+  for (int32_t k = 0; k < cpuTunnelTriangles; ++k) {
+    const TriangleSetup& setup = setups[k];
+    int32_t first = 0;
+    int32_t last = 0;
+    if (row < setup.firstRow || row > setup.lastRow || !RowSpan(setup, row, width, first, last)) continue;
+    for (int32_t x = first; x <= last; ++x) owners[x] = static_cast<uint16_t>(k);
+  }
+}
+
+void DrawLogo(const SceneGeometry& scene, int32_t width, int32_t height, int32_t linear, uint32_t* pixels,
+              int32_t strideBytes) {
+  for (int32_t k = 0; k + 2 < logoVertexCount; ++k) {
+    TriangleSetup setup;
+    if (!SetUpTriangle(scene.logoStrip[k], scene.logoStrip[k + 1], scene.logoStrip[k + 2], 0.0, 0.0, setup)) continue;
+    const uint32_t uStep = ToWrap(setup.dudx);
+    const uint32_t vStep = ToWrap(setup.dvdx);
+    const int filtered = linear && setup.magnified;
+    const int32_t firstRow = setup.firstRow < 0 ? 0 : setup.firstRow;
+    const int32_t lastRow = setup.lastRow >= height ? height - 1 : setup.lastRow;
+    for (int32_t row = firstRow; row <= lastRow; ++row) {
+      int32_t first = 0;
+      int32_t last = 0;
+      if (!RowSpan(setup, row, width, first, last)) continue;
+      uint32_t u = ToWrap(setup.u0 + setup.dudx * first + setup.dudy * row);
+      uint32_t v = ToWrap(setup.v0 + setup.dvdx * first + setup.dvdy * row);
+      uint32_t* out = RowOf(pixels, strideBytes, row);
+      for (int32_t x = first; x <= last; ++x) {
+        // The alpha test passes texels over one half opaque; black texels are transparent.
+        if (filtered) {
+          uint32_t alpha = 0;
+          const uint32_t color = Bilinear(u, v, &alpha);
+          if (alpha >= 128u) out[x] = color;
+        } else {
+          const uint32_t color = TexelAt(u, v);
+          if (color != 0) out[x] = color;
+        }
+        u += uStep;
+        v += vStep;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int FitCpuPicture(CpuPictureRecord& picture, const SceneGeometry& scene, int32_t width, int32_t height, int32_t linear) {
+  ReleaseCpuPicture(picture);
+  if (width <= 0 || height <= 0 || width > 0xFFFF || !DecodeCpuTexels()) return 0;
+
+  // The differences of texture coordinates within a band are the same on every frame; any
+  // frame's layout gives them.
+  SceneGeometry probe = scene;
+  const AnimationState probeClock = {0u, 2u};
+  AnimateScene(probe, probeClock, width, height);
+  TriangleSetup* setups = static_cast<TriangleSetup*>(malloc(sizeof(TriangleSetup) * cpuTunnelTriangles));
+  uint16_t* owners = static_cast<uint16_t*>(malloc(sizeof(uint16_t) * static_cast<size_t>(width)));
+  picture.rowSpans = static_cast<uint32_t*>(malloc(sizeof(uint32_t) * (static_cast<size_t>(height) + 1)));
+  if (setups == nullptr || owners == nullptr || picture.rowSpans == nullptr) {
+    free(setups);
+    free(owners);
+    ReleaseCpuPicture(picture);
+    return 0;
+  }
+  SetUpTunnel(probe, setups, picture.triangles);
+
+  // Counted first, then filled, so the runs take one block of just their size.
+  uint32_t spanCount = 0;
+  for (int32_t row = 0; row < height; ++row) {
+    RasteriseRow(setups, row, width, owners);
+    picture.rowSpans[row] = spanCount;
+    for (int32_t x = 0; x < width; ++x) spanCount += (x == 0 || owners[x] != owners[x - 1]);
+  }
+  picture.rowSpans[height] = spanCount;
+  picture.spans = static_cast<CpuSpan*>(malloc(sizeof(CpuSpan) * spanCount));
+  if (picture.spans == nullptr) {
+    free(setups);
+    free(owners);
+    ReleaseCpuPicture(picture);
+    return 0;
+  }
+  CpuSpan* span = picture.spans;
+  for (int32_t row = 0; row < height; ++row) {
+    RasteriseRow(setups, row, width, owners);
+    int32_t x = 0;
+    while (x < width) {
+      const uint16_t owner = owners[x];
+      int32_t end = x + 1;
+      while (end < width && owners[end] == owner) ++end;
+      uint32_t u = 0;
+      uint32_t v = 0;
+      if (owner != uncovered) {
+        const TriangleSetup& setup = setups[owner];
+        u = ToWrap(setup.u0 + setup.dudx * x + setup.dudy * row);
+        v = ToWrap(setup.v0 + setup.dvdx * x + setup.dvdy * row);
+      }
+      *span++ = CpuSpan{static_cast<uint16_t>(end - x), owner, u, v};
+      x = end;
+    }
+  }
+  free(setups);
+  free(owners);
+  picture.width = width;
+  picture.height = height;
+  picture.linear = linear;
+  return 1;
+}
+
+void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene, int32_t logos, uint32_t* pixels,
+                    int32_t strideBytes) {
+  uint32_t bandU[bandCount];
+  uint32_t bandV[bandCount];
+  for (int32_t band = 0; band < bandCount; ++band) {
+    bandU[band] = ToWrap(BandReference(scene, band).tu);
+    bandV[band] = ToWrap(BandReference(scene, band).tv);
+  }
+  for (int32_t row = 0; row < picture.height; ++row) {
+    uint32_t* out = RowOf(pixels, strideBytes, row);
+    const CpuSpan* span = picture.spans + picture.rowSpans[row];
+    const CpuSpan* end = picture.spans + picture.rowSpans[row + 1];
+    for (; span < end; ++span) {
+      const int32_t length = span->length;
+      if (span->triangle == uncovered) {
+        memset(out, 0, sizeof(uint32_t) * static_cast<size_t>(length));
+      } else {
+        const CpuTriangle& triangle = picture.triangles[span->triangle];
+        const uint32_t u = bandU[triangle.band] + span->u;
+        const uint32_t v = bandV[triangle.band] + span->v;
+        if (picture.linear && triangle.magnified) {
+          BilinearRun(out, length, u, v, triangle.uStep, triangle.vStep);
+        } else {
+          NearestRun(out, length, u, v, triangle.uStep, triangle.vStep);
+        }
+      }
+      out += length;
+    }
+  }
+  if (logos != 0) DrawLogo(scene, picture.width, picture.height, picture.linear, pixels, strideBytes);
+}
+
+void DrawCpuFpsOverlay(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height) {
+  OverlayRect rects[fpsOverlayRectLimit];
+  const int32_t count = LayOutFpsOverlay(width, height, rects);
+  for (int32_t k = 0; k < count; ++k) {
+    const OverlayRect& rect = rects[k];
+    const int32_t left = rect.left < 0 ? 0 : rect.left;
+    const int32_t right = rect.left + rect.width > width ? width : rect.left + rect.width;
+    const int32_t top = rect.top < 0 ? 0 : rect.top;
+    const int32_t bottom = rect.top + rect.height > height ? height : rect.top + rect.height;
+    for (int32_t row = top; row < bottom; ++row) {
+      uint32_t* out = RowOf(pixels, strideBytes, row);
+      for (int32_t x = left; x < right; ++x) out[x] = rect.color;
+    }
+  }
+}
+
+void ReleaseCpuPicture(CpuPictureRecord& picture) {
+  free(picture.spans);
+  free(picture.rowSpans);
+  memset(&picture, 0, sizeof picture);
+}
