@@ -30,6 +30,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 #include <wayland-egl.h>
@@ -52,12 +53,24 @@ constexpr int32_t fallbackWidth = 640;    // a surface size when neither configu
 constexpr int32_t fallbackHeight = 480;
 constexpr int32_t scaleDenominator = 120; // wp_fractional_scale_v1's preferred scale counts 120ths
 constexpr size_t outputNameSize = 64;     // room for an output's name; longer names are cut and match nothing
+constexpr int maxShmBuffers = 3;          // an output's CPU frames: two in turn, a third while both are held
 
 // Whether an output is one the run covers, as far as its name is known yet.
 enum OutputChoice {
   choiceCover = 0,    // covered: no name was asked for, or it is this output's
   choiceSkip = 1,     // another output's name was asked for
   choiceUnknown = 2,  // the compositor has not told the name yet
+};
+
+// One wl_shm buffer of an output's CPU frames; all zero while the slot is empty. Owned by the
+// output's record; made by MakeShmBuffer, dropped by DropShmBuffer.
+struct ShmBufferRecord {
+  wl_buffer* buffer;   // XRGB8888 at width x height, rows width * 4 bytes apart; null when the slot is empty
+  uint32_t* pixels;    // its memory, mapped here and shared with the compositor
+  size_t bytes;        // the mapping's length
+  int32_t width;       // its size in pixels; a buffer of an older size is dropped once the compositor lets it go
+  int32_t height;
+  bool busy;           // committed, and not yet released by the compositor: not to be drawn into
 };
 
 // One output and the surface that covers it. The slot is free while output is null; every
@@ -85,9 +98,12 @@ struct OutputRecord {
   wl_callback* frameCallback;     // the frame callback of the last frame drawn; null when the next may be drawn
   int32_t width;                  // the buffers' size in pixels; 0 before the first configure
   int32_t height;
-  wl_egl_window* eglWindow;       // the surface's buffers at width x height; null before the first configure
-  EGLSurface eglSurface;          // drawn each frame; EGL_NO_SURFACE before the first configure
+  wl_egl_window* eglWindow;       // OpenGL: the surface's buffers at width x height; null before the first configure
+  EGLSurface eglSurface;          // OpenGL: drawn each frame; EGL_NO_SURFACE before the first configure
+  ShmBufferRecord buffers[maxShmBuffers];  // CPU: the frames' buffers, reused as the compositor releases them
+  CpuPictureRecord cpuPicture;    // CPU: the tables of the picture at width x height
   SceneGeometry scene;            // the picture at width x height
+  bool sceneBuilt;                // scene was built for this surface: a new size keeps the logo's cycle
 };
 
 // The connection, its globals, the input devices and the EGL objects of the run, owned from
@@ -99,6 +115,7 @@ struct WaylandSessionRecord {
   xdg_wm_base* wmBase;            // null when the compositor offers no xdg-shell
   zwlr_layer_shell_v1* layerShell;             // null when the compositor offers no layer-shell
   wp_viewporter* viewporter;                   // null when not offered
+  wl_shm* shm;                                 // the CPU renderer's buffers come from it; null when not offered
   wp_fractional_scale_manager_v1* fractionalScaleManager;  // null when not offered
   zxdg_output_manager_v1* xdgOutputManager;    // null when not offered
   const char* wantedOutput;       // SWAYLOCK_PLUGIN_OUTPUT_NAME's value; null covers every output
@@ -112,6 +129,7 @@ struct WaylandSessionRecord {
   EGLConfig eglConfig;            // an opaque RGB window configuration for desktop OpenGL
   EGLContext eglContext;          // the one context of every surface; EGL_NO_CONTEXT until made
   bool sceneReady;                // SetUpGlScene succeeded on eglContext
+  bool cpu;                       // the CPU renderer draws into wl_shm buffers; no EGL object is then held
   bool originKnown;               // the pointer position that travel is measured from is known
   double originX;                 // that position, in the entered surface's units
   double originY;
@@ -150,6 +168,93 @@ void SurfaceUnits(const OutputRecord& record, int32_t scale, int32_t& unitsWide,
   unitsHigh = record.modeHeight > 0 ? record.modeHeight / scale : fallbackHeight;
 }
 
+// OpenGL: the EGL surface is made at the first size and resized later.
+bool FitGlOutput(OutputRecord& record, int32_t width, int32_t height) {
+  if (record.eglWindow != nullptr) {
+    wl_egl_window_resize(record.eglWindow, width, height, 0, 0);
+    return true;
+  }
+  record.eglWindow = wl_egl_window_create(record.surface, width, height);
+  if (record.eglWindow == nullptr) return false;
+  record.eglSurface = eglCreatePlatformWindowSurface(session.eglDisplay, session.eglConfig, record.eglWindow, nullptr);
+  if (record.eglSurface == EGL_NO_SURFACE) {
+    fprintf(stderr, "vyk: cannot make an EGL surface for an output (EGL error 0x%x)\n", eglGetError());
+    wl_egl_window_destroy(record.eglWindow);
+    record.eglWindow = nullptr;
+    return false;
+  }
+  eglMakeCurrent(session.eglDisplay, record.eglSurface, record.eglSurface, session.eglContext);
+  eglSwapInterval(session.eglDisplay, 0);
+  return true;
+}
+
+void DropShmBuffer(ShmBufferRecord& slot) {
+  if (slot.buffer != nullptr) wl_buffer_destroy(slot.buffer);
+  if (slot.pixels != nullptr) munmap(slot.pixels, slot.bytes);
+  slot = ShmBufferRecord{};
+}
+
+// wl_buffer: the compositor is done with the frame; the buffer may be drawn into again.
+void OnBufferRelease(void* data, wl_buffer*) { static_cast<ShmBufferRecord*>(data)->busy = false; }
+const wl_buffer_listener bufferListener = {OnBufferRelease};
+
+// A buffer in memory of its own (memfd), shared with the compositor through a pool of its own.
+bool MakeShmBuffer(ShmBufferRecord& slot, int32_t width, int32_t height) {
+  const int32_t stride = width * static_cast<int32_t>(sizeof(uint32_t));
+  const size_t bytes = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  const int fd = memfd_create("vyk-frame", MFD_CLOEXEC);
+  void* memory = MAP_FAILED;
+  if (fd >= 0 && ftruncate(fd, static_cast<off_t>(bytes)) == 0) {
+    memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  }
+  if (memory == MAP_FAILED) {
+    fprintf(stderr, "vyk: cannot make a %dx%d frame buffer in shared memory (%s)\n", width, height, strerror(errno));
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  wl_shm_pool* pool = wl_shm_create_pool(session.shm, fd, static_cast<int32_t>(bytes));
+  slot.buffer = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
+  wl_shm_pool_destroy(pool);
+  close(fd);
+  wl_buffer_add_listener(slot.buffer, &bufferListener, &slot);
+  slot.pixels = static_cast<uint32_t*>(memory);
+  slot.bytes = bytes;
+  slot.width = width;
+  slot.height = height;
+  slot.busy = false;
+  return true;
+}
+
+// CPU: the picture's tables for the new size; buffers of the old size go as they come free.
+bool FitCpuOutput(OutputRecord& record, int32_t width, int32_t height) {
+  for (ShmBufferRecord& slot : record.buffers) {
+    if (!slot.busy) DropShmBuffer(slot);
+  }
+  if (!FitCpuPicture(record.cpuPicture, record.scene, width, height, HackOptions.linear)) {
+    fprintf(stderr, "vyk: no memory for a %dx%d picture\n", width, height);
+    return false;
+  }
+  return true;
+}
+
+// A buffer the compositor does not hold, at the output's size: one released, else a new one
+// in an empty slot; null when every slot is held, and the output then waits for a release.
+ShmBufferRecord* TakeShmBuffer(OutputRecord& record) {
+  ShmBufferRecord* empty = nullptr;
+  for (ShmBufferRecord& slot : record.buffers) {
+    if (slot.buffer != nullptr && !slot.busy && (slot.width != record.width || slot.height != record.height)) {
+      DropShmBuffer(slot);
+    }
+    if (slot.buffer == nullptr) {
+      if (empty == nullptr) empty = &slot;
+    } else if (!slot.busy) {
+      return &slot;
+    }
+  }
+  if (empty == nullptr || !MakeShmBuffer(*empty, record.width, record.height)) return nullptr;
+  return empty;
+}
+
 // The buffers follow the latest configure: in device pixels shown through the viewport with
 // fractional scaling, otherwise in whole pixels of the output's scale. Makes the EGL surface at
 // the first call, resizes it later, and rebuilds the scene whenever the size changes.
@@ -174,28 +279,14 @@ void FitOutputSurface(OutputRecord& record) {
     height = unitsHigh * scale;
     wl_surface_set_buffer_scale(record.surface, scale);
   }
-  if (record.eglWindow == nullptr) {
-    record.eglWindow = wl_egl_window_create(record.surface, width, height);
-    if (record.eglWindow == nullptr) return;
-    record.eglSurface = eglCreatePlatformWindowSurface(session.eglDisplay, session.eglConfig, record.eglWindow, nullptr);
-    if (record.eglSurface == EGL_NO_SURFACE) {
-      fprintf(stderr, "vyk: cannot make an EGL surface for an output (EGL error 0x%x)\n", eglGetError());
-      return;
-    }
-    eglMakeCurrent(session.eglDisplay, record.eglSurface, record.eglSurface, session.eglContext);
-    eglSwapInterval(session.eglDisplay, 0);
-    record.width = width;
-    record.height = height;
-    BuildSceneGeometry(record.scene, width, height);
-    // A scene that joins a clock already running starts the logo's cycle afresh.
-    if (animation.frameCounter != 0) StartLogoCycle(record.scene);
-    return;
-  }
   if (width == record.width && height == record.height) return;
-  wl_egl_window_resize(record.eglWindow, width, height, 0, 0);
-  record.width = width;
-  record.height = height;
   BuildSceneGeometry(record.scene, width, height);
+  // A scene that joins a clock already running starts the logo's cycle afresh.
+  if (!record.sceneBuilt && animation.frameCounter != 0) StartLogoCycle(record.scene);
+  record.sceneBuilt = true;
+  const bool fitted = session.cpu ? FitCpuOutput(record, width, height) : FitGlOutput(record, width, height);
+  record.width = fitted ? width : 0;
+  record.height = fitted ? height : 0;
 }
 
 // The surface and everything drawn on it go; the output stays, to be covered again unless the
@@ -210,6 +301,8 @@ void ReleaseSurface(OutputRecord& record) {
   record.eglSurface = EGL_NO_SURFACE;
   if (record.eglWindow != nullptr) wl_egl_window_destroy(record.eglWindow);
   record.eglWindow = nullptr;
+  for (ShmBufferRecord& slot : record.buffers) DropShmBuffer(slot);
+  ReleaseCpuPicture(record.cpuPicture);
   if (record.fractionalScale != nullptr) wp_fractional_scale_v1_destroy(record.fractionalScale);
   record.fractionalScale = nullptr;
   if (record.viewport != nullptr) wp_viewport_destroy(record.viewport);
@@ -223,6 +316,7 @@ void ReleaseSurface(OutputRecord& record) {
   if (record.surface != nullptr) wl_surface_destroy(record.surface);
   record.surface = nullptr;
   record.configured = false;
+  record.sceneBuilt = false;
   record.askedWidth = 0;
   record.askedHeight = 0;
   record.width = 0;
@@ -494,6 +588,8 @@ void OnGlobal(void*, wl_registry* registry, uint32_t name, const char* interface
     xdg_wm_base_add_listener(session.wmBase, &wmBaseListener, nullptr);
   } else if (strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && session.layerShell == nullptr) {
     session.layerShell = Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, Lower(version, 4));
+  } else if (strcmp(interface, wl_shm_interface.name) == 0 && session.shm == nullptr) {
+    session.shm = Bind<wl_shm>(registry, name, wl_shm_interface, 1);
   } else if (strcmp(interface, wp_viewporter_interface.name) == 0 && session.viewporter == nullptr) {
     session.viewporter = Bind<wp_viewporter>(registry, name, wp_viewporter_interface, 1);
   } else if (strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0 &&
@@ -618,30 +714,29 @@ bool ChooseEglConfig() {
   return false;
 }
 
-// EGL and the scene on a context current without a surface.
-bool OpenEgl() {
+// An OpenGL context current without a surface; report: each failing step is told on stderr.
+bool OpenEgl(bool report) {
   session.eglDisplay = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, session.display, nullptr);
   if (session.eglDisplay == EGL_NO_DISPLAY || !eglInitialize(session.eglDisplay, nullptr, nullptr)) {
-    fprintf(stderr, "vyk: EGL cannot draw on this Wayland display (EGL error 0x%x)\n", eglGetError());
+    if (report) fprintf(stderr, "vyk: EGL cannot draw on this Wayland display (EGL error 0x%x)\n", eglGetError());
     session.eglDisplay = EGL_NO_DISPLAY;
     return false;
   }
   if (!HasEglExtension(session.eglDisplay, "EGL_KHR_surfaceless_context")) {
-    fprintf(stderr, "vyk: EGL lacks EGL_KHR_surfaceless_context\n");
+    if (report) fprintf(stderr, "vyk: EGL lacks EGL_KHR_surfaceless_context\n");
     return false;
   }
   if (!eglBindAPI(EGL_OPENGL_API) || !ChooseEglConfig()) {
-    fprintf(stderr, "vyk: EGL offers no opaque RGB OpenGL window configuration\n");
+    if (report) fprintf(stderr, "vyk: EGL offers no opaque RGB OpenGL window configuration\n");
     return false;
   }
   session.eglContext = eglCreateContext(session.eglDisplay, session.eglConfig, EGL_NO_CONTEXT, nullptr);
   if (session.eglContext == EGL_NO_CONTEXT ||
       !eglMakeCurrent(session.eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, session.eglContext)) {
-    fprintf(stderr, "vyk: EGL cannot make an OpenGL context (EGL error 0x%x)\n", eglGetError());
+    if (report) fprintf(stderr, "vyk: EGL cannot make an OpenGL context (EGL error 0x%x)\n", eglGetError());
     return false;
   }
-  session.sceneReady = SetUpGlScene(HackOptions.linear, EglEntry) != 0;
-  return session.sceneReady;
+  return true;
 }
 
 // Safe at any point of OpenEgl.
@@ -658,6 +753,34 @@ void CloseEgl() {
   session.eglDisplay = EGL_NO_DISPLAY;
   session.eglContext = EGL_NO_CONTEXT;
   session.sceneReady = false;
+}
+
+// OpenGL through EGL, unless the CPU renderer is asked for, or (by default) OpenGL cannot be
+// had or is itself drawn by the CPU: the CPU renderer then draws into wl_shm buffers, for a
+// fraction of a software rasteriser's cost. --renderer gl fails where OpenGL does.
+bool ChooseRenderer() {
+  const bool glAsked = HackOptions.renderer == rendererGl;
+  if (HackOptions.renderer != rendererCpu) {
+    if (OpenEgl(glAsked)) {
+      const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+      if (glAsked || !IsSoftwareRenderer(name)) {
+        session.sceneReady = SetUpGlScene(HackOptions.linear, EglEntry) != 0;
+        if (session.sceneReady) {
+          FpsOverlay.rendererName = "GL";
+          return true;
+        }
+      }
+    }
+    if (glAsked) return false;
+    CloseEgl();
+  }
+  if (session.shm == nullptr) {
+    fprintf(stderr, "vyk: the Wayland compositor offers no wl_shm for the CPU renderer's frames\n");
+    return false;
+  }
+  session.cpu = true;
+  FpsOverlay.rendererName = "CPU";
+  return true;
 }
 
 // The connection, its globals, then the renderer.
@@ -693,7 +816,7 @@ bool OpenWayland() {
     fprintf(stderr, "vyk: the Wayland compositor offers neither zwlr_layer_shell_v1 (layer-shell) nor xdg_wm_base (xdg-shell)\n");
     return false;
   }
-  return OpenEgl();
+  return ChooseRenderer();
 }
 
 // Safe at any point of OpenWayland and after the run.
@@ -704,6 +827,7 @@ void CloseWayland() {
   if (session.xdgOutputManager != nullptr) zxdg_output_manager_v1_destroy(session.xdgOutputManager);
   if (session.fractionalScaleManager != nullptr) wp_fractional_scale_manager_v1_destroy(session.fractionalScaleManager);
   if (session.viewporter != nullptr) wp_viewporter_destroy(session.viewporter);
+  if (session.shm != nullptr) wl_shm_destroy(session.shm);
   if (session.layerShell != nullptr) {
     if (zwlr_layer_shell_v1_get_version(session.layerShell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION) {
       zwlr_layer_shell_v1_destroy(session.layerShell);
@@ -724,7 +848,8 @@ void CloseWayland() {
 // An output draws when it is configured and its last frame's callback has come (or it has not
 // drawn yet): one the compositor does not show waits, and costs nothing.
 bool CanDraw(const OutputRecord& record) {
-  return record.configured && record.frameCallback == nullptr && record.eglSurface != EGL_NO_SURFACE;
+  return record.configured && record.frameCallback == nullptr && record.width > 0 &&
+         (session.cpu || record.eglSurface != EGL_NO_SURFACE);
 }
 
 // Asked for before the frame's commit, so it belongs to that frame.
@@ -733,20 +858,47 @@ void RequestFrameCallback(OutputRecord& record) {
   wl_callback_add_listener(record.frameCallback, &frameListener, &record);
 }
 
+// CPU: the frame into a buffer the compositor does not hold, attached and committed whole.
+void PresentCpuFrame(OutputRecord& record, ShmBufferRecord& target) {
+  const int32_t stride = record.width * static_cast<int32_t>(sizeof(uint32_t));
+  DrawCpuPicture(record.cpuPicture, record.scene, HackOptions.logos, target.pixels, stride);
+  if (HackOptions.showFps) DrawCpuFpsOverlay(target.pixels, stride, record.width, record.height);
+  wl_surface_attach(record.surface, target.buffer, 0, 0);
+  if (wl_surface_get_version(record.surface) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
+    wl_surface_damage_buffer(record.surface, 0, 0, record.width, record.height);
+  } else {
+    wl_surface_damage(record.surface, 0, 0, INT32_MAX, INT32_MAX);
+  }
+  RequestFrameCallback(record);
+  wl_surface_commit(record.surface);
+  target.busy = true;
+}
+
+// OpenGL: the frame drawn on the output's EGL surface; the swap commits it.
+void PresentGlFrame(OutputRecord& record) {
+  eglMakeCurrent(session.eglDisplay, record.eglSurface, record.eglSurface, session.eglContext);
+  ResizeGlScene(record.width, record.height);
+  DrawGlScene(record.scene, HackOptions.logos);
+  if (HackOptions.showFps) DrawFpsOverlay(record.width, record.height);
+  RequestFrameCallback(record);
+  eglSwapBuffers(session.eglDisplay, record.eglSurface);
+}
+
 // The clock's frame on every output that can draw; returns how many drew.
 int DrawOutputs() {
   int movedThisTick = 0;
   int drawn = 0;
   for (OutputRecord& record : outputs) {
     if (!CanDraw(record)) continue;
+    ShmBufferRecord* target = session.cpu ? TakeShmBuffer(record) : nullptr;
+    if (session.cpu && target == nullptr) continue;
     MoveClockForPicture(animation, movedThisTick);
     AnimateScene(record.scene, animation, record.width, record.height);
-    eglMakeCurrent(session.eglDisplay, record.eglSurface, record.eglSurface, session.eglContext);
-    ResizeGlScene(record.width, record.height);
-    DrawGlScene(record.scene, HackOptions.logos);
-    if (HackOptions.showFps) DrawFpsOverlay(record.width, record.height);
-    RequestFrameCallback(record);
-    eglSwapBuffers(session.eglDisplay, record.eglSurface);
+    if (target != nullptr) {
+      PresentCpuFrame(record, *target);
+    } else {
+      PresentGlFrame(record);
+    }
     ++drawn;
   }
   return drawn;
