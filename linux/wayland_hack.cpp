@@ -785,14 +785,18 @@ bool ChooseRenderer() {
 
 // The connection, its globals, then the renderer.
 bool OpenWayland() {
+  // The connection takes WAYLAND_SOCKET out of the environment: its value is kept for the message.
+  char handedOver[32] = "";
+  const char* socket = getenv("WAYLAND_SOCKET");
+  if (socket != nullptr) snprintf(handedOver, sizeof handedOver, "%s", socket);
+  errno = 0;
   session.display = wl_display_connect(nullptr);
   if (session.display == nullptr) {
     const int reason = errno;
-    const char* socket = getenv("WAYLAND_SOCKET");
     const char* name = getenv("WAYLAND_DISPLAY");
     if (socket != nullptr) {
-      fprintf(stderr, "vyk: cannot take the Wayland connection handed over in WAYLAND_SOCKET=%s (%s)\n", socket,
-              strerror(reason));
+      fprintf(stderr, "vyk: cannot take the Wayland connection handed over in WAYLAND_SOCKET=%s (%s)\n", handedOver,
+              reason != 0 ? strerror(reason) : "not the number of an open socket");
     } else {
       fprintf(stderr, "vyk: cannot connect to the Wayland display \"%s\" (%s)\n",
               name != nullptr ? name : "wayland-0", strerror(reason));
