@@ -267,11 +267,8 @@ void FitOutputSurface(OutputRecord& record) {
   int32_t height = 0;
   if (record.viewport != nullptr) {
     SurfaceUnits(record, 1, unitsWide, unitsHigh);
-    const int64_t preferred = record.preferredScale > 0 ? record.preferredScale : scaleDenominator;
-    width = static_cast<int32_t>((unitsWide * preferred + scaleDenominator / 2) / scaleDenominator);
-    height = static_cast<int32_t>((unitsHigh * preferred + scaleDenominator / 2) / scaleDenominator);
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
+    width = DevicePixels(unitsWide, record.preferredScale);
+    height = DevicePixels(unitsHigh, record.preferredScale);
     wp_viewport_set_destination(record.viewport, unitsWide, unitsHigh);
   } else {
     SurfaceUnits(record, scale, unitsWide, unitsHigh);
@@ -968,6 +965,12 @@ int PointerTravelEnds(double fromX, double fromY, double toX, double toY) {
   const double dx = toX > fromX ? toX - fromX : fromX - toX;
   const double dy = toY > fromY ? toY - fromY : fromY - toY;
   return dx + dy > pointerTravelLimit ? 1 : 0;
+}
+
+int32_t DevicePixels(int32_t units, int32_t scale120) {
+  const int64_t scale = scale120 > 0 ? scale120 : scaleDenominator;
+  const int64_t pixels = (units * scale + scaleDenominator / 2) / scaleDenominator;
+  return pixels < 1 ? 1 : static_cast<int32_t>(pixels);
 }
 
 int RunWaylandHack() {
