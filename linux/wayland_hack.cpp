@@ -1,4 +1,4 @@
-// The Wayland run of the native hack: a layer surface (or a full-screen xdg toplevel) on every output, drawn through EGL.
+// The Wayland run of the native hack: a layer surface (or full-screen toplevel) on each output, drawn by EGL or the CPU.
 //
 // Each wl_output the registry announces gets a record and a surface of its own. Where the
 // compositor offers wlroots' layer-shell, the surface is an overlay layer anchored to the four
@@ -9,7 +9,10 @@
 // it onto the configured size, otherwise the buffer is the output's integer scale times it.
 //
 // One OpenGL context, made through EGL, draws every surface in turn from its own scene record
-// and the one animation clock, so all outputs show the same frame. The frame loop (frame_loop.cpp)
+// and the one animation clock, so all outputs show the same frame. Where OpenGL is a software
+// rasteriser or cannot be had (by default), or when asked, the CPU renderer draws each frame
+// instead into a wl_shm buffer of the output's: two in turn, reused as the compositor releases
+// them, a third only while both are held. The frame loop (frame_loop.cpp)
 // paces the frames; an output draws its next frame only once the compositor's frame callback
 // for its last one came. An output the compositor does not show (powered off, hidden) gets no
 // callback and so no frames, and costs nothing; the others do not wait for it, since the swap
