@@ -1,4 +1,4 @@
-// The Wayland run of the native hack: a layer surface (or full-screen toplevel) on each output, drawn by EGL or the CPU.
+// The Wayland run of the native hack: a layer surface (or full-screen toplevel) per output, drawn by EGL or the CPU.
 //
 // Each wl_output the registry announces gets a record and a surface of its own. Where the
 // compositor offers wlroots' layer-shell, the surface is an overlay layer anchored to the four
@@ -353,7 +353,8 @@ void OnOutputMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t
 }
 void OnOutputDone(void* data, wl_output* output) {
   OutputRecord& record = *static_cast<OutputRecord*>(data);
-  // Version 4 sends the name before its first done; xdg-output version 3 sends its name before the done that follows the asking.
+  // Version 4 sends the name before its first done; xdg-output version 3 sends its name before
+  // the done that follows the asking.
   if (wl_output_get_version(output) >= WL_OUTPUT_NAME_SINCE_VERSION || record.xdgOutput != nullptr) {
     record.namesAnswered = true;
   }
@@ -817,7 +818,8 @@ bool OpenWayland() {
     return false;
   }
   if (session.layerShell == nullptr && session.wmBase == nullptr) {
-    fprintf(stderr, "vyk: the Wayland compositor offers neither zwlr_layer_shell_v1 (layer-shell) nor xdg_wm_base (xdg-shell)\n");
+    fprintf(stderr, "vyk: the Wayland compositor offers neither zwlr_layer_shell_v1 (layer-shell) "
+                    "nor xdg_wm_base (xdg-shell)\n");
     return false;
   }
   return ChooseRenderer();
