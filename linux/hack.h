@@ -189,9 +189,14 @@ void RunFrameLoop(const FrameLoopHost& host);
 constexpr double pointerTravelLimit = 4.0;
 // Non-zero when the pointer went from one surface position to the other beyond pointerTravelLimit.
 int PointerTravelEnds(double fromX, double fromY, double toX, double toY);
-// The Wayland client: one full-screen surface on every output, followed as outputs come, go
-// and change; returns the exit code, 0 for a key, a button, a travel or a surface closed.
-// Returns at once with StopSignal set when a stop signal came.
+// The buffer's length in device pixels of a surface length in surface units at a fractional
+// scale in 120ths (wp_fractional_scale_v1's preferred scale), rounded to the nearest, halves up;
+// at least 1. A scale of 0 or less counts as 1.
+int32_t DevicePixels(int32_t units, int32_t scale120);
+// The Wayland client: one surface over the whole of every output (or of the one that
+// SWAYLOCK_PLUGIN_OUTPUT_NAME names), followed as outputs come, go and change; returns the
+// exit code, 0 for a key, a button, a touch, a travel, the compositor's close, or the close of
+// a connection that gave no seat. Returns at once with StopSignal set when a stop signal came.
 int RunWaylandHack();
 
 #endif

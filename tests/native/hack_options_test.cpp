@@ -166,6 +166,18 @@ TEST(WaylandInput, PointerTravelBeyondFourUnitsEnds) {
   }
 }
 
+// A fractional scale's buffer is the configured size times scale / 120, rounded to the nearest
+// pixel: the viewport then shows it at exactly the configured size, with no pixel stretched.
+TEST(WaylandScale, DevicePixelsRoundTheScaledLength) {
+  static const struct {
+    int32_t units, scale120, pixels;
+  } cases[] = {{640, 120, 640}, {640, 180, 960}, {1366, 150, 1708}, {1365, 150, 1706}, {333, 140, 389},
+               {1, 60, 1},      {1, 59, 1},      {0, 120, 1},       {800, 0, 800},     {3840, 240, 7680}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DevicePixels(c.units, c.scale120), c.pixels) << c.units << " at " << c.scale120 << "/120";
+  }
+}
+
 // --delay is the period at speed 1, and the redraw speed counts delays; without it the Windows timer.
 TEST(HackOptions, DelayTimesSpeedIsTheFramePeriod) {
   static const struct {
