@@ -1,4 +1,4 @@
-// The hack as the client of a tiny compositor of two outputs that this program is, started over WAYLAND_SOCKET as swaylock-plugin starts its plugins.
+// A tiny compositor of two outputs running the hack as its client over WAYLAND_SOCKET, as swaylock-plugin runs plugins.
 #include <gtest/gtest.h>
 #include <wayland-server.h>
 
@@ -58,7 +58,7 @@ struct SurfaceRecord {
   int32_t exclusiveZone;        // last set_exclusive_zone
   uint32_t keyboard;            // last set_keyboard_interactivity
   int32_t configuredWidth;      // size sent in the configure, in surface units; 0 before it
-  int32_t configuredHeight;
+  int32_t configuredHeight;     // likewise its height
   std::vector<CommitRecord> commits;  // every commit after the configure, in order
 };
 
@@ -89,7 +89,9 @@ double Slowdown() {
   return factor > 1.0 ? factor : 1.0;
 }
 
-SurfaceRecord& SurfaceOf(wl_resource* resource) { return *static_cast<SurfaceRecord*>(wl_resource_get_user_data(resource)); }
+SurfaceRecord& SurfaceOf(wl_resource* resource) {
+  return *static_cast<SurfaceRecord*>(wl_resource_get_user_data(resource));
+}
 void DestroyRequest(wl_client*, wl_resource* resource) { wl_resource_destroy(resource); }
 
 void AnswerFrames(SurfaceRecord& surface) {
@@ -166,10 +168,12 @@ const struct wl_surface_interface surfaceRequests = {
     [](wl_client*, wl_resource*, wl_resource*) {}, [](wl_client*, wl_resource*, wl_resource*) {}, Commit,
     [](wl_client*, wl_resource*, int32_t) {},
     [](wl_client*, wl_resource* resource, int32_t scale) { SurfaceOf(resource).pendingScale = scale; },
-    [](wl_client*, wl_resource*, int32_t, int32_t, int32_t, int32_t) {}, [](wl_client*, wl_resource*, int32_t, int32_t) {}};
+    [](wl_client*, wl_resource*, int32_t, int32_t, int32_t, int32_t) {},
+    [](wl_client*, wl_resource*, int32_t, int32_t) {}};
 
-const struct wl_region_interface regionRequests = {DestroyRequest, [](wl_client*, wl_resource*, int32_t, int32_t, int32_t, int32_t) {},
-                                            [](wl_client*, wl_resource*, int32_t, int32_t, int32_t, int32_t) {}};
+const struct wl_region_interface regionRequests = {
+    DestroyRequest, [](wl_client*, wl_resource*, int32_t, int32_t, int32_t, int32_t) {},
+    [](wl_client*, wl_resource*, int32_t, int32_t, int32_t, int32_t) {}};
 
 const struct wl_compositor_interface compositorRequests = {
     [](wl_client* client, wl_resource* resource, uint32_t id) {
@@ -282,7 +286,8 @@ void Start(const Setup& setup) {
   box.display = wl_display_create();
   ASSERT_NE(nullptr, box.display);
   ASSERT_EQ(0, wl_display_init_shm(box.display));
-  for (PlainGlobal& global : plainGlobals) wl_global_create(box.display, global.interface, global.version, &global, BindPlain);
+  for (PlainGlobal& global : plainGlobals)
+    wl_global_create(box.display, global.interface, global.version, &global, BindPlain);
   const OutputRecord outputs[2] = {{"HEADLESS-1", 640, 480, setup.scales[0], true},
                                    {"HEADLESS-2", 800, 600, setup.scales[1], true}};
   for (int k = 0; k < 2; ++k) {
@@ -379,14 +384,17 @@ class WaylandClient : public testing::Test {
 
 struct OutputCase {
   const char* fault;  // what a client that fails here gets wrong
-  Setup setup;
+  Setup setup;        // the compositor's outputs and the client's environment
   bool chosen[2];     // which outputs must get a surface
 };
 
 const OutputCase outputCases[] = {
-    {"an output left bare, a buffer not of the configured size, or a black frame", {{1, 1}, false, nullptr}, {true, true}},
-    {"the output's scale ignored: a buffer of surface units, or no wl_surface.set_buffer_scale", {{1, 2}, false, nullptr}, {true, true}},
-    {"SWAYLOCK_PLUGIN_OUTPUT_NAME ignored: a surface on an output not named", {{1, 1}, false, "HEADLESS-2"}, {false, true}},
+    {"an output left bare, a buffer not of the configured size, or a black frame",
+     {{1, 1}, false, nullptr}, {true, true}},
+    {"the output's scale ignored: a buffer of surface units, or no wl_surface.set_buffer_scale",
+     {{1, 2}, false, nullptr}, {true, true}},
+    {"SWAYLOCK_PLUGIN_OUTPUT_NAME ignored: a surface on an output not named",
+     {{1, 1}, false, "HEADLESS-2"}, {false, true}},
 };
 
 void PrintTo(const OutputCase& row, std::ostream* out) { *out << row.fault; }
@@ -398,7 +406,8 @@ TEST_P(DrawsOnOutputs, FullScreenLayerSurfaceOfExactSize) {
   SCOPED_TRACE(row.fault);
   Start(row.setup);
   if (HasFatalFailure()) return;
-  const bool drawnInTime = RunUntil(2, [&] { return (!row.chosen[0] || Drawn(0)) && (!row.chosen[1] || Drawn(1)); });
+  const bool drawnInTime =
+      RunUntil(2, [&] { return (!row.chosen[0] || Drawn(0)) && (!row.chosen[1] || Drawn(1)); });
   EXPECT_TRUE(drawnInTime) << "not every chosen output showed a drawn frame within 2 s; the client " << HowItEnded();
   // An output left out must stay bare while the chosen one goes on drawing.
   if (!row.chosen[0] || !row.chosen[1]) RunUntil(10, [&] { return BufferCommits(row.chosen[0] ? 0 : 1) >= 10; });
@@ -412,8 +421,8 @@ TEST_P(DrawsOnOutputs, FullScreenLayerSurfaceOfExactSize) {
     }
     ASSERT_NE(nullptr, surface) << "no layer surface; the client " << HowItEnded();
     EXPECT_EQ(ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, surface->layer);
-    EXPECT_EQ(ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
-                  ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT,
+    EXPECT_EQ(ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                  ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT,
               surface->anchor);
     EXPECT_EQ(-1, surface->exclusiveZone);
     EXPECT_EQ(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE, surface->keyboard);
@@ -491,7 +500,8 @@ TEST_F(WaylandClient, FrameCallbacksGateEachOutput) {
   AnswerFrames(*LayerSurfaceOn(0));
   const int resumed = BufferCommits(0);
   EXPECT_TRUE(RunUntil(10, [&] { return BufferCommits(0) >= resumed + 5; }))
-      << "only " << BufferCommits(0) - resumed << " frames after the callback was answered; the client " << HowItEnded();
+      << "only " << BufferCommits(0) - resumed << " frames after the callback was answered; the client "
+      << HowItEnded();
 }
 
 }  // namespace
