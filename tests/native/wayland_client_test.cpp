@@ -51,7 +51,8 @@ struct SurfaceRecord {
   int32_t scale;                // buffer scale in force
   wl_list pendingFrames;        // frame callbacks asked for since the last commit (resource links)
   wl_list frames;               // frame callbacks committed and not yet answered
-  wl_resource* layerSurface;    // its zwlr_layer_surface_v1, null when none
+  wl_resource* layerSurface;    // its zwlr_layer_surface_v1, null when none or destroyed
+  bool layered;                 // a layer surface was made for it, destroyed since or not
   int output;                   // index of the output the layer surface asked for; -1 when it named none
   uint32_t layer;               // zwlr_layer_shell_v1 layer asked for
   uint32_t anchor;              // last set_anchor
@@ -220,6 +221,7 @@ const struct zwlr_layer_shell_v1_interface layerShellRequests = {
           wl_resource_create(client, &zwlr_layer_surface_v1_interface, wl_resource_get_version(resource), id);
       wl_resource_set_implementation(surface.layerSurface, &layerSurfaceRequests, &surface,
                                      [](wl_resource* gone) { SurfaceOf(gone).layerSurface = nullptr; });
+      surface.layered = true;
       surface.layer = layer;
       if (output != nullptr)
         surface.output = static_cast<int>(static_cast<OutputRecord*>(wl_resource_get_user_data(output)) - box.outputs);
@@ -346,10 +348,10 @@ bool RunUntil(double seconds, Done done) {
   return done();
 }
 
-// The first layer surface asked for on the output, or null.
+// The first layer surface asked for on the output, or null; one the client has since destroyed counts.
 SurfaceRecord* LayerSurfaceOn(int output) {
   for (SurfaceRecord& surface : box.surfaces)
-    if (surface.layerSurface != nullptr && surface.output == output) return &surface;
+    if (surface.layered && surface.output == output) return &surface;
   return nullptr;
 }
 
