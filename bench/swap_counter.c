@@ -1,9 +1,10 @@
 /* LD_PRELOAD shim for native programs: counts presented frames into the
  * benchmark's counter file, in the same layout as bench/present_counter.h (three little-endian
  * 64-bit fields: presents, Unix time of the first present and of the latest, in microseconds).
- * A present is a glXSwapBuffers or eglSwapBuffers call, an image put into a window by XShmPutImage
- * or XPutImage (frames drawn in memory), or a buffer attached to a Wayland surface outside
- * eglSwapBuffers (a wl_shm frame; EGL attaches its own inside the swap, which counts already).
+ * A present is a glXSwapBuffers or eglSwapBuffers call, or, outside those swaps, an image put
+ * into a window by XShmPutImage or XPutImage or a buffer attached to a Wayland surface (frames
+ * drawn in memory). Mesa's software swaps put images and attach buffers themselves; inside a
+ * swap they are that swap's, which counts already.
  * The file is named by VYK_BENCH_COUNTER; without it the shim only passes the calls on.
  * Build: cc -shared -fPIC -O2 swap_counter.c -o libvyk_swap_counter.so -ldl */
 #define _GNU_SOURCE
@@ -65,24 +66,26 @@ static void count_present(void) {
   __atomic_add_fetch(&record->presents, 1, __ATOMIC_RELEASE);
 }
 
+static __thread int in_swap; /* set while glXSwapBuffers or eglSwapBuffers runs on this thread */
+
 typedef void (*glx_swap_fn)(void* display, unsigned long drawable);
 typedef unsigned int (*egl_swap_fn)(void* display, void* surface);
 
 void glXSwapBuffers(void* display, unsigned long drawable) {
   static glx_swap_fn real;
   if (real == NULL) real = (glx_swap_fn)dlsym(RTLD_NEXT, "glXSwapBuffers");
+  in_swap = 1;
   if (real != NULL) real(display, drawable);
+  in_swap = 0;
   count_present();
 }
-
-static __thread int in_egl_swap; /* set while eglSwapBuffers runs on this thread */
 
 unsigned int eglSwapBuffers(void* display, void* surface) {
   static egl_swap_fn real;
   if (real == NULL) real = (egl_swap_fn)dlsym(RTLD_NEXT, "eglSwapBuffers");
-  in_egl_swap = 1;
+  in_swap = 1;
   unsigned int result = real != NULL ? real(display, surface) : 0;
-  in_egl_swap = 0;
+  in_swap = 0;
   count_present();
   return result;
 }
@@ -97,7 +100,7 @@ int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, i
   static x_shm_put_fn real;
   if (real == NULL) real = (x_shm_put_fn)dlsym(RTLD_NEXT, "XShmPutImage");
   int result = real != NULL ? real(display, drawable, gc, image, src_x, src_y, dst_x, dst_y, width, height, send_event) : 0;
-  count_present();
+  if (!in_swap) count_present();
   return result;
 }
 
@@ -106,7 +109,7 @@ int XPutImage(void* display, unsigned long drawable, void* gc, void* image, int 
   static x_put_fn real;
   if (real == NULL) real = (x_put_fn)dlsym(RTLD_NEXT, "XPutImage");
   int result = real != NULL ? real(display, drawable, gc, image, src_x, src_y, dst_x, dst_y, width, height) : 0;
-  count_present();
+  if (!in_swap) count_present();
   return result;
 }
 
@@ -123,7 +126,7 @@ void* wl_proxy_marshal_array_flags(void* proxy, uint32_t opcode, const void* int
   static wl_class_fn class_of;
   if (real == NULL) real = (wl_marshal_fn)dlsym(RTLD_NEXT, "wl_proxy_marshal_array_flags");
   if (class_of == NULL) class_of = (wl_class_fn)dlsym(RTLD_DEFAULT, "wl_proxy_get_class");
-  const int frame = !in_egl_swap && opcode == 1 && args != NULL && *(void**)args != NULL && class_of != NULL &&
+  const int frame = !in_swap && opcode == 1 && args != NULL && *(void**)args != NULL && class_of != NULL &&
                     strcmp(class_of(proxy), "wl_surface") == 0;
   void* result = real != NULL ? real(proxy, opcode, interface, version, flags, args) : NULL;
   if (frame) count_present();
