@@ -121,7 +121,7 @@ TEST(CpuPicture, MatchesTheOpenGlScene) {
            c.frames, whole, logoPixels, onLogo);
     EXPECT_LT(whole, 1.0);
     EXPECT_GT(logoPixels, static_cast<size_t>(w) * h / 100);
-    EXPECT_LT(onLogo, 4.0);
+    EXPECT_LT(onLogo, 2.0);
     if (c.overlay) {
       OverlayRect rects[fpsOverlayRectLimit];
       ASSERT_GT(LayOutFpsOverlay(w, h, rects), 10);
