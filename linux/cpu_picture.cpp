@@ -1,4 +1,4 @@
-// The CPU picture: the title sequence drawn without OpenGL, pixel for pixel as the OpenGL scene draws it.
+// The CPU picture: the title sequence drawn without OpenGL, as the OpenGL scene draws it.
 //
 // The scene's vertices are Direct3D's pre-transformed ones: pixel centres at whole coordinates,
 // y downwards, one rhw for all, so each triangle maps the texture affinely in screen space.
@@ -254,6 +254,8 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
   while (k < total) {
     uint32_t end = sWalk.next < tWalk.next ? sWalk.next : tWalk.next;
     end = end < total ? end : total;
+    // A magnified step is at most a texel, so every cell has a pixel; this keeps the walk going regardless.
+    end = end > k ? end : k + 1u;
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
     const uint32_t column0 = s >> 24, column1 = (column0 + 1u) & 0xFFu;
