@@ -150,6 +150,12 @@ void AdvanceAnimation(AnimationState& clock) {
   clock.frameCounter += 1u;
 }
 
+void MoveClockForPicture(AnimationState& clock, int& movedThisTick) {
+  if (movedThisTick) return;
+  AdvanceAnimation(clock);
+  movedThisTick = 1;
+}
+
 void AnimateScene(SceneGeometry& scene, const AnimationState& clock, int32_t clientWidth, int32_t clientHeight) {
   ScrollWall(scene, clock.animationSeed);
 

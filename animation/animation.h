@@ -53,6 +53,11 @@ extern AnimationState animation;
 void BuildSceneGeometry(SceneGeometry& scene, int32_t clientWidth, int32_t clientHeight);
 // Moves clock on by one frame: the seed down by one, the frame counter up by one.
 void AdvanceAnimation(AnimationState& clock);
+// The clock's one rule on every host: called for each picture of a tick that can draw, just
+// before it draws. The first call of the tick moves clock on by one frame, later ones leave it,
+// so every picture of the tick shows the same frame; a tick where no picture can draw makes no
+// call, and the clock waits for the pictures. movedThisTick is the tick's flag, 0 at its start.
+void MoveClockForPicture(AnimationState& clock, int& movedThisTick);
 // Lays out scene for the frame clock shows: the wall's scroll and the logo's next step.
 // Called once for each scene after each AdvanceAnimation, so that pictures of different
 // sizes show the same frame.

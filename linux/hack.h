@@ -18,6 +18,13 @@ enum HackTarget {
   targetWayland = 4,   // --wayland: a Wayland client, full screen on every output; no X display
 };
 
+// Which renderer draws the pictures.
+enum HackRenderer {
+  rendererAuto = 0,  // --renderer auto: the CPU where OpenGL is a software rasteriser or cannot be had, else OpenGL
+  rendererGl = 1,    // --renderer gl: OpenGL, whatever draws it
+  rendererCpu = 2,   // --renderer cpu: frames drawn in memory and copied to the window
+};
+
 // The command line, read once at start; the defaults are the Windows saver's. Besides its
 // own options the hack takes every option XScreenSaver's framework gives its hacks.
 struct HackOptionsRecord {
@@ -30,6 +37,7 @@ struct HackOptionsRecord {
   int32_t delayUs;          // --delay: the frame period at speed 1 in microseconds; -1 when not given
   const char* displayName;  // --display: the X display, pointing into argv; null for $DISPLAY
   int32_t helpWanted;       // non-zero: --help was given; the usage goes to stdout and nothing runs
+  HackRenderer renderer;    // --renderer; rendererAuto when not given
 };
 extern HackOptionsRecord HackOptions;
 
@@ -39,8 +47,14 @@ constexpr int32_t longestDelayUs = 1000000;
 int ParseHackOptions(int argc, char** argv);
 // Non-zero when the run is a Wayland client: --wayland was the last target given, or no target
 // nor --display was given and the environment names a Wayland display (waylandDisplay, the
-// value of WAYLAND_DISPLAY) but no X display (xDisplay, DISPLAY's); null stands for unset.
-int WantsWayland(const char* xDisplay, const char* waylandDisplay);
+// value of WAYLAND_DISPLAY, or waylandSocket, WAYLAND_SOCKET's: a connection handed over, as a
+// lock screen hands it to the program it shows) but no X display (xDisplay, DISPLAY's); null
+// stands for unset.
+int WantsWayland(const char* xDisplay, const char* waylandDisplay, const char* waylandSocket);
+// Non-zero when OpenGL's renderer string names a software rasteriser (Mesa's llvmpipe, softpipe
+// and swrast, "Software Rasterizer"), or is null; there the CPU renderer draws the scene for
+// a small part of the cost.
+int IsSoftwareRenderer(const char* glRenderer);
 // The one-line usage message, without its line end.
 const char* HackUsage();
 // Frame period in microseconds of a redraw speed from fastestSpeed to slowestSpeed (the
@@ -156,14 +170,33 @@ uint64_t MonotonicUs();
 // with them blocked, as a parent's mask is inherited: otherwise the wait would never wake for them.
 void HoldStopSignals(sigset_t* waitMask);
 
+// What a host (the X window, the Wayland outputs) gives the frame loop.
+struct FrameLoopHost {
+  int (*takeEvents)();              // takes every event already come without blocking; 0 ends the run
+  int (*drawFrame)();               // draws the clock's frame on each picture that can draw, moving the
+                                    //   clock by MoveClockForPicture, and presents it; returns how many drew
+  int (*beforeWait)();              // sends what is queued; the descriptor whose input ends the wait, -1 ends the run
+  void (*afterWait)(int readable);  // after the wait; readable is non-zero when the descriptor has input
+};
+// Runs the host's frames until it ends the run or a stop signal comes (StopSignal is then set):
+// one frame per redraw period at most, a late one not made up, the overlay's count kept, and
+// the wait in between spent in ppoll. When no picture could draw, the loop waits for an event
+// with no deadline, and the clock stays.
+void RunFrameLoop(const FrameLoopHost& host);
+
 // Largest pointer travel (|dx| + |dy|, surface units: pixels at 96 DPI) that does not end the
 // Wayland run, as the Windows saver's cursor travel at 96 DPI.
 constexpr double pointerTravelLimit = 4.0;
 // Non-zero when the pointer went from one surface position to the other beyond pointerTravelLimit.
 int PointerTravelEnds(double fromX, double fromY, double toX, double toY);
-// The Wayland client: one full-screen surface on every output, followed as outputs come, go
-// and change; returns the exit code, 0 for a key, a button, a travel or a surface closed.
-// Returns at once with StopSignal set when a stop signal came.
+// The buffer's length in device pixels of a surface length in surface units at a fractional
+// scale in 120ths (wp_fractional_scale_v1's preferred scale), rounded to the nearest, halves up;
+// at least 1. A scale of 0 or less counts as 1.
+int32_t DevicePixels(int32_t units, int32_t scale120);
+// The Wayland client: one surface over the whole of every output (or of the one that
+// SWAYLOCK_PLUGIN_OUTPUT_NAME names), followed as outputs come, go and change; returns the
+// exit code, 0 for a key, a button, a touch, a travel, the compositor's close, or the close of
+// a connection that gave no seat. Returns at once with StopSignal set when a stop signal came.
 int RunWaylandHack();
 
 #endif

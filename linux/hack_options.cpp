@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-HackOptionsRecord HackOptions = {1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0};
+HackOptionsRecord HackOptions = {1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0, rendererAuto};
 
 namespace {
 
@@ -64,16 +64,26 @@ int ParseWindowId(const char* text, unsigned long* result) {
 
 const char* HackUsage() {
   return "usage: vyk [--root | --window | --window-id ID | --wayland] [--speed 1..10] [--delay USEC] [--fps | --no-fps] "
-         "[--logo | --no-logo] [--linear | --no-linear] [--display NAME] [--visual NAME] "
-         "[--install | --noinstall] [--mono] [--help]";
+         "[--logo | --no-logo] [--linear | --no-linear] [--renderer auto|gl|cpu] "
+         "[--display NAME] [--visual NAME] [--install | --noinstall] [--mono] [--help]";
 }
 
-int WantsWayland(const char* xDisplay, const char* waylandDisplay) {
+int WantsWayland(const char* xDisplay, const char* waylandDisplay, const char* waylandSocket) {
   if (HackOptions.target == targetWayland) return 1;
   if (HackOptions.target != targetDefault || HackOptions.displayName != nullptr) return 0;
   const bool hasX = xDisplay != nullptr && *xDisplay != '\0';
-  const bool hasWayland = waylandDisplay != nullptr && *waylandDisplay != '\0';
+  const bool hasWayland = (waylandDisplay != nullptr && *waylandDisplay != '\0') ||
+                          (waylandSocket != nullptr && *waylandSocket != '\0');
   return (hasWayland && !hasX) ? 1 : 0;
+}
+
+int IsSoftwareRenderer(const char* glRenderer) {
+  if (glRenderer == nullptr) return 1;
+  static const char* const softwareNames[] = {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"};
+  for (const char* name : softwareNames) {
+    if (strstr(glRenderer, name) != nullptr) return 1;
+  }
+  return 0;
 }
 
 uint64_t FramePeriodUs(int32_t redrawSpeed, int32_t delayUs) {
@@ -82,7 +92,7 @@ uint64_t FramePeriodUs(int32_t redrawSpeed, int32_t delayUs) {
 }
 
 int ParseHackOptions(int argc, char** argv) {
-  HackOptions = HackOptionsRecord{1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0};
+  HackOptions = HackOptionsRecord{1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0, rendererAuto};
   for (int i = 1; i < argc; ++i) {
     const char* name = OptionName(argv[i]);
     if (name == nullptr) return 0;
@@ -109,6 +119,18 @@ int ParseHackOptions(int argc, char** argv) {
       }
     } else if (strcmp(name, "delay") == 0) {
       if (i + 1 >= argc || !ParseBoundedNumber(argv[++i], 0, longestDelayUs, &HackOptions.delayUs)) return 0;
+    } else if (strcmp(name, "renderer") == 0) {
+      if (i + 1 >= argc) return 0;
+      const char* choice = argv[++i];
+      if (strcmp(choice, "auto") == 0) {
+        HackOptions.renderer = rendererAuto;
+      } else if (strcmp(choice, "gl") == 0) {
+        HackOptions.renderer = rendererGl;
+      } else if (strcmp(choice, "cpu") == 0) {
+        HackOptions.renderer = rendererCpu;
+      } else {
+        return 0;
+      }
     } else if (strcmp(name, "display") == 0) {
       if (i + 1 >= argc || argv[i + 1][0] == '\0') return 0;
       HackOptions.displayName = argv[++i];

@@ -7,9 +7,8 @@
 // XSCREENSAVER_WINDOW environment variable) or in one of its own (--window). It follows
 // the window's size and ends with exit code 0 when the window goes away or its window
 // manager closes it. On SIGTERM or SIGINT it cleans up and then ends by that very signal,
-// which XScreenSaver takes as the normal end of a hack it stopped. Frames are paced like
-// the Windows saver's timer: one frame per period at most, a late frame is not made up,
-// and the wait in between sleeps in pselect.
+// which XScreenSaver takes as the normal end of a hack it stopped. Frames are paced by the
+// frame loop the Wayland run shares (frame_loop.cpp).
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -17,32 +16,43 @@
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <sys/select.h>
-#include <time.h>
 
 #include "animation/animation.h"
 #include "linux/hack.h"
+#include "linux/x_frame_image.h"
 
 namespace {
 
-// The X and GLX objects of the run, owned from OpenHackWindow to CloseHackWindow.
+// The X objects of the run and the renderer that draws into its window, owned from
+// OpenHackWindow to CloseHackWindow; ClearHackWindow clears every field.
 struct HackWindowRecord {
   Display* display;        // the X connection; null when closed
   Window window;           // where the frames go; ours or the given one
   bool ownWindow;          // true when this program created window and must destroy it
   Colormap colormap;       // colormap of our own window; 0 otherwise
+  Visual* visual;          // the window's visual; owned by the display
+  int depth;               // the window's depth
+  HackRenderer renderer;   // rendererGl or rendererCpu once chosen; rendererAuto before
   GLXContext context;      // the OpenGL context, current on window; null when none
+  bool sceneReady;         // SetUpGlScene succeeded on context: its texture must be dropped
   bool doubleBuffered;     // frames are swapped (true) or drawn to the front buffer and flushed
+  XFrameImageRecord frame; // the CPU renderer's frame at the window's size; empty with OpenGL
+  CpuPictureRecord cpu;    // the CPU renderer's tables at the window's size; empty with OpenGL
   int32_t width;           // window size in pixels as last reported by the X server
   int32_t height;
   Atom protocols;          // WM_PROTOCOLS, the type of a window manager's request to our own window
   Atom deleteWindow;       // WM_DELETE_WINDOW, the one such request that ends the run
 };
-HackWindowRecord hackWindow = {nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0};
+HackWindowRecord hackWindow;
 
 SceneGeometry hackScene;  // the picture drawn into hackWindow, rebuilt at its size
 
 bool windowGone = false;  // set when the window was destroyed or became unusable
+
+void ClearHackWindow() {
+  hackWindow = HackWindowRecord{};
+  hackWindow.frame.segment.shmid = -1;
+}
 
 void OnStopSignal(int signalNumber) { StopSignal = signalNumber; }
 
@@ -81,41 +91,37 @@ Window ChooseTargetWindow(Display* display) {
   }
 }
 
-bool CreateContext(XVisualInfo* visual) {
-  hackWindow.context = glXCreateContext(hackWindow.display, visual, nullptr, True);
-  if (hackWindow.context == nullptr) return false;
-  int doubleBuffer = 0;
-  glXGetConfig(hackWindow.display, visual, GLX_DOUBLEBUFFER, &doubleBuffer);
-  hackWindow.doubleBuffered = doubleBuffer != 0;
-  return glXMakeCurrent(hackWindow.display, hackWindow.window, hackWindow.context) == True;
-}
-
-// A given window keeps its visual: the context is made for it, as XScreenSaver expects of a GL hack.
+// A given window keeps its visual, as XScreenSaver expects of a hack.
 bool AttachToWindow(Window window) {
   Display* display = hackWindow.display;
   // Selected before the size is read: a resize in between then still arrives as an event.
   XSelectInput(display, window, StructureNotifyMask);
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes)) return false;
-  XVisualInfo wanted;
-  wanted.visualid = XVisualIDFromVisual(attributes.visual);
-  int count = 0;
-  XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
-  if (visual == nullptr) return false;
-  int usesGl = 0;
-  glXGetConfig(display, visual, GLX_USE_GL, &usesGl);
   hackWindow.window = window;
+  hackWindow.visual = attributes.visual;
+  hackWindow.depth = attributes.depth;
   hackWindow.width = attributes.width;
   hackWindow.height = attributes.height;
-  const bool ok = usesGl != 0 && CreateContext(visual);
-  XFree(visual);
-  return ok;
+  return true;
+}
+
+// The visual of a window of our own: a double-buffered OpenGL one unless the CPU was asked
+// for; the screen's default where OpenGL has none, so that auto can still draw with the CPU.
+XVisualInfo* OwnWindowVisual(Display* display) {
+  int attributes[] = {GLX_RGBA, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_DOUBLEBUFFER, None};
+  XVisualInfo* visual = nullptr;
+  if (HackOptions.renderer != rendererCpu) visual = glXChooseVisual(display, DefaultScreen(display), attributes);
+  if (visual != nullptr || HackOptions.renderer == rendererGl) return visual;
+  XVisualInfo wanted;
+  wanted.visualid = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+  int count = 0;
+  return XGetVisualInfo(display, VisualIDMask, &wanted, &count);
 }
 
 bool CreateOwnWindow() {
   Display* display = hackWindow.display;
-  int attributes[] = {GLX_RGBA, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_DOUBLEBUFFER, None};
-  XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
+  XVisualInfo* visual = OwnWindowVisual(display);
   if (visual == nullptr) return false;
   const Window root = RootWindow(display, visual->screen);
   hackWindow.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
@@ -127,20 +133,82 @@ bool CreateOwnWindow() {
   hackWindow.window = XCreateWindow(display, root, 0, 0, 640, 480, 0, visual->depth, InputOutput, visual->visual,
                                     CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &windowAttributes);
   hackWindow.ownWindow = true;
+  hackWindow.visual = visual->visual;
+  hackWindow.depth = visual->depth;
   hackWindow.width = 640;
   hackWindow.height = 480;
+  XFree(visual);
   XStoreName(display, hackWindow.window, "Vyk");
   // The window manager's close button arrives as a message; it ends the run like a destroy.
   hackWindow.protocols = XInternAtom(display, "WM_PROTOCOLS", False);
   hackWindow.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, hackWindow.window, &hackWindow.deleteWindow, 1);
   XMapRaised(display, hackWindow.window);
-  const bool ok = CreateContext(visual);
+  return true;
+}
+
+// An OpenGL context on the window's visual, current on it.
+bool StartGl() {
+  Display* display = hackWindow.display;
+  XVisualInfo wanted;
+  wanted.visualid = XVisualIDFromVisual(hackWindow.visual);
+  int count = 0;
+  XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+  if (visual == nullptr) return false;
+  int usesGl = 0;
+  int doubleBuffer = 0;
+  glXGetConfig(display, visual, GLX_USE_GL, &usesGl);
+  glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubleBuffer);
+  hackWindow.doubleBuffered = doubleBuffer != 0;
+  if (usesGl != 0) hackWindow.context = glXCreateContext(display, visual, nullptr, True);
   XFree(visual);
-  return ok;
+  return hackWindow.context != nullptr && glXMakeCurrent(display, hackWindow.window, hackWindow.context) == True;
+}
+
+// Safe at any step of StartGl.
+void StopGl() {
+  Display* display = hackWindow.display;
+  if (hackWindow.context == nullptr) return;
+  if (hackWindow.sceneReady && !windowGone) TearDownGlScene();
+  glXMakeCurrent(display, None, nullptr);
+  glXDestroyContext(display, hackWindow.context);
+  hackWindow.context = nullptr;
+  hackWindow.sceneReady = false;
+}
+
+// OpenGL where it was asked for, or where auto finds it drawn by hardware and able to draw the
+// scene; the CPU otherwise.
+bool ChooseRenderer(Window failed) {
+  if (HackOptions.renderer != rendererCpu) {
+    bool gl = StartGl();
+    const char* name = gl ? reinterpret_cast<const char*>(glGetString(GL_RENDERER)) : nullptr;
+    if (gl && HackOptions.renderer == rendererAuto && IsSoftwareRenderer(name)) gl = false;
+    if (gl) gl = hackWindow.sceneReady = SetUpGlScene(HackOptions.linear, GlxEntry) != 0;
+    if (gl) {
+      hackWindow.renderer = rendererGl;
+      FpsOverlay.rendererName = "GL";
+      return true;
+    }
+    const bool contextMade = hackWindow.context != nullptr;
+    StopGl();
+    if (HackOptions.renderer == rendererGl) {
+      // A scene that could not be set up has said why already.
+      if (!contextMade) fprintf(stderr, "vyk: cannot draw with OpenGL into window 0x%lx\n", static_cast<unsigned long>(failed));
+      return false;
+    }
+  }
+  if (!XVisualTakesFrames(hackWindow.display, hackWindow.visual, hackWindow.depth)) {
+    fprintf(stderr, "vyk: cannot draw into window 0x%lx: its visual is not 24-bit true colour\n",
+            static_cast<unsigned long>(failed));
+    return false;
+  }
+  hackWindow.renderer = rendererCpu;
+  FpsOverlay.rendererName = "CPU";
+  return true;
 }
 
 bool OpenHackWindow() {
+  ClearHackWindow();
   hackWindow.display = XOpenDisplay(HackOptions.displayName);
   if (hackWindow.display == nullptr) {
     fprintf(stderr, "vyk: cannot open the X display \"%s\"\n", XDisplayName(HackOptions.displayName));
@@ -148,40 +216,60 @@ bool OpenHackWindow() {
   }
   XSetErrorHandler(OnXError);
   const Window target = ChooseTargetWindow(hackWindow.display);
-  const bool ok = target != 0 ? AttachToWindow(target) : CreateOwnWindow();
+  bool ok = target != 0 ? AttachToWindow(target) : CreateOwnWindow();
   XSync(hackWindow.display, False);
+  const Window failed = target != 0 ? target : hackWindow.window;
   if (!ok || windowGone) {
-    const Window failed = target != 0 ? target : hackWindow.window;
     if (failed == 0) {
       fprintf(stderr, "vyk: the display offers no OpenGL visual for a window of its own\n");
     } else {
-      fprintf(stderr, "vyk: cannot draw with OpenGL into window 0x%lx\n", static_cast<unsigned long>(failed));
+      fprintf(stderr, "vyk: cannot draw into window 0x%lx\n", static_cast<unsigned long>(failed));
     }
     return false;
   }
-  return true;
+  ok = ChooseRenderer(failed);
+  XSync(hackWindow.display, False);
+  if (ok && windowGone) {
+    fprintf(stderr, "vyk: cannot draw into window 0x%lx\n", static_cast<unsigned long>(failed));
+    return false;
+  }
+  return ok;
 }
 
 void CloseHackWindow() {
   Display* display = hackWindow.display;
   if (display == nullptr) return;
-  if (hackWindow.context != nullptr) {
-    if (!windowGone) TearDownGlScene();
-    glXMakeCurrent(display, None, nullptr);
-    glXDestroyContext(display, hackWindow.context);
-    hackWindow.context = nullptr;
-  }
+  StopGl();
+  CloseXFrameImage(hackWindow.frame);
+  ReleaseCpuPicture(hackWindow.cpu);
   if (hackWindow.ownWindow && !windowGone) XDestroyWindow(display, hackWindow.window);
   if (hackWindow.colormap != 0) XFreeColormap(display, hackWindow.colormap);
-  hackWindow.colormap = 0;
   XCloseDisplay(display);
-  hackWindow = HackWindowRecord{nullptr, 0, false, 0, nullptr, false, 0, 0, 0, 0};
+  ClearHackWindow();
 }
 
-// Takes every queued event; returns true when the size changed.
-bool HandleEvents() {
+// The picture follows the window's size; called at start and after every resize. Returns
+// false when the CPU renderer's memory cannot be had.
+bool FitPicture() {
+  BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
+  if (hackWindow.renderer == rendererGl) {
+    ResizeGlScene(hackWindow.width, hackWindow.height);
+    return true;
+  }
+  CloseXFrameImage(hackWindow.frame);
+  if (FitCpuPicture(hackWindow.cpu, hackScene, hackWindow.width, hackWindow.height, HackOptions.linear) &&
+      OpenXFrameImage(hackWindow.frame, hackWindow.display, hackWindow.window, hackWindow.visual, hackWindow.depth,
+                      hackWindow.width, hackWindow.height)) {
+    return true;
+  }
+  fprintf(stderr, "vyk: no memory for a frame of %d x %d\n", hackWindow.width, hackWindow.height);
+  return false;
+}
+
+// Takes every queued event: a new size refits the picture, and the window's end ends the run.
+int TakeEvents() {
   bool resized = false;
-  while (XPending(hackWindow.display) > 0) {
+  while (!windowGone && XPending(hackWindow.display) > 0) {
     XEvent event;
     XNextEvent(hackWindow.display, &event);
     switch (event.type) {
@@ -208,56 +296,48 @@ bool HandleEvents() {
         break;
     }
   }
-  return resized;
+  if (resized && !windowGone && !FitPicture()) return 0;
+  return windowGone ? 0 : 1;
 }
 
-// Sleeps until the deadline, an X event or a stop signal, whichever comes first. A deadline
-// already passed still polls once: a pending stop signal is taken only inside pselect.
-void WaitUntil(uint64_t deadline, const sigset_t* waitMask) {
-  const uint64_t now = MonotonicUs();
-  const uint64_t remaining = now >= deadline ? 0 : deadline - now;
-  timespec timeout;
-  timeout.tv_sec = static_cast<time_t>(remaining / 1000000u);
-  timeout.tv_nsec = static_cast<long>((remaining % 1000000u) * 1000u);
-  const int fd = ConnectionNumber(hackWindow.display);
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(fd, &readable);
-  pselect(fd + 1, &readable, nullptr, nullptr, &timeout, waitMask);
-}
-
-void RunFrames() {
-  sigset_t waitMask;
-  HoldStopSignals(&waitMask);
-
-  const uint64_t period = FramePeriodUs(HackOptions.redrawSpeed, HackOptions.delayUs);
-  BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
-  ResizeGlScene(hackWindow.width, hackWindow.height);
-  ResetFpsOverlay();
-  uint64_t nextFrame = MonotonicUs();
-  while (StopSignal == 0 && !windowGone) {
-    if (HandleEvents()) {
-      BuildSceneGeometry(hackScene, hackWindow.width, hackWindow.height);
-      ResizeGlScene(hackWindow.width, hackWindow.height);
-    }
-    if (windowGone) break;
-    const uint64_t now = MonotonicUs();
-    if (now >= nextFrame) {
-      AnimateFrame(hackScene, animation, hackWindow.width, hackWindow.height);
-      DrawGlScene(hackScene, HackOptions.logos);
-      if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
-      if (hackWindow.doubleBuffered) {
-        glXSwapBuffers(hackWindow.display, hackWindow.window);
-      } else {
-        glFlush();
-      }
-      XSync(hackWindow.display, False);
-      CountOverlayFrame(MonotonicUs());
-      nextFrame += period;
-      if (nextFrame <= now) nextFrame = now + period;
-    }
-    WaitUntil(nextFrame, &waitMask);
+// The window is the one picture, and it can always draw.
+int DrawFrame() {
+  int moved = 0;
+  MoveClockForPicture(animation, moved);
+  AnimateScene(hackScene, animation, hackWindow.width, hackWindow.height);
+  if (hackWindow.renderer == rendererCpu) {
+    XImage* image = hackWindow.frame.image;
+    uint32_t* pixels = reinterpret_cast<uint32_t*>(image->data);
+    DrawCpuPicture(hackWindow.cpu, hackScene, HackOptions.logos, pixels, image->bytes_per_line);
+    if (HackOptions.showFps) DrawCpuFpsOverlay(pixels, image->bytes_per_line, hackWindow.width, hackWindow.height);
+    PutXFrameImage(hackWindow.frame, hackWindow.window);
+    return 1;
   }
+  DrawGlScene(hackScene, HackOptions.logos);
+  if (HackOptions.showFps) DrawFpsOverlay(hackWindow.width, hackWindow.height);
+  if (hackWindow.doubleBuffered) {
+    glXSwapBuffers(hackWindow.display, hackWindow.window);
+  } else {
+    glFlush();
+  }
+  XSync(hackWindow.display, False);
+  return 1;
+}
+
+int BeforeWait() {
+  XFlush(hackWindow.display);
+  return ConnectionNumber(hackWindow.display);
+}
+
+// Events are read by XPending in TakeEvents.
+void AfterWait(int) {}
+
+// Returns false when the picture could not be drawn at some size.
+bool RunFrames() {
+  if (!FitPicture()) return false;
+  const FrameLoopHost host = {TakeEvents, DrawFrame, BeforeWait, AfterWait};
+  RunFrameLoop(host);
+  return windowGone || StopSignal != 0 || hackWindow.renderer == rendererGl || hackWindow.frame.image != nullptr;
 }
 
 // After the clean-up: the signal's default action, unblocked, so that the process ends by it.
@@ -289,13 +369,12 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &stop, nullptr);
 
   animation.animationSeed = static_cast<uint32_t>(MonotonicUs() / 1000u);
-  if (WantsWayland(getenv("DISPLAY"), getenv("WAYLAND_DISPLAY"))) {
+  if (WantsWayland(getenv("DISPLAY"), getenv("WAYLAND_DISPLAY"), getenv("WAYLAND_SOCKET"))) {
     const int status = RunWaylandHack();
     if (StopSignal != 0) return EndBySignal(StopSignal);
     return status;
   }
-  const bool started = OpenHackWindow() && SetUpGlScene(HackOptions.linear, GlxEntry);
-  if (started) RunFrames();
+  const bool started = OpenHackWindow() && RunFrames();
   CloseHackWindow();
   if (StopSignal != 0) return EndBySignal(StopSignal);
   return started ? 0 : 1;

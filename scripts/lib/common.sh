@@ -5,7 +5,7 @@ source "$vyk_root/scripts/lib/xorg.sh"
 
 vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   googletest wine wine64 xvfb xdotool x11-utils imagemagick nsis zip unzip python3
-  libgl-dev libopengl-dev libx11-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs
+  libgl-dev libopengl-dev libx11-dev libxext-dev libgl1-mesa-dri xscreensaver-gl-extra e2fsprogs
   xscreensaver xscreensaver-gl lintian dpkg-dev man-db procps
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   mate-screensaver xsecurelock dbus-daemon dbus-bin libglib2.0-bin python3-gi gir1.2-matemenu-2.0)

@@ -21,6 +21,7 @@ struct CommandLineCase {
   int32_t delayUs = -1;
   const char* displayName = nullptr;
   int32_t helpWanted = 0;
+  HackRenderer renderer = rendererAuto;
 };
 
 int Parse(const std::vector<const char*>& arguments) {
@@ -74,6 +75,11 @@ TEST(HackOptions, CommandLines) {
       {{"-wayland", "--speed", "4", "--fps"}, 1, 4, 1, 1, targetWayland, 0, 1},
       {{"--wayland", "--root"}, 1, 1, 1, 1, targetRoot, 0},
       {{"--window", "--wayland"}, 1, 1, 1, 1, targetWayland, 0},
+      {{"--renderer", "cpu"}, 1, 1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0, rendererCpu},
+      {{"-renderer", "gl", "--renderer", "auto"}, 1, 1, 1, 1, targetDefault, 0},
+      {{"--renderer", "gl"}, 1, 1, 1, 1, targetDefault, 0, 0, -1, nullptr, 0, rendererGl},
+      {{"--renderer", "vulkan"}, 0, 0, 0, 0, targetDefault, 0},
+      {{"--renderer"}, 0, 0, 0, 0, targetDefault, 0},
   };
   for (const CommandLineCase& c : cases) {
     std::string line;
@@ -89,6 +95,7 @@ TEST(HackOptions, CommandLines) {
     EXPECT_EQ(HackOptions.delayUs, c.delayUs) << line;
     EXPECT_STREQ(HackOptions.displayName, c.displayName) << line;
     EXPECT_EQ(HackOptions.helpWanted, c.helpWanted) << line;
+    EXPECT_EQ(HackOptions.renderer, c.renderer) << line;
   }
 }
 
@@ -100,7 +107,11 @@ TEST(HackOptions, WaylandWhenAskedOrWhenThereIsNoXDisplay) {
     const char* xDisplay;        // DISPLAY; null when unset
     const char* waylandDisplay;  // WAYLAND_DISPLAY; null when unset
     int wayland;
+    const char* waylandSocket = nullptr;  // WAYLAND_SOCKET; null when unset
   } cases[] = {
+      // A lock screen hands its connection over and takes both display names away.
+      {{}, nullptr, nullptr, 1, "5"},
+      {{}, ":0", nullptr, 0, "5"},
       {{}, nullptr, "wayland-1", 1},
       {{}, "", "wayland-1", 1},
       {{"--speed", "2"}, nullptr, "wayland-0", 1},
@@ -118,9 +129,27 @@ TEST(HackOptions, WaylandWhenAskedOrWhenThereIsNoXDisplay) {
     std::string line;
     for (const char* argument : c.arguments) line += std::string(" ") + argument;
     ASSERT_EQ(Parse(c.arguments), 1) << line;
-    EXPECT_EQ(WantsWayland(c.xDisplay, c.waylandDisplay), c.wayland)
+    EXPECT_EQ(WantsWayland(c.xDisplay, c.waylandDisplay, c.waylandSocket), c.wayland)
         << line << " DISPLAY=" << (c.xDisplay ? c.xDisplay : "(unset)")
         << " WAYLAND_DISPLAY=" << (c.waylandDisplay ? c.waylandDisplay : "(unset)");
+  }
+}
+
+// Auto draws with the CPU where OpenGL is only software; a real GPU's string keeps OpenGL.
+TEST(HackOptions, SoftwareRenderersAreKnownByName) {
+  static const struct {
+    const char* renderer;
+    int software;
+  } cases[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", 1},
+               {"softpipe", 1},
+               {"Mesa DRI swrast", 1},
+               {"Software Rasterizer", 1},
+               {nullptr, 1},
+               {"AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-18-amd64)", 0},
+               {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", 0},
+               {"virgl (Intel(R) Iris(R) Xe Graphics)", 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsSoftwareRenderer(c.renderer), c.software) << (c.renderer ? c.renderer : "(null)");
   }
 }
 
@@ -134,6 +163,18 @@ TEST(WaylandInput, PointerTravelBeyondFourUnitsEnds) {
   for (const auto& c : cases) {
     EXPECT_EQ(PointerTravelEnds(c.fromX, c.fromY, c.toX, c.toY), c.ends)
         << c.fromX << "," << c.fromY << " to " << c.toX << "," << c.toY;
+  }
+}
+
+// A fractional scale's buffer is the configured size times scale / 120, rounded to the nearest
+// pixel: the viewport then shows it at exactly the configured size, with no pixel stretched.
+TEST(WaylandScale, DevicePixelsRoundTheScaledLength) {
+  static const struct {
+    int32_t units, scale120, pixels;
+  } cases[] = {{640, 120, 640}, {640, 180, 960}, {1366, 150, 1708}, {1365, 150, 1706}, {333, 140, 389},
+               {1, 60, 1},      {1, 59, 1},      {0, 120, 1},       {800, 0, 800},     {3840, 240, 7680}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DevicePixels(c.units, c.scale120), c.pixels) << c.units << " at " << c.scale120 << "/120";
   }
 }
 

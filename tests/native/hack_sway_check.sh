@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The native hack as a Wayland client with no X server, on a headless sway of two outputs run as
-# an ordinary user: the tunnel full screen and centred on each output, on an output created
-# while it runs and on one whose mode changes; a key ends it with 0 and SIGTERM by SIGTERM; and
+# an ordinary user: the tunnel full screen and centred on each output as layer surfaces, on an
+# output created while it runs and on one whose mode changes; idle while the compositor answers
+# no frame, moving again when it does; a key ends it with 0 and SIGTERM by SIGTERM; and
 # swayidle starts it by the README's line.
 # Usage: hack_sway_check.sh VYK PICTURE_PY WORKDIR
 vyk=$1 picture_py=$2 work=$3
@@ -26,6 +27,7 @@ idle_hack_pids() { pgrep -f -- "^$session/vyk --wayland"; }
 cleanup() {
   [ -n "$hack_pid" ] && kill "$hack_pid" 2>/dev/null
   [ -n "$idle_pid" ] && kill "$idle_pid" 2>/dev/null
+  [ -n "${vyk_sway_pid:-}" ] && kill -CONT "$vyk_sway_pid" 2>/dev/null
   for pid in $(idle_hack_pids); do kill "$pid" 2>/dev/null; done
   vyk_stop_sway
   wait 2>/dev/null
@@ -123,14 +125,45 @@ ends_by_signal() {
 start_hack
 check "without DISPLAY: the tunnel fills HEADLESS-1, 480x360, centred and moving" tunnel_on HEADLESS-1 480x360
 check "without DISPLAY: the tunnel fills HEADLESS-2, 560x420, centred and moving" tunnel_on HEADLESS-2 560x420
-check "without DISPLAY: the hack is a Wayland client of sway, with no X" \
-  grep -q '"app_id": "vyk"' <(vyk_as_sway_user swaymsg -t get_tree)
+# Layer surfaces are no windows: sway's tree, which lists every toplevel, has none of the hack's.
+no_vyk_window() {
+  local tree
+  tree=$(vyk_as_sway_user swaymsg -t get_tree) || return 1
+  ! grep -q '"app_id": "vyk"' <<<"$tree" || { echo "a vyk window is in sway's tree"; return 1; }
+}
+check "without DISPLAY: the outputs are covered by layer surfaces, not by windows" no_vyk_window
 vyk_as_sway_user swaymsg create_output >/dev/null
 check "an output created while it runs is drawn: HEADLESS-3, 400x300" tunnel_on HEADLESS-3 400x300
 # The rightmost of the first two shrinks, so that no output overlaps another in the layout.
 vyk_as_sway_user swaymsg output HEADLESS-2 mode 512x384 >/dev/null
 check "an output's new mode is drawn at its size: HEADLESS-2, 512x384" tunnel_on HEADLESS-2 512x384
 check "the other outputs are still drawn: HEADLESS-1" tunnel_on HEADLESS-1 480x360
+
+# cpu_ticks PID: the user and system time PID has used, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# used_little SECONDS: over SECONDS the hack used less than 1 % of a core.
+used_little() {
+  local before after limit
+  before=$(cpu_ticks "$hack_pid") || return 1
+  sleep "$1"
+  after=$(cpu_ticks "$hack_pid") || return 1
+  limit=$(($(getconf CLK_TCK) * $1 / 100))
+  [ $((after - before)) -lt "$limit" ] || { echo "$((after - before)) ticks in $1 s; under $limit allowed"; return 1; }
+}
+# A compositor that shows no frame sends no frame callback, and the hack then waits without
+# cost. Headless sway 1.7 cannot power its outputs off (the commit of "output * dpms off" fails
+# on its headless backend), so a stopped sway stands in for outputs that are all off: it
+# answers nothing until it is continued.
+idle_while_sway_stopped() {
+  kill -STOP "$vyk_sway_pid" || return 1
+  wait_until 20 used_little 1 || { kill -CONT "$vyk_sway_pid"; echo "(never idle)"; return 1; }
+  used_little 5
+  local status=$?
+  kill -CONT "$vyk_sway_pid"
+  return "$status"
+}
+check "while sway answers no frame, the hack uses under 1 % of a core over 5 s" idle_while_sway_stopped
+check "once sway answers again, the tunnel moves on HEADLESS-1" tunnel_on HEADLESS-1 480x360
 check "a key ends the hack with exit code 0" key_ends_with_zero
 
 start_hack --wayland --no-logo

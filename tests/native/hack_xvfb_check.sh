@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The native hack from outside, on a private 640x480 Xvfb with Mesa: picture, logo, window and
-# standard options, frame rate and its overlay, exits.
+# standard options, frame rate and its overlay, exits; the picture by both renderers, and on a
+# server without MIT-SHM.
 # Usage: hack_xvfb_check.sh VYK WINDOW_HOST PICTURE_PY WORKDIR SWAP_COUNTER
 vyk=$1 window_host=$2 picture_py=$3 work=$4 swap_counter=$5
 rm -rf "$work" && mkdir -p "$work" || exit 1
@@ -20,6 +21,7 @@ cleanup() {
   [ -n "$hack_pid" ] && kill "$hack_pid" 2>/dev/null
   [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
   kill "$xvfb_pid" 2>/dev/null
+  vyk_stop_xvfb "$work/plain.pid"
   wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -141,25 +143,29 @@ film_frames() {
   done
 }
 
-# --root, logo on: the tunnel, its symmetry and motion, the logo; SIGTERM ends it. The logo's
-# first slide-in ends 40 frames after the start and it stays on the top band until frame 128.
-start_counted_hack --root
-check "--root --logo: the logo comes in along the top" until_shot 30 "$work/logo.ppm" logo_shown "$work/logo.ppm"
-shot "$work/a.ppm"
-check "--root: the tunnel covers the screen" at_least "$(picture covered "$work/a.ppm")" 0.95
-check "--root: the tunnel is mirror-symmetric about the vertical centre line" mirrored "$work/a.ppm"
-check "--root: a later screenshot differs, the tunnel moves" until_shot 20 "$work/b.ppm" tunnel_moved "$work/a.ppm" "$work/b.ppm"
-check "without --fps no frame-rate overlay is drawn" overlay_absent "$work/a.ppm"
-check "SIGTERM ends the hack by SIGTERM" ends_by_signal TERM
+# The picture, by each renderer: auto draws with the CPU on this software OpenGL, and
+# --renderer gl keeps OpenGL.
+for renderer in auto gl; do
+  # --root, logo on: the tunnel, its symmetry and motion, the logo; SIGTERM ends it. The logo's
+  # first slide-in ends 40 frames after the start and it stays on the top band until frame 128.
+  start_counted_hack --root --renderer $renderer
+  check "--root --logo ($renderer): the logo comes in along the top" until_shot 30 "$work/logo.ppm" logo_shown "$work/logo.ppm"
+  shot "$work/a.ppm"
+  check "--root ($renderer): the tunnel covers the screen" at_least "$(picture covered "$work/a.ppm")" 0.95
+  check "--root ($renderer): the tunnel is mirror-symmetric about the vertical centre line" mirrored "$work/a.ppm"
+  check "--root ($renderer): a later screenshot differs, the tunnel moves" until_shot 20 "$work/b.ppm" tunnel_moved "$work/a.ppm" "$work/b.ppm"
+  check "without --fps no frame-rate overlay is drawn ($renderer)" overlay_absent "$work/a.ppm"
+  check "SIGTERM ends the hack by SIGTERM ($renderer)" ends_by_signal TERM
 
-# --no-logo, at the slowest speed with point filtering: never a logo, over the 48 frames in
-# which the logo would have come in whole; SIGINT ends it.
-start_counted_hack --root --no-logo --no-linear --speed 10
-film_frames logo-off "$work/swaps" 48
-check "--no-logo: the tunnel covers the screen" at_least "$(picture covered "$work/logo-off-30.ppm")" 0.95
-check "--no-logo: the film spans the logo's slide-in" presented_at_least "$work/swaps" 48 1
-check "--no-logo: no logo appears" logo_never_appears logo-off
-check "SIGINT ends the hack by SIGINT" ends_by_signal INT
+  # --no-logo, at the slowest speed with point filtering: never a logo, over the 48 frames in
+  # which the logo would have come in whole; SIGINT ends it.
+  start_counted_hack --root --no-logo --no-linear --speed 10 --renderer $renderer
+  film_frames logo-off "$work/swaps" 48
+  check "--no-logo ($renderer): the tunnel covers the screen" at_least "$(picture covered "$work/logo-off-30.ppm")" 0.95
+  check "--no-logo ($renderer): the film spans the logo's slide-in" presented_at_least "$work/swaps" 48 1
+  check "--no-logo ($renderer): no logo appears" logo_never_appears logo-off
+  check "SIGINT ends the hack by SIGINT ($renderer)" ends_by_signal INT
+done
 
 # XScreenSaver's standard options, the harmless ones included, with the display named on
 # the command line alone: the tunnel with the overlay, at the pace --delay and --speed give.
@@ -173,7 +179,16 @@ check "-delay 200000: 5 frames a second" rate_between "$work/fps.counter" 20 4.2
 shot "$work/fps.ppm"
 check "-fps -install -noinstall -mono -visual default -display: the tunnel covers the screen" at_least "$(picture covered "$work/fps.ppm")" 0.95
 check "-fps: the frame-rate overlay sits in the bottom-left corner" until_shot 20 "$work/fps.ppm" overlay_shown "$work/fps.ppm"
+# "FPS: 5.0 CPU" is one glyph (12 pixels) wider than "FPS: 5.0 GL": the box's width tells the renderer.
+overlay_names() { overlay_figure_shown "$1" && overlay_box "$1" "$2"; }
+check "-fps: the overlay names the CPU renderer, which auto takes on software OpenGL" \
+  until_shot 20 "$work/fps.ppm" overlay_names "$work/fps.ppm" 150
 check "SIGTERM ends the hack with the overlay by SIGTERM" ends_by_signal TERM
+# Counted, so the judged shots are this hack's frames and not the last one's left on the root.
+start_counted_hack -root -fps -delay 200000 --renderer gl
+check "-fps --renderer gl: the overlay names OpenGL" until_shot 20 "$work/fps-gl.ppm" overlay_names "$work/fps-gl.ppm" 138
+check "-fps --renderer gl: the overlay's box is no wider" eval '! overlay_box "$work/fps-gl.ppm" 150'
+check "SIGTERM ends the OpenGL hack with the overlay by SIGTERM" ends_by_signal TERM
 VYK_BENCH_COUNTER="$work/slow.counter" LD_PRELOAD="$swap_counter" start_hack -root -delay 200000 -speed 2
 check "-delay 200000 -speed 2: 2.5 frames a second" rate_between "$work/slow.counter" 10 2.125 2.5625
 check "SIGTERM ends the slower hack by SIGTERM" ends_by_signal TERM
@@ -265,10 +280,10 @@ usage_line='usage: vyk [^[:cntrl:]]*--fps[^[:cntrl:]]*'
 # Start-up failures name their cause: the window that cannot be drawn into, the missing
 # first-vertex flat shading (a context of OpenGL 3.1 without the extensions).
 check "--window-id of no window: the message names that window" \
-  ends_with 1 '' "vyk: cannot draw with OpenGL into window 0x3fffff1" "$vyk" --window-id 0x3fffff1
+  ends_with 1 '' "vyk: cannot draw into window 0x3fffff1" "$vyk" --window-id 0x3fffff1
 check "OpenGL 3.1 without provoking-vertex extensions: refused with its reason" \
   ends_with 1 '' "vyk: OpenGL lacks glProvokingVertex" env MESA_GL_VERSION_OVERRIDE=3.1 \
-  MESA_EXTENSION_OVERRIDE="-GL_ARB_provoking_vertex -GL_EXT_provoking_vertex" "$vyk" --root
+  MESA_EXTENSION_OVERRIDE="-GL_ARB_provoking_vertex -GL_EXT_provoking_vertex" "$vyk" --root --renderer gl
 
 check "--help: the usage line on stdout, exit code 0" ends_with 0 "$usage_line" '' "$vyk" --help
 check "-help: the usage line on stdout, exit code 0" ends_with 0 "$usage_line" '' "$vyk" -help
@@ -279,6 +294,15 @@ for line in "--speed 0" "--speed 11" "--speed fast" "--speed" "--window-id" "--w
   # shellcheck disable=SC2086
   check "bad option \"$line\": usage line, exit code 1" ends_with 1 '' "$usage_line" "$vyk" $line
 done
+
+# An X server without MIT-SHM, as one across a network is: the frames go by XPutImage.
+vyk_start_xvfb 320x240x24 "$work/plain.pid" "$work/plain.log" -extension MIT-SHM || exit 1
+start_hack --root --renderer cpu
+check "without MIT-SHM: the tunnel covers the screen" until_shot 30 "$work/plain-a.ppm" \
+  eval 'at_least "$(picture covered "$work/plain-a.ppm")" 0.95'
+check "without MIT-SHM: the tunnel moves" until_shot 20 "$work/plain-b.ppm" tunnel_moved "$work/plain-a.ppm" "$work/plain-b.ppm"
+check "SIGTERM ends the hack without MIT-SHM by SIGTERM" ends_by_signal TERM
+vyk_stop_xvfb "$work/plain.pid"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

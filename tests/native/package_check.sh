@@ -2,9 +2,11 @@
 # The Debian package of the native hack: built by CPack, its files, lintian's verdict, its
 # dependencies, its well-formed settings file, its entry for MATE's screen saver, its saver
 # module for xsecurelock, and in its copyright file the licence of the source tree's LICENSE
-# and the holders and notice of the xdg-shell protocol the hack is compiled with.
-# Usage: package_check.sh BUILD WORKDIR LICENSE XDG_SHELL_XML
-build=$1 work=$2 license=$3 xdg_shell=$4
+# and the holders and notice of each Wayland protocol the hack is compiled with.
+# Usage: package_check.sh BUILD WORKDIR LICENSE PROTOCOL_XML...
+build=$1 work=$2 license=$3
+shift 3
+protocols=("$@")
 rm -rf "$work" && mkdir -p "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
@@ -59,7 +61,7 @@ problems = []
 if root.tag != "screensaver" or root.get("name") != "vyk" or root.get("gl") != "yes":
     problems.append(f"root element {root.tag} {root.attrib}")
 args = " ".join(v for e in root.iter() for k, v in e.attrib.items() if k.startswith("arg"))
-for option in ("--root", "--speed %", "--no-logo", "--no-linear", "--fps"):
+for option in ("--root", "--speed %", "--no-logo", "--no-linear", "--fps", "--renderer gl", "--renderer cpu"):
     if option not in args:
         problems.append(f"no {option} among {args!r}")
 speed = [e for e in root.iter("number") if e.get("id") == "speed"]
@@ -108,9 +110,10 @@ if problems:
     sys.exit(1)
 PY
 
-# The code wayland-scanner makes from xdg-shell.xml is compiled in: its stanza names those
+# The code wayland-scanner makes from each protocol's XML is compiled in: its stanza names those
 # files and carries the XML's copyright lines and notice, line for line as the XML has them.
-python3 - "$work/root/usr/share/doc/vyk/copyright" "$xdg_shell" <<'PY' && echo "ok: copyright carries xdg-shell.xml's holders and notice for the code made from it" || failures=$((failures + 1))
+for xml in "${protocols[@]}"; do
+python3 - "$work/root/usr/share/doc/vyk/copyright" "$xml" <<'PY' && echo "ok: copyright carries $(basename "$xml")'s holders and notice for the code made from it" || failures=$((failures + 1))
 import re, sys
 paragraphs = [p for p in open(sys.argv[1], encoding="utf-8").read().split("\n\n") if p.strip()]
 block = re.search(r"<copyright>(.*?)</copyright>", open(sys.argv[2], encoding="utf-8").read(), re.S)
@@ -130,12 +133,14 @@ holders = [line for line in lines if line.startswith("Copyright ")]
 notice = lines[len(holders):]
 while notice and not notice[0]:
     notice.pop(0)
-stanza = [r for r in records if "xdg-shell-protocol.c" in " ".join(r.get("Files", []))
-          and "xdg-shell-client-protocol.h" in " ".join(r.get("Files", []))]
+base = sys.argv[2].rsplit("/", 1)[-1][:-len(".xml")]
+code, header = f"*/{base}-protocol.c", f"*/{base}-client-protocol.h"
+stanza = [r for r in records if code in " ".join(r.get("Files", [])).split()
+          and header in " ".join(r.get("Files", [])).split()]
 if not holders or not notice:
     problems.append(f"no copyright lines or notice in {sys.argv[2]}")
 elif len(stanza) != 1:
-    problems.append(f"{len(stanza)} stanzas name xdg-shell-protocol.c and xdg-shell-client-protocol.h")
+    problems.append(f"{len(stanza)} stanzas name {code} and {header}")
 else:
     if stanza[0].get("Copyright") != holders:
         problems.append(f"Copyright {stanza[0].get('Copyright')} is not the XML's {holders}")
@@ -147,6 +152,7 @@ if problems:
     print("FAIL: copyright: " + "; ".join(problems))
     sys.exit(1)
 PY
+done
 
 # MATE's entry, written as Debian's hack packages write theirs: MATE runs only an Exec from
 # its hack folders and shows only entries of the Screensaver category.
