@@ -176,10 +176,9 @@ inline uint32_t Bilinear(uint32_t u, uint32_t v, uint32_t* alpha) {
   return Lerp(Lerp(t00, t01, s & 0xFFu), Lerp(t10, t11, s & 0xFFu), t & 0xFFu);
 }
 
-#ifdef __SSE2__
-// Where a run's texture coordinate leaves one texel cell after another: next is the first
-// pixel in the following cell. Kept as the quotient and remainder of the distance to the
-// cell's edge by the step, so that each cell costs an addition and no division.
+// Where a run's sample leaves one texel cell after another: next is the first pixel in the
+// following cell. Kept as the quotient and remainder of the distance to the cell's edge by the
+// step, so that each cell costs an addition and no division.
 struct CellWalk {
   uint32_t next;           // first pixel past the current cell; never reached when the step is 0
   uint32_t remainder;      // of the distance to the next edge by the step
@@ -206,18 +205,87 @@ inline void AdvanceCellWalk(CellWalk& walk) {
   }
 }
 
-// A texel's channels as the four lanes, blue first.
-inline __m128 TexelLanes(uint32_t texel, __m128i zero) {
-  const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(texel));
-  return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero));
+// A coordinate's step a pixel in 1/65536 texel, the weights' unit, rounded towards zero: the
+// weights then stay inside the cell on all of its pixels, where a weight carried past the
+// cell's edge would wrap round to the cell's far side.
+inline uint16_t WeightStep(uint32_t step) {
+  const int32_t signedStep = static_cast<int32_t>(step);
+  return static_cast<uint16_t>(signedStep >= 0 ? signedStep >> 8 : -((-signedStep) >> 8));
 }
 
-// The filtered colour of a pixel, then the next pixel's by forward differences.
-inline uint32_t StepPixel(__m128i& value, __m128i& difference, __m128i second, __m128i zero) {
-  const __m128i channels = _mm_packs_epi32(_mm_srai_epi32(value, 16), zero);
-  value = _mm_add_epi32(value, difference);
-  difference = _mm_add_epi32(difference, second);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(channels, zero)));
+// The texels of one cell of the bilinear filter: top row left and right, then the bottom row.
+struct CellTexels {
+  uint32_t topLeft;      // 0x00RRGGBB
+  uint32_t topRight;     // likewise
+  uint32_t bottomLeft;   // likewise
+  uint32_t bottomRight;  // likewise
+};
+
+// Fills count pixels of one cell, from the weights of its first pixel (ws across, wt down, in
+// 1/65536 texel) stepping by wsStep and wtStep a pixel. Each pixel blends the rows across by
+// the weight's top eight bits, then the two results down, each blend rounded: the 8-bit weights
+// of OpenGL's software rasteriser, which this matches more closely than an exact blend.
+#ifdef __SSE2__
+// Two pixels a register, each channel a 16-bit lane. A blend of a towards b by w is
+// (a * 256 + 128 + (b - a) * w) >> 8: its sum lies in [128, 65408] whatever the lanes'
+// wrapping on the way, so 16-bit multiplies and additions give it exactly.
+// room is how many pixels from out may be written: the cell's, and past it the row's, which
+// later cells and runs overwrite. With room for it, a cell writes a whole block without a
+// branch on its length, as cells are a few pixels long and of changing lengths.
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const CellTexels& texels, uint16_t ws, uint16_t wt,
+                     uint16_t wsStep, uint16_t wtStep) {
+  constexpr uint32_t block = 6;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i half = _mm_set1_epi16(128);
+  // A texel's channels in the lanes of both pixels.
+  const auto spread = [zero](uint32_t texel) {
+    const __m128i lanes = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel)), zero);
+    return _mm_unpacklo_epi64(lanes, lanes);
+  };
+  const __m128i topLeft = spread(texels.topLeft);
+  const __m128i bottomLeft = spread(texels.bottomLeft);
+  const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, 8), half);
+  const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, 8), half);
+  const __m128i topAcross = _mm_sub_epi16(spread(texels.topRight), topLeft);
+  const __m128i bottomAcross = _mm_sub_epi16(spread(texels.bottomRight), bottomLeft);
+  // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
+  const auto pair = [](uint16_t weight, uint16_t step) {
+    const uint16_t second = static_cast<uint16_t>(weight + step);
+    return _mm_set_epi16(static_cast<int16_t>(second), static_cast<int16_t>(second), static_cast<int16_t>(second),
+                         static_cast<int16_t>(second), static_cast<int16_t>(weight), static_cast<int16_t>(weight),
+                         static_cast<int16_t>(weight), static_cast<int16_t>(weight));
+  };
+  __m128i across = pair(ws, wsStep);
+  __m128i down = pair(wt, wtStep);
+  const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
+  const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
+  const auto blend = [&]() {
+    const __m128i s = _mm_srli_epi16(across, 8);
+    const __m128i top = _mm_srli_epi16(_mm_add_epi16(topBase, _mm_mullo_epi16(topAcross, s)), 8);
+    const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(bottomBase, _mm_mullo_epi16(bottomAcross, s)), 8);
+    const __m128i mixed = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(top, 8), half),
+                                        _mm_mullo_epi16(_mm_sub_epi16(bottom, top), _mm_srli_epi16(down, 8)));
+    across = _mm_add_epi16(across, acrossStep);
+    down = _mm_add_epi16(down, downStep);
+    const __m128i colours = _mm_srli_epi16(mixed, 8);
+    return _mm_packus_epi16(colours, colours);
+  };
+  uint32_t j = 0;
+  if (room >= block) {
+    for (; j < block; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+  }
+  for (; j + 1 < count; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+  if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
+}
+#else
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const CellTexels& texels, uint16_t ws, uint16_t wt,
+                     uint16_t wsStep, uint16_t wtStep) {
+  for (uint32_t j = 0; j < count; ++j) {
+    const uint32_t s = ws >> 8u;
+    out[j] = Lerp(Lerp(texels.topLeft, texels.topRight, s), Lerp(texels.bottomLeft, texels.bottomRight, s), wt >> 8u);
+    ws = static_cast<uint16_t>(ws + wsStep);
+    wt = static_cast<uint16_t>(wt + wtStep);
+  }
 }
 #endif
 
@@ -229,26 +297,16 @@ void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t u
   }
 }
 
-#ifdef __SSE2__
-// Bilinear filtering along a run, one texel cell at a time. Within a cell the four texels stay
-// and the weights move on by fixed steps, so the filtered colour is a quadratic of the pixel's
-// place in the run: it is set up once a cell (in floating point, each channel a lane) and then
-// stepped by forward differences in 16.16 fixed point, two additions a pixel. The colour is
-// the exact bilinear blend rounded, where OpenGL weighs to 1/256: they differ by one level at most.
-// room is how many pixels from out may be written: the run's, and past it the row's, which
-// later runs overwrite. With room for it, each cell writes a whole block without a branch on
-// its length, as cells are a few pixels long and of changing lengths.
+// Bilinear filtering along a run, one texel cell at a time: within a cell the four texels stay
+// and only the weights move, by fixed steps. room is as FillCell's.
 void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
-  constexpr uint32_t block = 8;
-  const __m128i zero = _mm_setzero_si128();
-  const float texelUnit = 1.0f / 16777216.0f;  // a texel is 2^24 fixed-point units
-  const float a = static_cast<float>(static_cast<int32_t>(uStep)) * texelUnit;
-  const float b = static_cast<float>(static_cast<int32_t>(vStep)) * texelUnit;
   // Sample positions less half a texel: the cell's first texel is then the top byte.
   const uint32_t sFirst = u - 0x800000u;
   const uint32_t tFirst = v - 0x800000u;
   CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep));
   CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep));
+  const uint16_t wsStep = WeightStep(uStep);
+  const uint16_t wtStep = WeightStep(vStep);
   const uint32_t total = static_cast<uint32_t>(count);
   uint32_t k = 0;
   while (k < total) {
@@ -260,46 +318,15 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
     const uint32_t t = tFirst + k * vStep;
     const uint32_t column0 = s >> 24, column1 = (column0 + 1u) & 0xFFu;
     const uint32_t row0 = (t >> 24) << 8, row1 = (row0 + 256u) & 0xFF00u;
-    const __m128 c00 = TexelLanes(cpuTexels[row0 | column0], zero);
-    const __m128 c01 = TexelLanes(cpuTexels[row0 | column1], zero);
-    const __m128 c10 = TexelLanes(cpuTexels[row1 | column0], zero);
-    const __m128 c11 = TexelLanes(cpuTexels[row1 | column1], zero);
-    const __m128 across = _mm_sub_ps(c01, c00);
-    const __m128 down = _mm_sub_ps(c10, c00);
-    const __m128 twist = _mm_sub_ps(_mm_sub_ps(c11, c10), across);
-    const float ws = static_cast<float>(s & 0xFFFFFFu) * texelUnit;
-    const float wt = static_cast<float>(t & 0xFFFFFFu) * texelUnit;
-    // f(j) = f0 + f1 j + f2 j^2 for the j-th pixel of the cell's run.
-    const __m128 f0 = _mm_add_ps(_mm_add_ps(c00, _mm_mul_ps(across, _mm_set1_ps(ws))),
-                                 _mm_add_ps(_mm_mul_ps(down, _mm_set1_ps(wt)), _mm_mul_ps(twist, _mm_set1_ps(ws * wt))));
-    const __m128 f1 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(across, _mm_set1_ps(a)), _mm_mul_ps(down, _mm_set1_ps(b))),
-                                 _mm_mul_ps(twist, _mm_set1_ps(ws * b + wt * a)));
-    const __m128 f2 = _mm_mul_ps(twist, _mm_set1_ps(a * b));
-    const __m128 scale = _mm_set1_ps(65536.0f);
-    __m128i value = _mm_cvtps_epi32(_mm_mul_ps(_mm_add_ps(f0, _mm_set1_ps(0.5f)), scale));
-    __m128i difference = _mm_cvtps_epi32(_mm_mul_ps(_mm_add_ps(f1, f2), scale));
-    const __m128i second = _mm_cvtps_epi32(_mm_mul_ps(_mm_add_ps(f2, f2), scale));
-    uint32_t* cellOut = out + k;
-    const uint32_t run = end - k;
-    uint32_t j = 0;
-    if (static_cast<uint32_t>(room) - k >= block) {
-      for (; j < block; ++j) cellOut[j] = StepPixel(value, difference, second, zero);
-    }
-    for (; j < run; ++j) cellOut[j] = StepPixel(value, difference, second, zero);
+    const CellTexels texels = {cpuTexels[row0 | column0], cpuTexels[row0 | column1], cpuTexels[row1 | column0],
+                               cpuTexels[row1 | column1]};
+    FillCell(out + k, end - k, static_cast<uint32_t>(room) - k, texels, static_cast<uint16_t>(s >> 8),
+             static_cast<uint16_t>(t >> 8), wsStep, wtStep);
     if (sWalk.next == end) AdvanceCellWalk(sWalk);
     if (tWalk.next == end) AdvanceCellWalk(tWalk);
     k = end;
   }
 }
-#else
-void BilinearRun(uint32_t* out, int32_t count, int32_t, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
-  for (int32_t k = 0; k < count; ++k) {
-    out[k] = Bilinear(u, v, nullptr);
-    u += uStep;
-    v += vStep;
-  }
-}
-#endif
 
 uint32_t* RowOf(uint32_t* pixels, int32_t strideBytes, int32_t row) {
   return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<ptrdiff_t>(row) * strideBytes);
