@@ -196,13 +196,18 @@ CellWalk StartCellWalk(uint32_t first, int32_t step) {
   return CellWalk{distance / size + 1u, distance % size, size, 0x1000000u / size, 0x1000000u % size};
 }
 
-inline void AdvanceCellWalk(CellWalk& walk) {
-  walk.next += walk.quotientStep;
-  walk.remainder += walk.remainderStep;
-  if (walk.remainder >= walk.step) {
-    walk.remainder -= walk.step;
-    walk.next += 1u;
-  }
+// Moves the walk on a cell when its cell ends at end. Without branches, as which of a run's
+// two walks ends a cell follows no pattern a branch predictor could learn; and the walk's
+// next cell is worked out before it is known whether it is taken, so that only a compare and
+// a select lie on the chain from one cell to the next.
+inline void AdvanceCellWalk(CellWalk& walk, uint32_t end) {
+  const uint32_t remainder = walk.remainder + walk.remainderStep;
+  const uint32_t carry = remainder >= walk.step;
+  const uint32_t next = walk.next + walk.quotientStep + carry;
+  const uint32_t nextRemainder = remainder - (walk.step & (0u - carry));
+  const uint32_t taken = 0u - static_cast<uint32_t>(walk.next == end);
+  walk.next ^= (walk.next ^ next) & taken;
+  walk.remainder ^= (walk.remainder ^ nextRemainder) & taken;
 }
 
 // A coordinate's step a pixel in 1/65536 texel, the weights' unit, rounded towards zero: the
@@ -249,14 +254,8 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const CellTex
   const __m128i topAcross = _mm_sub_epi16(spread(texels.topRight), topLeft);
   const __m128i bottomAcross = _mm_sub_epi16(spread(texels.bottomRight), bottomLeft);
   // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
-  const auto pair = [](uint16_t weight, uint16_t step) {
-    const uint16_t second = static_cast<uint16_t>(weight + step);
-    return _mm_set_epi16(static_cast<int16_t>(second), static_cast<int16_t>(second), static_cast<int16_t>(second),
-                         static_cast<int16_t>(second), static_cast<int16_t>(weight), static_cast<int16_t>(weight),
-                         static_cast<int16_t>(weight), static_cast<int16_t>(weight));
-  };
-  __m128i across = pair(ws, wsStep);
-  __m128i down = pair(wt, wtStep);
+  __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * 0x0001000100010001ll, 0));
+  __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * 0x0001000100010001ll, 0));
   const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
   const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
   const auto blend = [&]() {
@@ -310,21 +309,20 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
   const uint32_t total = static_cast<uint32_t>(count);
   uint32_t k = 0;
   while (k < total) {
-    uint32_t end = sWalk.next < tWalk.next ? sWalk.next : tWalk.next;
-    end = end < total ? end : total;
-    // A magnified step is at most a texel, so every cell has a pixel; this keeps the walk going regardless.
-    end = end > k ? end : k + 1u;
+    // A magnified step is at most a texel, so each cell has a pixel and the walks move on.
+    const uint32_t end = sWalk.next < tWalk.next ? sWalk.next : tWalk.next;
+    const uint32_t last = end < total ? end : total;
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
     const uint32_t column0 = s >> 24, column1 = (column0 + 1u) & 0xFFu;
     const uint32_t row0 = (t >> 24) << 8, row1 = (row0 + 256u) & 0xFF00u;
     const CellTexels texels = {cpuTexels[row0 | column0], cpuTexels[row0 | column1], cpuTexels[row1 | column0],
                                cpuTexels[row1 | column1]};
-    FillCell(out + k, end - k, static_cast<uint32_t>(room) - k, texels, static_cast<uint16_t>(s >> 8),
+    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, texels, static_cast<uint16_t>(s >> 8),
              static_cast<uint16_t>(t >> 8), wsStep, wtStep);
-    if (sWalk.next == end) AdvanceCellWalk(sWalk);
-    if (tWalk.next == end) AdvanceCellWalk(tWalk);
-    k = end;
+    AdvanceCellWalk(sWalk, end);
+    AdvanceCellWalk(tWalk, end);
+    k = last;
   }
 }
 
