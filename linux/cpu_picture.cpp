@@ -37,6 +37,12 @@ constexpr int32_t bandCount = 1 + ringCount;
 uint32_t cpuTexels[textureSize * textureSize];
 int cpuTexelsReady = 0;
 
+// The artwork again with its first column repeated after the last and its first row after the
+// last: a bilinear cell's two texels of a row are then adjacent, and its next row one stride
+// on, wherever the repeat wrap falls.
+constexpr int32_t paddedStride = textureSize + 1;
+uint32_t cpuPaddedTexels[paddedStride * paddedStride];
+
 // A triangle's edges in fixed point (1/256 pixel), oriented so that its inside is positive.
 struct EdgeSetup {
   int64_t dx;    // x of the edge's end less its start
@@ -229,15 +235,7 @@ inline uint16_t WeightStep(uint32_t step) {
   return static_cast<uint16_t>(signedStep >= 0 ? signedStep >> 8 : -((-signedStep) >> 8));
 }
 
-// The texels of one cell of the bilinear filter: top row left and right, then the bottom row.
-struct CellTexels {
-  uint32_t topLeft;      // 0x00RRGGBB
-  uint32_t topRight;     // likewise
-  uint32_t bottomLeft;   // likewise
-  uint32_t bottomRight;  // likewise
-};
-
-// Fills count pixels of one cell, from the weights of its first pixel (ws across, wt down, in
+// Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the weights of its first pixel (ws across, wt down, in
 // 1/65536 texel) stepping by wsStep and wtStep a pixel. Each pixel blends the rows across by
 // the weight's top eight bits, then the two results down, each blend rounded: the 8-bit weights
 // of OpenGL's software rasteriser, which this matches more closely than an exact blend.
@@ -248,22 +246,20 @@ struct CellTexels {
 // room is how many pixels from out may be written: the cell's, and past it the row's, which
 // later cells and runs overwrite. With room for it, a cell writes a whole block without a
 // branch on its length, as cells are a few pixels long and of changing lengths.
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const CellTexels& texels, uint16_t ws, uint16_t wt,
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_t* cell, uint16_t ws, uint16_t wt,
                      uint16_t wsStep, uint16_t wtStep) {
   constexpr uint32_t block = 6;
   const __m128i zero = _mm_setzero_si128();
   const __m128i half = _mm_set1_epi16(128);
-  // A texel's channels in the lanes of both pixels.
-  const auto spread = [zero](uint32_t texel) {
-    const __m128i lanes = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel)), zero);
-    return _mm_unpacklo_epi64(lanes, lanes);
-  };
-  const __m128i topLeft = spread(texels.topLeft);
-  const __m128i bottomLeft = spread(texels.bottomLeft);
+  // Each row's two texels, then each texel's channels in the lanes of both pixels.
+  const __m128i topRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell)), zero);
+  const __m128i bottomRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
+  const __m128i topLeft = _mm_unpacklo_epi64(topRow, topRow);
+  const __m128i bottomLeft = _mm_unpacklo_epi64(bottomRow, bottomRow);
   const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, 8), half);
   const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, 8), half);
-  const __m128i topAcross = _mm_sub_epi16(spread(texels.topRight), topLeft);
-  const __m128i bottomAcross = _mm_sub_epi16(spread(texels.bottomRight), bottomLeft);
+  const __m128i topAcross = _mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft);
+  const __m128i bottomAcross = _mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft);
   // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
   __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * 0x0001000100010001ll, 0));
   __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * 0x0001000100010001ll, 0));
@@ -288,11 +284,11 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const CellTex
   if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
 }
 #else
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const CellTexels& texels, uint16_t ws, uint16_t wt,
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const uint32_t* cell, uint16_t ws, uint16_t wt,
                      uint16_t wsStep, uint16_t wtStep) {
   for (uint32_t j = 0; j < count; ++j) {
     const uint32_t s = ws >> 8u;
-    out[j] = Lerp(Lerp(texels.topLeft, texels.topRight, s), Lerp(texels.bottomLeft, texels.bottomRight, s), wt >> 8u);
+    out[j] = Lerp(Lerp(cell[0], cell[1], s), Lerp(cell[paddedStride], cell[paddedStride + 1], s), wt >> 8u);
     ws = static_cast<uint16_t>(ws + wsStep);
     wt = static_cast<uint16_t>(wt + wtStep);
   }
@@ -329,11 +325,8 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
     const uint32_t last = end < total ? end : total;
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
-    const uint32_t column0 = s >> 24, column1 = (column0 + 1u) & 0xFFu;
-    const uint32_t row0 = (t >> 24) << 8, row1 = (row0 + 256u) & 0xFF00u;
-    const CellTexels texels = {cpuTexels[row0 | column0], cpuTexels[row0 | column1], cpuTexels[row1 | column0],
-                               cpuTexels[row1 | column1]};
-    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, texels, static_cast<uint16_t>(s >> 8),
+    const uint32_t* cell = cpuPaddedTexels + (t >> 24) * paddedStride + (s >> 24);
+    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<uint16_t>(s >> 8),
              static_cast<uint16_t>(t >> 8), wsStep, wtStep);
     AdvanceCellWalk(sWalk, end);
     AdvanceCellWalk(tWalk, end);
@@ -354,6 +347,11 @@ int DecodeCpuTexels() {
     for (int32_t k = 0; k < textureSize * textureSize; ++k) {
       const uint8_t* texel = rgba + 4 * k;
       cpuTexels[k] = static_cast<uint32_t>(texel[0]) << 16 | static_cast<uint32_t>(texel[1]) << 8 | texel[2];
+    }
+    for (int32_t row = 0; row < paddedStride; ++row) {
+      for (int32_t column = 0; column < paddedStride; ++column) {
+        cpuPaddedTexels[row * paddedStride + column] = cpuTexels[(row % textureSize) * textureSize + column % textureSize];
+      }
     }
     cpuTexelsReady = 1;
   }
