@@ -280,7 +280,9 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   if (room >= block) {
     for (; j < block; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
   }
-  for (; j + 1 < count; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+  // With room past the cell, its odd last pixel comes with a pair; only at the row's end does it come alone.
+  const uint32_t pairsEnd = room > count ? count : count - 1u;
+  for (; j < pairsEnd; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
   if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
 }
 #else
