@@ -193,24 +193,13 @@ struct CellWalk {
   uint32_t remainderStep;  // and remainder
 };
 
-// How far a walk moves a cell: a texel (2^24) by the step a pixel, signed, without sign, as
-// quotient (whole pixels) and remainder.
-void CellSteps(uint32_t step, uint32_t& pixels, uint32_t& remainder) {
-  const int32_t signedStep = static_cast<int32_t>(step);
-  const uint32_t size = signedStep >= 0 ? step : 0u - step;
-  pixels = size == 0 ? 0u : 0x1000000u / size;
-  remainder = size == 0 ? 0u : 0x1000000u % size;
-}
-
-// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel,
-// signed, whose whole cells are pixels and remainder as CellSteps gives them.
-CellWalk StartCellWalk(uint32_t first, uint32_t step, uint32_t pixels, uint32_t remainder) {
-  const int32_t signedStep = static_cast<int32_t>(step);
-  if (signedStep == 0) return CellWalk{0xFFFFFFFFu, 0, 0, 0, 0};
+// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel, signed.
+CellWalk StartCellWalk(uint32_t first, int32_t step) {
+  if (step == 0) return CellWalk{0xFFFFFFFFu, 0, 0, 0, 0};
   const uint32_t fraction = first & 0xFFFFFFu;
-  const uint32_t size = signedStep > 0 ? step : 0u - step;
-  const uint32_t distance = signedStep > 0 ? 0xFFFFFFu - fraction : fraction;
-  return CellWalk{distance / size + 1u, distance % size, size, pixels, remainder};
+  const uint32_t size = step > 0 ? static_cast<uint32_t>(step) : 0u - static_cast<uint32_t>(step);
+  const uint32_t distance = step > 0 ? 0xFFFFFFu - fraction : fraction;
+  return CellWalk{distance / size + 1u, distance % size, size, 0x1000000u / size, 0x1000000u % size};
 }
 
 // Moves the walk on a cell when its cell ends at end. Without branches, as which of a run's
@@ -305,18 +294,14 @@ void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t u
   }
 }
 
-// Bilinear filtering along a run of the triangle, one texel cell at a time: within a cell the
-// four texels stay and only the weights move, by fixed steps. The run starts at (u, v) with its
-// walk across the columns at uWalk. room is as FillCell's.
-void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, const CpuTriangle& triangle,
-                 const CellWalk& uWalk) {
-  const uint32_t uStep = triangle.uStep;
-  const uint32_t vStep = triangle.vStep;
+// Bilinear filtering along a run, one texel cell at a time: within a cell the four texels stay
+// and only the weights move, by fixed steps. room is as FillCell's.
+void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
   // Sample positions less half a texel: the cell's first texel is then the top byte.
   const uint32_t sFirst = u - 0x800000u;
   const uint32_t tFirst = v - 0x800000u;
-  CellWalk sWalk = uWalk;
-  CellWalk tWalk = StartCellWalk(tFirst, vStep, triangle.vCellPixels, triangle.vCellRemainder);
+  CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep));
+  CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep));
   const uint16_t wsStep = WeightStep(uStep);
   const uint16_t wtStep = WeightStep(vStep);
   const uint32_t total = static_cast<uint32_t>(count);
@@ -381,10 +366,7 @@ int32_t SetUpTunnel(const SceneGeometry& scene, TriangleSetup* setups, CpuTriang
         setup.firstRow = 1;
         setup.lastRow = 0;
       }
-      CpuTriangle& triangle = triangles[count];
-      triangle = CpuTriangle{ToWrap(setup.dudx), ToWrap(setup.dvdx), band, setup.magnified, 0, 0, 0, 0};
-      CellSteps(triangle.uStep, triangle.uCellPixels, triangle.uCellRemainder);
-      CellSteps(triangle.vStep, triangle.vCellPixels, triangle.vCellRemainder);
+      triangles[count] = CpuTriangle{ToWrap(setup.dudx), ToWrap(setup.dvdx), band, setup.magnified};
       ++count;
     }
   }
@@ -482,17 +464,14 @@ int FitCpuPicture(CpuPictureRecord& picture, const SceneGeometry& scene, int32_t
       const uint16_t owner = owners[x];
       int32_t end = x + 1;
       while (end < width && owners[end] == owner) ++end;
-      CpuSpan& run = *span++;
-      run = CpuSpan{static_cast<uint16_t>(end - x), owner, 0, 0, 0, 0};
+      uint32_t u = 0;
+      uint32_t v = 0;
       if (owner != uncovered) {
         const TriangleSetup& setup = setups[owner];
-        run.u = ToWrap(setup.u0 + setup.dudx * x + setup.dudy * row);
-        run.v = ToWrap(setup.v0 + setup.dvdx * x + setup.dvdy * row);
-        const CpuTriangle& triangle = picture.triangles[owner];
-        const CellWalk walk = StartCellWalk(run.u - 0x800000u, triangle.uStep, triangle.uCellPixels, triangle.uCellRemainder);
-        run.uCellNext = walk.next;
-        run.uCellRemainder = walk.remainder;
+        u = ToWrap(setup.u0 + setup.dudx * x + setup.dudy * row);
+        v = ToWrap(setup.v0 + setup.dvdx * x + setup.dvdy * row);
       }
+      *span++ = CpuSpan{static_cast<uint16_t>(end - x), owner, u, v};
       x = end;
     }
   }
@@ -526,13 +505,7 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
         const uint32_t u = bandU[triangle.band] + span->u;
         const uint32_t v = bandV[triangle.band] + span->v;
         if (picture.linear && triangle.magnified) {
-          // The walk across the columns starts as on every frame when the band's u is whole texels.
-          const uint32_t uSize = static_cast<int32_t>(triangle.uStep) >= 0 ? triangle.uStep : 0u - triangle.uStep;
-          const CellWalk uWalk =
-              (bandU[triangle.band] & 0xFFFFFFu) == 0 && uSize != 0
-                  ? CellWalk{span->uCellNext, span->uCellRemainder, uSize, triangle.uCellPixels, triangle.uCellRemainder}
-                  : StartCellWalk(u - 0x800000u, triangle.uStep, triangle.uCellPixels, triangle.uCellRemainder);
-          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle, uWalk);
+          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle.uStep, triangle.vStep);
         } else {
           NearestRun(out, length, u, v, triangle.uStep, triangle.vStep);
         }

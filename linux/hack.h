@@ -130,9 +130,6 @@ struct CpuSpan {
   uint16_t triangle;  // index into CpuPictureRecord.triangles; cpuTunnelTriangles for uncovered (black)
   uint32_t u;         // texture u at the run's first pixel less that of the band's reference vertex; 2^32 = 1 wrap
   uint32_t v;         // texture v likewise
-  uint32_t uCellNext;       // bilinear runs: first pixel whose sample lies in the next texel column; the
-                            //   same on every frame, as a band's u scrolls by whole texels
-  uint32_t uCellRemainder;  // and the remainder of the distance there by the u step (see CellWalk)
 };
 
 // What one tunnel triangle samples, the same on every frame.
@@ -141,10 +138,6 @@ struct CpuTriangle {
   uint32_t vStep;     // texture v likewise
   int32_t band;       // 0 the centre square, 1 + k ring k: whose reference vertex it scrolls with
   int32_t magnified;  // non-zero: at most one texel a pixel, so OpenGL's magnification filter applies
-  uint32_t uCellPixels;     // pixels across a whole texel column along a row: quotient of a texel by |uStep|
-  uint32_t uCellRemainder;  // and remainder
-  uint32_t vCellPixels;     // likewise for v and a texel row
-  uint32_t vCellRemainder;  // and remainder
 };
 
 // The tables of one picture (the X window, each Wayland output); zero = empty; owned by its host.
