@@ -224,10 +224,11 @@ inline uint16_t WeightStep(uint32_t step) {
   return static_cast<uint16_t>(signedStep >= 0 ? signedStep >> 8 : -((-signedStep) >> 8));
 }
 
-// Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the weights of its first pixel (ws across, wt down, in
-// 1/65536 texel) stepping by wsStep and wtStep a pixel. Each pixel blends the rows across by
-// the weight's top eight bits, then the two results down, each blend rounded: the 8-bit weights
-// of OpenGL's software rasteriser, which this matches more closely than an exact blend.
+// Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the
+// weights of its first pixel (ws across, wt down, in 1/65536 texel) stepping by wsStep and
+// wtStep a pixel. Each pixel blends the rows across by the weight's top eight bits, then the
+// two results down, each blend rounded: the 8-bit weights of OpenGL's software rasteriser,
+// which this matches more closely than an exact blend.
 #ifdef __SSE2__
 // Two pixels a register, each channel a 16-bit lane. A blend of a towards b by w is
 // (a * 256 + 128 + (b - a) * w) >> 8: its sum lies in [128, 65408] whatever the lanes'
@@ -242,7 +243,8 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   const __m128i half = _mm_set1_epi16(128);
   // Each row's two texels, then each texel's channels in the lanes of both pixels.
   const __m128i topRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell)), zero);
-  const __m128i bottomRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
+  const __m128i bottomRow =
+      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
   const __m128i topLeft = _mm_unpacklo_epi64(topRow, topRow);
   const __m128i bottomLeft = _mm_unpacklo_epi64(bottomRow, bottomRow);
   const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, 8), half);
@@ -250,8 +252,9 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   const __m128i topAcross = _mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft);
   const __m128i bottomAcross = _mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft);
   // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
-  __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * 0x0001000100010001ll, 0));
-  __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * 0x0001000100010001ll, 0));
+  constexpr long long lanes = 0x0001000100010001ll;  // a 16-bit value in each of four lanes
+  __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * lanes, 0));
+  __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * lanes, 0));
   const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
   const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
   const auto blend = [&]() {
@@ -269,7 +272,7 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   if (room >= block) {
     for (; j < block; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
   }
-  // With room past the cell, its odd last pixel comes with a pair; only at the row's end does it come alone.
+  // With room past the cell, its odd last pixel comes with a pair; at the row's end it comes alone.
   const uint32_t pairsEnd = room > count ? count : count - 1u;
   for (; j < pairsEnd; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
   if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
@@ -337,7 +340,8 @@ int DecodeCpuTexels() {
     }
     for (int32_t row = 0; row < paddedStride; ++row) {
       for (int32_t column = 0; column < paddedStride; ++column) {
-        cpuPaddedTexels[row * paddedStride + column] = cpuTexels[(row % textureSize) * textureSize + column % textureSize];
+        const int32_t source = (row % textureSize) * textureSize + column % textureSize;
+        cpuPaddedTexels[row * paddedStride + column] = cpuTexels[source];
       }
     }
     cpuTexelsReady = 1;
