@@ -1,4 +1,4 @@
-// The CPU picture: the title sequence drawn without OpenGL, pixel for pixel as the OpenGL scene draws it.
+// The CPU picture: the title sequence drawn without OpenGL, as the OpenGL scene draws it.
 //
 // The scene's vertices are Direct3D's pre-transformed ones: pixel centres at whole coordinates,
 // y downwards, one rhw for all, so each triangle maps the texture affinely in screen space.
@@ -15,6 +15,9 @@
 // As in OpenGL, a triangle of at most one texel a pixel is magnified (point or bilinear filter,
 // by the linear option), any other minified with the point filter.
 #include <math.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <stdlib.h>
 #include <string.h>
 
@@ -33,6 +36,12 @@ constexpr int32_t bandCount = 1 + ringCount;
 // by every picture.
 uint32_t cpuTexels[textureSize * textureSize];
 int cpuTexelsReady = 0;
+
+// The artwork again with its first column repeated after the last and its first row after the
+// last: a bilinear cell's two texels of a row are then adjacent, and its next row one stride
+// on, wherever the repeat wrap falls.
+constexpr int32_t paddedStride = textureSize + 1;
+uint32_t cpuPaddedTexels[paddedStride * paddedStride];
 
 // A triangle's edges in fixed point (1/256 pixel), oriented so that its inside is positive.
 struct EdgeSetup {
@@ -150,8 +159,8 @@ inline uint32_t TexelAt(uint32_t u, uint32_t v) { return cpuTexels[((v >> 16) & 
 // a towards b by weight / 256, each channel.
 inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t weight) {
   const uint32_t rest = 256u - weight;
-  const uint32_t redBlue = (((a & 0xFF00FFu) * rest + (b & 0xFF00FFu) * weight) >> 8) & 0xFF00FFu;
-  const uint32_t green = (((a & 0x00FF00u) * rest + (b & 0x00FF00u) * weight) >> 8) & 0x00FF00u;
+  const uint32_t redBlue = (((a & 0xFF00FFu) * rest + (b & 0xFF00FFu) * weight + 0x800080u) >> 8) & 0xFF00FFu;
+  const uint32_t green = (((a & 0x00FF00u) * rest + (b & 0x00FF00u) * weight + 0x8000u) >> 8) & 0x00FF00u;
   return redBlue | green;
 }
 
@@ -159,8 +168,8 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t weight) {
 // coordinates, weighted to 1/256 texel. The colour key's alpha is filtered alike, in the
 // blue byte of *alpha (255 opaque).
 inline uint32_t Bilinear(uint32_t u, uint32_t v, uint32_t* alpha) {
-  const uint32_t s = ((u >> 16) - 128u) & 0xFFFFu;
-  const uint32_t t = ((v >> 16) - 128u) & 0xFFFFu;
+  const uint32_t s = (((u + 0x8000u) >> 16) - 128u) & 0xFFFFu;
+  const uint32_t t = (((v + 0x8000u) >> 16) - 128u) & 0xFFFFu;
   const uint32_t column0 = s >> 8, column1 = (column0 + 1u) & 0xFFu;
   const uint32_t row0 = (t >> 8) << 8, row1 = (row0 + 256u) & 0xFF00u;
   const uint32_t t00 = cpuTexels[row0 | column0], t01 = cpuTexels[row0 | column1];
@@ -173,6 +182,113 @@ inline uint32_t Bilinear(uint32_t u, uint32_t v, uint32_t* alpha) {
   return Lerp(Lerp(t00, t01, s & 0xFFu), Lerp(t10, t11, s & 0xFFu), t & 0xFFu);
 }
 
+// Where a run's sample leaves one texel cell after another: next is the first pixel in the
+// following cell. Kept as the quotient and remainder of the distance to the cell's edge by the
+// step, so that each cell costs an addition and no division.
+struct CellWalk {
+  uint32_t next;           // first pixel past the current cell; never reached when the step is 0
+  uint32_t remainder;      // of the distance to the next edge by the step
+  uint32_t step;           // the coordinate's step a pixel, without sign, in 1/2^24 texel
+  uint32_t quotientStep;   // pixels across a whole cell, whole part
+  uint32_t remainderStep;  // and remainder
+};
+
+// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel, signed.
+CellWalk StartCellWalk(uint32_t first, int32_t step) {
+  if (step == 0) return CellWalk{0xFFFFFFFFu, 0, 0, 0, 0};
+  const uint32_t fraction = first & 0xFFFFFFu;
+  const uint32_t size = step > 0 ? static_cast<uint32_t>(step) : 0u - static_cast<uint32_t>(step);
+  const uint32_t distance = step > 0 ? 0xFFFFFFu - fraction : fraction;
+  return CellWalk{distance / size + 1u, distance % size, size, 0x1000000u / size, 0x1000000u % size};
+}
+
+// Moves the walk on a cell when its cell ends at end. Without branches, as which of a run's
+// two walks ends a cell follows no pattern a branch predictor could learn; and the walk's
+// next cell is worked out before it is known whether it is taken, so that only a compare and
+// a select lie on the chain from one cell to the next.
+inline void AdvanceCellWalk(CellWalk& walk, uint32_t end) {
+  const uint32_t remainder = walk.remainder + walk.remainderStep;
+  const uint32_t carry = remainder >= walk.step;
+  const uint32_t next = walk.next + walk.quotientStep + carry;
+  const uint32_t nextRemainder = remainder - (walk.step & (0u - carry));
+  const uint32_t taken = 0u - static_cast<uint32_t>(walk.next == end);
+  walk.next ^= (walk.next ^ next) & taken;
+  walk.remainder ^= (walk.remainder ^ nextRemainder) & taken;
+}
+
+// A coordinate's step a pixel in 1/65536 texel, the weights' unit, rounded towards zero: the
+// weights then stay inside the cell on all of its pixels, where a weight carried past the
+// cell's edge would wrap round to the cell's far side.
+inline uint16_t WeightStep(uint32_t step) {
+  const int32_t signedStep = static_cast<int32_t>(step);
+  return static_cast<uint16_t>(signedStep >= 0 ? signedStep >> 8 : -((-signedStep) >> 8));
+}
+
+// Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the
+// weights of its first pixel (ws across, wt down, in 1/65536 texel) stepping by wsStep and
+// wtStep a pixel. Each pixel blends the rows across by the weight's top eight bits, then the
+// two results down, each blend rounded: the 8-bit weights of OpenGL's software rasteriser,
+// which this matches more closely than an exact blend.
+#ifdef __SSE2__
+// Two pixels a register, each channel a 16-bit lane. A blend of a towards b by w is
+// (a * 256 + 128 + (b - a) * w) >> 8: its sum lies in [128, 65408] whatever the lanes'
+// wrapping on the way, so 16-bit multiplies and additions give it exactly.
+// room is how many pixels from out may be written: the cell's, and past it the row's, which
+// later cells and runs overwrite. With room for it, a cell writes a whole block without a
+// branch on its length, as cells are a few pixels long and of changing lengths.
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_t* cell, uint16_t ws, uint16_t wt,
+                     uint16_t wsStep, uint16_t wtStep) {
+  constexpr uint32_t block = 6;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i half = _mm_set1_epi16(128);
+  // Each row's two texels, then each texel's channels in the lanes of both pixels.
+  const __m128i topRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell)), zero);
+  const __m128i bottomRow =
+      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
+  const __m128i topLeft = _mm_unpacklo_epi64(topRow, topRow);
+  const __m128i bottomLeft = _mm_unpacklo_epi64(bottomRow, bottomRow);
+  const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, 8), half);
+  const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, 8), half);
+  const __m128i topAcross = _mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft);
+  const __m128i bottomAcross = _mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft);
+  // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
+  constexpr long long lanes = 0x0001000100010001ll;  // a 16-bit value in each of four lanes
+  __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * lanes, 0));
+  __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * lanes, 0));
+  const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
+  const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
+  const auto blend = [&]() {
+    const __m128i s = _mm_srli_epi16(across, 8);
+    const __m128i top = _mm_srli_epi16(_mm_add_epi16(topBase, _mm_mullo_epi16(topAcross, s)), 8);
+    const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(bottomBase, _mm_mullo_epi16(bottomAcross, s)), 8);
+    const __m128i mixed = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(top, 8), half),
+                                        _mm_mullo_epi16(_mm_sub_epi16(bottom, top), _mm_srli_epi16(down, 8)));
+    across = _mm_add_epi16(across, acrossStep);
+    down = _mm_add_epi16(down, downStep);
+    const __m128i colours = _mm_srli_epi16(mixed, 8);
+    return _mm_packus_epi16(colours, colours);
+  };
+  uint32_t j = 0;
+  if (room >= block) {
+    for (; j < block; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+  }
+  // With room past the cell, its odd last pixel comes with a pair; at the row's end it comes alone.
+  const uint32_t pairsEnd = room > count ? count : count - 1u;
+  for (; j < pairsEnd; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+  if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
+}
+#else
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const uint32_t* cell, uint16_t ws, uint16_t wt,
+                     uint16_t wsStep, uint16_t wtStep) {
+  for (uint32_t j = 0; j < count; ++j) {
+    const uint32_t s = ws >> 8u;
+    out[j] = Lerp(Lerp(cell[0], cell[1], s), Lerp(cell[paddedStride], cell[paddedStride + 1], s), wt >> 8u);
+    ws = static_cast<uint16_t>(ws + wsStep);
+    wt = static_cast<uint16_t>(wt + wtStep);
+  }
+}
+#endif
+
 void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
   for (int32_t k = 0; k < count; ++k) {
     out[k] = TexelAt(u, v);
@@ -181,11 +297,30 @@ void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t u
   }
 }
 
-void BilinearRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
-  for (int32_t k = 0; k < count; ++k) {
-    out[k] = Bilinear(u, v, nullptr);
-    u += uStep;
-    v += vStep;
+// Bilinear filtering along a run, one texel cell at a time: within a cell the four texels stay
+// and only the weights move, by fixed steps. room is as FillCell's.
+void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
+  // Sample positions less half a texel: the cell's first texel is then the top byte.
+  const uint32_t sFirst = u - 0x800000u;
+  const uint32_t tFirst = v - 0x800000u;
+  CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep));
+  CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep));
+  const uint16_t wsStep = WeightStep(uStep);
+  const uint16_t wtStep = WeightStep(vStep);
+  const uint32_t total = static_cast<uint32_t>(count);
+  uint32_t k = 0;
+  while (k < total) {
+    // A magnified step is at most a texel, so each cell has a pixel and the walks move on.
+    const uint32_t end = sWalk.next < tWalk.next ? sWalk.next : tWalk.next;
+    const uint32_t last = end < total ? end : total;
+    const uint32_t s = sFirst + k * uStep;
+    const uint32_t t = tFirst + k * vStep;
+    const uint32_t* cell = cpuPaddedTexels + (t >> 24) * paddedStride + (s >> 24);
+    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<uint16_t>(s >> 8),
+             static_cast<uint16_t>(t >> 8), wsStep, wtStep);
+    AdvanceCellWalk(sWalk, end);
+    AdvanceCellWalk(tWalk, end);
+    k = last;
   }
 }
 
@@ -202,6 +337,12 @@ int DecodeCpuTexels() {
     for (int32_t k = 0; k < textureSize * textureSize; ++k) {
       const uint8_t* texel = rgba + 4 * k;
       cpuTexels[k] = static_cast<uint32_t>(texel[0]) << 16 | static_cast<uint32_t>(texel[1]) << 8 | texel[2];
+    }
+    for (int32_t row = 0; row < paddedStride; ++row) {
+      for (int32_t column = 0; column < paddedStride; ++column) {
+        const int32_t source = (row % textureSize) * textureSize + column % textureSize;
+        cpuPaddedTexels[row * paddedStride + column] = cpuTexels[source];
+      }
     }
     cpuTexelsReady = 1;
   }
@@ -356,6 +497,7 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
   }
   for (int32_t row = 0; row < picture.height; ++row) {
     uint32_t* out = RowOf(pixels, strideBytes, row);
+    const uint32_t* rowEnd = out + picture.width;
     const CpuSpan* span = picture.spans + picture.rowSpans[row];
     const CpuSpan* end = picture.spans + picture.rowSpans[row + 1];
     for (; span < end; ++span) {
@@ -367,7 +509,7 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
         const uint32_t u = bandU[triangle.band] + span->u;
         const uint32_t v = bandV[triangle.band] + span->v;
         if (picture.linear && triangle.magnified) {
-          BilinearRun(out, length, u, v, triangle.uStep, triangle.vStep);
+          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle.uStep, triangle.vStep);
         } else {
           NearestRun(out, length, u, v, triangle.uStep, triangle.vStep);
         }

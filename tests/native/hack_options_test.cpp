@@ -189,14 +189,18 @@ TEST(HackOptions, DelayTimesSpeedIsTheFramePeriod) {
   }
 }
 
-// The overlay shows no figure for the first second, then the rate of the last whole second.
+// The overlay shows no figure for the first second, then the rate of the last whole second,
+// then the renderer's name when the host gave one.
 TEST(FpsOverlay, ShowsTheRateOfEachSecond) {
   static const struct {
     uint64_t frameUs;
     int frames;  // presented after the first, one every frameUs
+    const char* renderer;
     const char* text;
-  } cases[] = {{14286, 69, "FPS: --.-"}, {14286, 71, "FPS: 70.0"}, {50000, 20, "FPS: 20.0"}, {30000, 40, "FPS: 33.3"}};
+  } cases[] = {{14286, 69, nullptr, "FPS: --.-"}, {14286, 71, nullptr, "FPS: 70.0"}, {50000, 20, "GL", "FPS: 20.0 GL"},
+               {30000, 40, "CPU", "FPS: 33.3 CPU"}, {14286, 69, "CPU", "FPS: --.- CPU"}};
   for (const auto& c : cases) {
+    FpsOverlay.rendererName = c.renderer;
     ResetFpsOverlay();
     uint64_t now = 5000000;
     CountOverlayFrame(now);
@@ -205,6 +209,37 @@ TEST(FpsOverlay, ShowsTheRateOfEachSecond) {
     FormatOverlayText(text, sizeof text);
     EXPECT_STREQ(text, c.text) << c.frameUs << " x " << c.frames;
   }
+  FpsOverlay.rendererName = nullptr;
+}
+
+// Every character of the texts the overlay shows has a glyph: a missing one leaves a gap in the box.
+TEST(FpsOverlay, LaysOutCellsForEveryCharacter) {
+  static const struct {
+    const char* renderer;
+    int32_t tenths;
+  } cases[] = {{"GL", 714}, {"CPU", -1}, {"CPU", 1000}};
+  for (const auto& c : cases) {
+    FpsOverlay.rendererName = c.renderer;
+    ResetFpsOverlay();
+    FpsOverlay.shownTenths = c.tenths;
+    char text[fpsOverlayTextSize];
+    FormatOverlayText(text, sizeof text);
+    OverlayRect rects[fpsOverlayRectLimit];
+    const int32_t count = LayOutFpsOverlay(1920, 1080, rects);
+    ASSERT_GT(count, 1);
+    // The box is seven rows of cells and a margin of two cells above and below.
+    const int32_t cell = rects[0].height / 11;
+    EXPECT_EQ(rects[0].color, 0x000000u);
+    EXPECT_EQ(rects[0].top + rects[0].height, 1080 - 2 * cell);
+    for (int32_t k = 0; text[k] != '\0'; ++k) {
+      const int32_t left = rects[0].left + 2 * cell + 6 * cell * k;
+      int32_t lit = 0;
+      for (int32_t r = 1; r < count; ++r) lit += rects[r].color == 0xFFFFFFu && rects[r].left >= left && rects[r].left < left + 5 * cell;
+      EXPECT_EQ(lit > 0, text[k] != ' ') << text << " at " << k;
+    }
+  }
+  FpsOverlay.rendererName = nullptr;
+  ResetFpsOverlay();
 }
 
 // The Windows timer's periods: speed * 14.2857 ms, truncated.
