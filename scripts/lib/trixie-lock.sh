@@ -18,7 +18,7 @@ vyk_trixie_lock_source=${VYK_HOSTS:-$vyk_root/../shared/hosts}/swaylock-plugin-1
 # builds with, the libraries the hack's package depends on, and swaybg, the plainest plugin.
 vyk_trixie_lock_packages=(sway grim swayidle swaybg procps meson ninja-build gcc pkg-config libwayland-dev
   wayland-protocols libxkbcommon-dev libcairo2-dev libpam0g-dev libwayland-bin
-  libegl1 libgl1 libgl1-mesa-dri libwayland-egl1 libwayland-client0 libx11-6 libxext6)
+  libegl1 libgl1 libglx0 libopengl0 libgl1-mesa-dri libwayland-egl1 libwayland-client0 libx11-6 libxext6)
 
 vyk_trixie_lock() {
   local key cache lock

@@ -32,10 +32,10 @@ source "$(dirname "$0")/sway_pictures.sh"
 session=/tmp/vyk-lock
 locker_pid=
 idle_pid=
-# root_pids NAME: this run's processes of that name, those whose root is its copy of Debian 13.
+# root_pids [NAME]: this run's processes (of that name), those whose root is its copy of Debian 13.
 root_pids() {
   local pid
-  for pid in $(pgrep -x "$1"); do
+  for pid in $(if [ -n "${1:-}" ]; then pgrep -x "$1"; else cd /proc && ls -d [0-9]*; fi); do
     [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$vyk_sway_root" ] && echo "$pid"
   done
 }
@@ -43,14 +43,15 @@ root_pids() {
 stop_locker() {
   local pid
   for pid in $idle_pid $locker_pid $(root_pids swaylock-plugin); do kill -KILL "$pid" 2>/dev/null; done
-  wait $idle_pid $locker_pid 2>/dev/null
+  # With no pid, wait would wait for sway too.
+  [ -z "$idle_pid$locker_pid" ] || wait $idle_pid $locker_pid 2>/dev/null
   idle_pid= locker_pid=
 }
 cleanup() {
   local pid
   stop_locker
-  for pid in $(root_pids vyk); do kill -KILL "$pid" 2>/dev/null; done
   vyk_stop_sway
+  for pid in $(root_pids); do kill -KILL "$pid" 2>/dev/null; done
   wait 2>/dev/null
   vyk_trixie_lock_release "$vyk_sway_root"
 }
@@ -62,7 +63,8 @@ vyk_make_built_package "$build" || exit 1
 vyk_trixie_lock_unpack "$vyk_sway_root" || exit 1
 cp "$vyk_built_package" "$vyk_sway_root/tmp/vyk.deb" &&
   chroot "$vyk_sway_root" dpkg -i /tmp/vyk.deb >"$work/dpkg.log" 2>&1 ||
-  { echo "FAIL: the package does not install in Debian 13: $(cat "$work/dpkg.log")"; exit 1; }
+  { echo "FAIL: the package does not install in the Debian 13 root (a new dependency belongs in"
+    echo "vyk_trixie_lock_packages, scripts/lib/trixie-lock.sh): $(cat "$work/dpkg.log")"; exit 1; }
 mkdir -p "$vyk_sway_root$session/shots" && chmod 755 "$vyk_sway_root$session" &&
   chmod 1777 "$vyk_sway_root$session/shots" || exit 1
 
