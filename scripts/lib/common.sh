@@ -11,6 +11,8 @@ vyk_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 ming
   mate-screensaver xsecurelock dbus-daemon dbus-bin libglib2.0-bin python3-gi gir1.2-matemenu-2.0)
 # The hack's Wayland client (EGL, wayland-scanner and xdg-shell) and its checks on a headless sway.
 vyk_packages+=(libwayland-dev wayland-protocols libegl-dev pkg-config sway swayidle grim wtype)
+# The Debian 13 root that the hack's lock screen check runs sway 1.10 and swaylock-plugin in.
+vyk_packages+=(debootstrap zstd)
 # The load that scripts/test-under-load and scripts/slow-programs put on every core.
 vyk_packages+=(stress-ng)
 

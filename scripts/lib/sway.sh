@@ -4,6 +4,9 @@
 # The user sway and its clients run as when this shell is root; otherwise this shell's own.
 vyk_sway_user=nobody
 vyk_sway_group=nogroup
+# A root folder to run the session in with chroot (as root), or empty for this system's own: every
+# path the functions below take or set is then one inside it.
+vyk_sway_root=${vyk_sway_root:-}
 
 # vyk_sway_prefix: sets vyk_sway_command to the command that runs what follows it as that user
 # in the sway session's environment, and nothing else of this shell's (add variables with env
@@ -11,7 +14,7 @@ vyk_sway_group=nogroup
 # has $! for its pid. Before the session is up only its runtime folder is set: sway would take
 # an empty SWAYSOCK for its own.
 vyk_sway_prefix() {
-  vyk_sway_command=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/nonexistent XDG_RUNTIME_DIR="$vyk_sway_runtime")
+  vyk_sway_command=(${vyk_sway_root:+chroot "$vyk_sway_root"} env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/nonexistent XDG_RUNTIME_DIR="$vyk_sway_runtime")
   [ -z "${vyk_sway_display:-}" ] || vyk_sway_command+=(WAYLAND_DISPLAY="$vyk_sway_display")
   [ -z "${vyk_sway_socket:-}" ] || vyk_sway_command+=(SWAYSOCK="$vyk_sway_socket")
   [ "$(id -u)" -ne 0 ] || vyk_sway_command+=(setpriv "--reuid=$vyk_sway_user" "--regid=$vyk_sway_group" --clear-groups)
@@ -34,9 +37,10 @@ vyk_start_sway() {
   local folder=$1 count=$2 n=0 x=0 mode i up
   shift 2
   vyk_sway_runtime=$folder/run
-  mkdir -p "$vyk_sway_runtime" || return 1
-  chmod 700 "$vyk_sway_runtime"
-  [ "$(id -u)" -ne 0 ] || chown "$vyk_sway_user:$vyk_sway_group" "$vyk_sway_runtime"
+  local outside=$vyk_sway_root$folder
+  mkdir -p "$vyk_sway_root$vyk_sway_runtime" || return 1
+  chmod 700 "$vyk_sway_root$vyk_sway_runtime"
+  [ "$(id -u)" -ne 0 ] || chown "$vyk_sway_user:$vyk_sway_group" "$vyk_sway_root$vyk_sway_runtime"
   {
     echo "xwayland disable"
     for mode in "$@"; do
@@ -44,23 +48,24 @@ vyk_start_sway() {
       echo "output HEADLESS-$n mode $mode position $x 0"
       x=$((x + ${mode%x*}))
     done
-  } >"$folder/config"
+  } >"$outside/config"
   vyk_sway_display= vyk_sway_socket=
   vyk_sway_prefix
   "${vyk_sway_command[@]}" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    WLR_HEADLESS_OUTPUTS="$count" sway -c "$folder/config" >"$folder/sway.log" 2>&1 9>&- &
+    WLR_HEADLESS_OUTPUTS="$count" sway -c "$folder/config" >"$outside/sway.log" 2>&1 9>&- &
   vyk_sway_pid=$!
   for i in $(seq $((300 * ${VYK_SLOWDOWN:-1}))); do
     kill -0 "$vyk_sway_pid" 2>/dev/null || break
-    vyk_sway_display=$(cd "$vyk_sway_runtime" 2>/dev/null && ls wayland-[0-9]* 2>/dev/null | grep -v lock | head -n 1)
-    vyk_sway_socket=$(ls "$vyk_sway_runtime"/sway-ipc.*.sock 2>/dev/null | head -n 1)
+    vyk_sway_display=$(cd "$vyk_sway_root$vyk_sway_runtime" 2>/dev/null && ls wayland-[0-9]* 2>/dev/null | grep -v lock | head -n 1)
+    vyk_sway_socket=$(cd "$vyk_sway_root$vyk_sway_runtime" 2>/dev/null && ls sway-ipc.*.sock 2>/dev/null | head -n 1)
+    vyk_sway_socket=${vyk_sway_socket:+$vyk_sway_runtime/$vyk_sway_socket}
     if [ -n "$vyk_sway_display" ] && [ -n "$vyk_sway_socket" ]; then
       up=$(vyk_as_sway_user swaymsg -t get_outputs 2>/dev/null | grep -c '"active": true')
       [ "$up" -ge "$count" ] && return 0
     fi
     sleep 0.1
   done
-  echo "sway did not start with $count outputs: $(tail -n 5 "$folder/sway.log" | tr '\n' ' ')" >&2
+  echo "sway did not start with $count outputs: $(tail -n 5 "$outside/sway.log" | tr '\n' ' ')" >&2
   return 1
 }
 

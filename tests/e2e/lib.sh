@@ -131,23 +131,6 @@ start_full_screen() {
   fi
 }
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-# deadline_after SECONDS: prints the time, in now_ms's terms, SECONDS (a decimal) times
-# VYK_SLOWDOWN from now.
-deadline_after() { echo $(($(now_ms) + $(awk -v s="$1" -v f="$VYK_SLOWDOWN" 'BEGIN { printf "%d", s * f * 1000 }'))); }
-
-# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, for up to SECONDS (a decimal)
-# times VYK_SLOWDOWN; fails with the command's last output when it never does.
-wait_until() {
-  local deadline out
-  deadline=$(deadline_after "$1")
-  shift
-  until out=$("$@" 2>&1); do
-    [ "$(now_ms)" -lt "$deadline" ] || { echo "$out"; return 1; }
-    sleep 0.1
-  done
-}
-
 # Real key press and mouse input, as the user gives it. Without a window manager a key
 # reaches only the window that has the X input focus.
 press_key() { xdotool windowfocus --sync "$saver_window" 2>/dev/null; sleep 0.1; xdotool key "$1"; }

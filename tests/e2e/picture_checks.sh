@@ -5,6 +5,23 @@ picture_checks_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # A pause of $1 seconds, times VYK_SLOWDOWN (set by the harness for an emulated build).
 pause() { sleep "$(awk -v s="$1" -v f="${VYK_SLOWDOWN:-1}" 'BEGIN { print s * f }')"; }
 
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# deadline_after SECONDS: prints the time, in now_ms's terms, SECONDS (a decimal) times
+# VYK_SLOWDOWN from now.
+deadline_after() { echo $(($(now_ms) + $(awk -v s="$1" -v f="${VYK_SLOWDOWN:-1}" 'BEGIN { printf "%d", s * f * 1000 }'))); }
+
+# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, for up to SECONDS (a decimal)
+# times VYK_SLOWDOWN; fails with the command's last output when it never does.
+wait_until() {
+  local deadline out
+  deadline=$(deadline_after "$1")
+  shift
+  until out=$("$@" 2>&1); do
+    [ "$(now_ms)" -lt "$deadline" ] || { echo "$out"; return 1; }
+    sleep 0.1
+  done
+}
+
 # Screenshot of the whole virtual screen as a PPM file.
 shot() { import -window root -silent "$1"; }
 

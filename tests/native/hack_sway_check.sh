@@ -13,6 +13,7 @@ source "$(dirname "$0")/checks.sh"
 # The screenshot measures the Windows saver's end-to-end suite uses too; PICTURE_PY is theirs.
 source "$(dirname "$picture_py")/picture_checks.sh"
 source "$(dirname "$0")/../../scripts/lib/sway.sh"
+source "$(dirname "$0")/sway_pictures.sh"
 
 # sway's user must reach the hack, the session and the screenshots, and the build folder may
 # lie where that user cannot go: they get a folder of their own.
@@ -37,55 +38,6 @@ trap cleanup EXIT
 
 # Two outputs side by side; the third mode is that of the output created later.
 vyk_start_sway "$session" 2 480x360 560x420 400x300 || { cp "$session/sway.log" "$work/" 2>/dev/null; exit 1; }
-
-# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds or SECONDS (times VYK_SLOWDOWN)
-# have passed; then shows what its last run printed.
-wait_until() {
-  local deadline=$((SECONDS + $1 * ${VYK_SLOWDOWN:-1})) out
-  shift
-  until out=$("$@" 2>&1); do
-    [ "$SECONDS" -lt "$deadline" ] || { echo "$out"; return 1; }
-    sleep 0.2
-  done
-}
-
-# grab OUTPUT FILE: a screenshot of that output alone, as PPM.
-grab() {
-  vyk_as_sway_user grim -t ppm -o "$1" "$session/shots/$1.ppm" && mv -f "$session/shots/$1.ppm" "$2"
-}
-# sway's own background, a plain grey that an output shows where no surface covers it: the
-# tunnel has next to none of it (about 0.2 % of its pixels come within 8 of it; 1 % passes).
-no_background() {
-  local pixels grey
-  pixels=$(identify -format '%[fx:w*h]' "$1") || return 1
-  grey=$(picture colour "$1" 3f3f3f) || return 1
-  at_most "$grey" $((pixels / 100)) || { echo "(sway's grey background shows)"; return 1; }
-}
-# centred_on OUTPUT WxH: a screenshot of OUTPUT is WxH and shows the tunnel covering it, centred:
-# mirror-symmetric about its vertical centre line, and its centre column (at least 60 %)
-# mirrored about the horizontal one.
-centred_on() {
-  local size
-  grab "$1" "$work/$1.ppm" || return 1
-  size=$(identify -format %wx%h "$work/$1.ppm") || return 1
-  [ "$size" = "$2" ] || { echo "$1 is $size, not $2"; return 1; }
-  no_background "$work/$1.ppm" || return 1
-  at_least "$(picture covered "$work/$1.ppm")" 0.95 || { echo "(covered, $1)"; return 1; }
-  mirrored "$work/$1.ppm" || { echo "(mirror, $1)"; return 1; }
-  at_least "$(picture column "$work/$1.ppm")" 0.6 || { echo "(centre column, $1)"; return 1; }
-}
-# moved_on OUTPUT: a later screenshot differs from centred_on's in at least 20 % of the tunnel.
-moved_on() {
-  grab "$1" "$work/$1-later.ppm" || return 1
-  no_background "$work/$1-later.ppm" || return 1
-  at_least "$(picture changed "$work/$1.ppm" "$work/$1-later.ppm")" 0.2
-}
-# tunnel_on OUTPUT WxH: within 30 s the tunnel is on OUTPUT, centred at that size, and within
-# 10 s more it has moved.
-tunnel_on() {
-  wait_until 30 centred_on "$1" "$2" || return 1
-  wait_until 10 moved_on "$1" || { echo "(moved share, $1)"; return 1; }
-}
 
 start_hack() {
   vyk_sway_prefix

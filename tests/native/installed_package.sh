@@ -8,16 +8,23 @@
 # dpkg holds its lock. Installing needs root: any other user gets the message and exit code 77,
 # which ctest reports as a skipped check.
 vyk_install_built_package() {
-  local build=$1 deb
+  local build=$1
   if [ "$(id -u)" -ne 0 ]; then
     echo "skipped: installing the built package needs root"
     exit 77
   fi
-  (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; return 1; }
-  deb=$(ls "$work"/deb/vyk_*.deb 2>/dev/null | head -n 1)
-  [ -n "$deb" ] || { echo "no vyk_*.deb in $work/deb"; return 1; }
+  vyk_make_built_package "$build" || return 1
   dpkg-query -W -f='${Status}' vyk 2>/dev/null | grep -q 'ok installed' || vyk_package_ours=1
-  vyk_dpkg -i "$deb"
+  vyk_dpkg -i "$vyk_built_package"
+}
+
+# vyk_make_built_package BUILD: makes the package of the build folder BUILD with CPack in
+# $work/deb and sets vyk_built_package to it.
+vyk_make_built_package() {
+  local build=$1
+  (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; return 1; }
+  vyk_built_package=$(ls "$work"/deb/vyk_*.deb 2>/dev/null | head -n 1)
+  [ -n "$vyk_built_package" ] || { echo "no vyk_*.deb in $work/deb"; return 1; }
 }
 
 # vyk_remove_built_package: removes the package again unless it was installed before the check.
