@@ -4,7 +4,8 @@
 # outputs as an ordinary user and swaylock-plugin locks it. With --command-each, one hack per
 # output draws the moving tunnel on it, and every hack ends when the locker is killed; with
 # --command, one hack draws it on both outputs and ends when the locker is ended by SIGTERM; and
-# the README's swayidle line locks the session with it and then turns the outputs off.
+# the README's swayidle line locks the session with it and then turns the outputs off. Unlocked,
+# with every output powered off, the hack costs next to nothing until they come back.
 # Needs root (chroot and mounts): any other user gets exit code 77, which ctest reports as skipped.
 # Usage: hack_lock_check.sh BUILD PICTURE_PY WORKDIR
 build=$1 picture_py=$2 work=$3
@@ -32,6 +33,7 @@ source "$(dirname "$0")/sway_pictures.sh"
 session=/tmp/vyk-lock
 locker_pid=
 idle_pid=
+hack_pid=
 # root_pids [NAME]: this run's processes (of that name), those whose root is its copy of Debian 13.
 root_pids() {
   local pid
@@ -42,10 +44,10 @@ root_pids() {
 # stop_locker: ends swayidle and the locker outright, the locker that swayidle started too.
 stop_locker() {
   local pid
-  for pid in $idle_pid $locker_pid $(root_pids swaylock-plugin); do kill -KILL "$pid" 2>/dev/null; done
+  for pid in $idle_pid $locker_pid $hack_pid $(root_pids swaylock-plugin); do kill -KILL "$pid" 2>/dev/null; done
   # With no pid, wait would wait for sway too.
-  [ -z "$idle_pid$locker_pid" ] || wait $idle_pid $locker_pid 2>/dev/null
-  idle_pid= locker_pid=
+  [ -z "$idle_pid$locker_pid$hack_pid" ] || wait $idle_pid $locker_pid $hack_pid 2>/dev/null
+  idle_pid= locker_pid= hack_pid=
 }
 cleanup() {
   local pid
@@ -147,6 +149,35 @@ run_case <<'CASE'
 --command: one hack for both outputs|hacks 1
 --command: the locker ended by SIGTERM, the hack ends within 5 s|hacks_end_with_locker TERM
 CASE
+
+# Unlocked, with every output powered off, as swayidle's second timeout does: no output gets a
+# frame callback, and the hack costs next to nothing; powered on, it draws again.
+fresh_session || exit 1
+vyk_sway_prefix
+"${vyk_sway_command[@]}" /usr/libexec/xscreensaver/vyk --wayland >"$work/hack.log" 2>&1 &
+hack_pid=$!
+# idle_while_off: once the hack is idle, it stays under 1 % of a core over 5 s; the figure is kept.
+idle_while_off() {
+  local pid
+  pid=$(root_pids vyk) || return 1
+  wait_until 20 used_little "$pid" 1 || { echo "(never idle)"; return 1; }
+  used_little "$pid" 5 >"$work/powered-off.txt"
+  local status=$?
+  cat "$work/powered-off.txt"
+  return "$status"
+}
+power() { vyk_as_sway_user swaymsg "output * power $1" >/dev/null; }
+power_on_and_drawn() { power on && tunnel_on "$@"; }
+run_case <<'CASE'
+power off: the tunnel covers HEADLESS-1 first|tunnel_on HEADLESS-1 480x360
+power off: every output powered off|power off
+power off: the hack uses under 1 % of a core over 5 s|idle_while_off
+power off: powered on again, the tunnel moves on HEADLESS-1|power_on_and_drawn HEADLESS-1 480x360
+power off: and on HEADLESS-2|tunnel_on HEADLESS-2 560x420
+CASE
+kill "$hack_pid" 2>/dev/null
+wait "$hack_pid" 2>/dev/null
+hack_pid=
 
 # The README's swayidle line with timeouts of 1 and 3 s: with -w and without the locker's -f,
 # swayidle would wait for the unlock and never power the outputs off.

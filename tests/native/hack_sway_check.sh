@@ -91,25 +91,14 @@ vyk_as_sway_user swaymsg output HEADLESS-2 mode 512x384 >/dev/null
 check "an output's new mode is drawn at its size: HEADLESS-2, 512x384" tunnel_on HEADLESS-2 512x384
 check "the other outputs are still drawn: HEADLESS-1" tunnel_on HEADLESS-1 480x360
 
-# cpu_ticks PID: the user and system time PID has used, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-# used_little SECONDS: over SECONDS the hack used less than 1 % of a core.
-used_little() {
-  local before after limit
-  before=$(cpu_ticks "$hack_pid") || return 1
-  sleep "$1"
-  after=$(cpu_ticks "$hack_pid") || return 1
-  limit=$(($(getconf CLK_TCK) * $1 / 100))
-  [ $((after - before)) -lt "$limit" ] || { echo "$((after - before)) ticks in $1 s; under $limit allowed"; return 1; }
-}
 # A compositor that shows no frame sends no frame callback, and the hack then waits without
 # cost. Headless sway 1.7 cannot power its outputs off (the commit of "output * dpms off" fails
 # on its headless backend), so a stopped sway stands in for outputs that are all off: it
 # answers nothing until it is continued.
 idle_while_sway_stopped() {
   kill -STOP "$vyk_sway_pid" || return 1
-  wait_until 20 used_little 1 || { kill -CONT "$vyk_sway_pid"; echo "(never idle)"; return 1; }
-  used_little 5
+  wait_until 20 used_little "$hack_pid" 1 || { kill -CONT "$vyk_sway_pid"; echo "(never idle)"; return 1; }
+  used_little "$hack_pid" 5
   local status=$?
   kill -CONT "$vyk_sway_pid"
   return "$status"

@@ -43,3 +43,16 @@ tunnel_on() {
   wait_until 30 centred_on "$1" "$2" || return 1
   wait_until 10 moved_on "$1" || { echo "(moved share, $1)"; return 1; }
 }
+
+# cpu_ticks PID: the user and system time PID has used, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# used_little PID SECONDS: over SECONDS the process used less than 1 % of a core; prints what it used.
+used_little() {
+  local before after limit
+  before=$(cpu_ticks "$1") || return 1
+  sleep "$2"
+  after=$(cpu_ticks "$1") || return 1
+  limit=$(($(getconf CLK_TCK) * $2 / 100))
+  echo "$((after - before)) ticks of $(getconf CLK_TCK) a second in $2 s; under $limit allowed"
+  [ $((after - before)) -lt "$limit" ]
+}
