@@ -12,7 +12,19 @@
 # Building takes about 5 minutes and the downloads; the host's packages are left alone.
 # Needs common.sh and wine-i386.sh (for the system's apt sources) sourced first.
 
-vyk_trixie_lock_source=${VYK_HOSTS:-$vyk_root/../shared/hosts}/swaylock-plugin-1.8.5.tar.gz
+# The source release, looked for in VYK_HOSTS and in shared/hosts beside the checkout or beside
+# a folder above it (a clone made elsewhere on the machine finds it too); its SHA-256 is pinned,
+# so the key of a root built from it stays the same without the file.
+vyk_trixie_lock_source_sha256=d0799f862156d058a67523bfeb9f127d47e42d19dd8ee614cbf704837bed08d0
+vyk_trixie_lock_find_source() {
+  local dir
+  for dir in ${VYK_HOSTS:-} "$vyk_root/../shared/hosts" "$vyk_root/../../shared/hosts" \
+             "$vyk_root/../../../shared/hosts" /work/shared/hosts; do
+    [ -f "$dir/swaylock-plugin-1.8.5.tar.gz" ] && { echo "$dir/swaylock-plugin-1.8.5.tar.gz"; return 0; }
+  done
+  return 1
+}
+vyk_trixie_lock_source=$(vyk_trixie_lock_find_source || echo "../shared/hosts/swaylock-plugin-1.8.5.tar.gz")
 
 # What the root holds: the compositor, its screenshots and idle daemon, what swaylock-plugin
 # builds with, the libraries the hack's package depends on, and swaybg, the plainest plugin.
@@ -20,13 +32,26 @@ vyk_trixie_lock_packages=(sway grim swayidle swaybg procps meson ninja-build gcc
   wayland-protocols libxkbcommon-dev libcairo2-dev libpam0g-dev libwayland-bin
   libegl1 libgl1 libglx0 libopengl0 libgl1-mesa-dri libwayland-egl1 libwayland-client0 libx11-6 libxext6)
 
+# vyk_trixie_lock_key: the cache's key, from this recipe, its package list and the source's hash.
+vyk_trixie_lock_key() {
+  { declare -f vyk_trixie_lock_build vyk_trixie_lock_mount; echo "${vyk_trixie_lock_packages[*]}"
+    echo "$vyk_trixie_lock_source_sha256  -"; } | sha256sum | cut -c1-12
+}
+
+# vyk_trixie_lock_ready: succeeds when the root can be had: built already, or its source release
+# is here to build it from.
+vyk_trixie_lock_ready() {
+  [ -f "${VYK_CACHE:-/var/cache/vyk}/trixie-lock-$(vyk_trixie_lock_key).tar.zst" ] || [ -f "$vyk_trixie_lock_source" ]
+}
+
 vyk_trixie_lock() {
   local key cache lock
-  [ -f "$vyk_trixie_lock_source" ] || vyk_die "swaylock-plugin's source release is missing: $vyk_trixie_lock_source"
-  key=$({ declare -f vyk_trixie_lock_build vyk_trixie_lock_mount; echo "${vyk_trixie_lock_packages[*]}"
-          sha256sum <"$vyk_trixie_lock_source"; } | sha256sum | cut -c1-12)
+  key=$(vyk_trixie_lock_key)
   cache=${VYK_CACHE:-/var/cache/vyk}/trixie-lock-$key.tar.zst
   if [ ! -f "$cache" ]; then
+    [ -f "$vyk_trixie_lock_source" ] || vyk_die "swaylock-plugin's source release is missing: $vyk_trixie_lock_source"
+    [ "$(sha256sum <"$vyk_trixie_lock_source")" = "$vyk_trixie_lock_source_sha256  -" ] ||
+      vyk_die "$vyk_trixie_lock_source is not swaylock-plugin 1.8.5's release (its SHA-256 differs)"
     [ "$(id -u)" -eq 0 ] || vyk_die "the Debian 13 lock screen root is missing; building it needs root (run scripts/test as root)"
     mkdir -p "$(dirname "$cache")" || vyk_die "cannot create $(dirname "$cache")"
     # Scripts started together wait for one build rather than racing each other.

@@ -60,6 +60,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
+vyk_trixie_lock_ready || { echo "skipped: no Debian 13 root, nor swaylock-plugin's source release to build it from"; exit 77; }
 vyk_trixie_lock >/dev/null || exit 1
 vyk_make_built_package "$build" || exit 1
 vyk_trixie_lock_unpack "$vyk_sway_root" || exit 1
