@@ -216,56 +216,63 @@ inline void AdvanceCellWalk(CellWalk& walk, uint32_t end) {
   walk.remainder ^= (walk.remainder ^ nextRemainder) & taken;
 }
 
-// A coordinate's step a pixel in 1/65536 texel, the weights' unit, rounded towards zero: the
+// A coordinate's step a pixel in 1/32768 texel, the weights' unit, rounded towards zero: the
 // weights then stay inside the cell on all of its pixels, where a weight carried past the
 // cell's edge would wrap round to the cell's far side.
-inline uint16_t WeightStep(uint32_t step) {
+inline int16_t WeightStep(uint32_t step) {
   const int32_t signedStep = static_cast<int32_t>(step);
-  return static_cast<uint16_t>(signedStep >= 0 ? signedStep >> 8 : -((-signedStep) >> 8));
+  return static_cast<int16_t>(signedStep >= 0 ? signedStep >> 9 : -((-signedStep) >> 9));
 }
 
 // Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the
-// weights of its first pixel (ws across, wt down, in 1/65536 texel) stepping by wsStep and
-// wtStep a pixel. Each pixel blends the rows across by the weight's top eight bits, then the
-// two results down, each blend rounded: the 8-bit weights of OpenGL's software rasteriser,
-// which this matches more closely than an exact blend.
+// weights of its first pixel (ws across, wt down, in 1/32768 texel) stepping by wsStep and
+// wtStep a pixel. Each pixel blends the rows across, then the two results down, in units of
+// 1/64 of a colour level with the half for rounding carried from the start; each product is
+// the high half of a 16-bit multiply, (a * b) >> 16 rounded down:
+//   top    = left * 64 + 32 + ((right - left) * 128 * ws) >> 16    (and bottom alike)
+//   colour = (top + ((bottom - top) * 2 * wt) >> 16) >> 6
+// Every term fits a signed 16-bit lane: (right - left) * 128 and (bottom - top) * 2 lie within
+// +-32640, top and bottom within [31, 16352], so no lane wraps and no colour saturates; and a
+// multiply's high half is one instruction, where a rounded 8-bit blend costs a shift more on
+// the weight and two on the result. The blend is off OpenGL's by under one level.
+constexpr int32_t paletteShift = 6;        // colour levels to the blend's units
+constexpr int32_t acrossShift = 7;         // a row's difference to its multiplier
+constexpr int32_t roundingHalf = 32;       // half a colour level in the blend's units
 #ifdef __SSE2__
-// Two pixels a register, each channel a 16-bit lane. A blend of a towards b by w is
-// (a * 256 + 128 + (b - a) * w) >> 8: its sum lies in [128, 65408] whatever the lanes'
-// wrapping on the way, so 16-bit multiplies and additions give it exactly.
+// Two pixels a register, each channel a 16-bit lane.
 // room is how many pixels from out may be written: the cell's, and past it the row's, which
 // later cells and runs overwrite. With room for it, a cell writes a whole block without a
 // branch on its length, as cells are a few pixels long and of changing lengths.
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_t* cell, uint16_t ws, uint16_t wt,
-                     uint16_t wsStep, uint16_t wtStep) {
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_t* cell, int16_t ws, int16_t wt,
+                     int16_t wsStep, int16_t wtStep) {
   constexpr uint32_t block = 6;
   const __m128i zero = _mm_setzero_si128();
-  const __m128i half = _mm_set1_epi16(128);
+  const __m128i half = _mm_set1_epi16(roundingHalf);
   // Each row's two texels, then each texel's channels in the lanes of both pixels.
   const __m128i topRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell)), zero);
   const __m128i bottomRow =
       _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
   const __m128i topLeft = _mm_unpacklo_epi64(topRow, topRow);
   const __m128i bottomLeft = _mm_unpacklo_epi64(bottomRow, bottomRow);
-  const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, 8), half);
-  const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, 8), half);
-  const __m128i topAcross = _mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft);
-  const __m128i bottomAcross = _mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft);
+  const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, paletteShift), half);
+  const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, paletteShift), half);
+  const __m128i topAcross = _mm_slli_epi16(_mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft), acrossShift);
+  const __m128i bottomAcross =
+      _mm_slli_epi16(_mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft), acrossShift);
   // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
-  constexpr long long lanes = 0x0001000100010001ll;  // a 16-bit value in each of four lanes
-  __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * lanes, 0));
-  __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * lanes, 0));
+  const __m128i secondLanes = _mm_set_epi32(-1, -1, 0, 0);
+  __m128i across = _mm_add_epi16(_mm_set1_epi16(ws), _mm_and_si128(_mm_set1_epi16(wsStep), secondLanes));
+  __m128i down = _mm_add_epi16(_mm_set1_epi16(wt), _mm_and_si128(_mm_set1_epi16(wtStep), secondLanes));
   const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
   const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
   const auto blend = [&]() {
-    const __m128i s = _mm_srli_epi16(across, 8);
-    const __m128i top = _mm_srli_epi16(_mm_add_epi16(topBase, _mm_mullo_epi16(topAcross, s)), 8);
-    const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(bottomBase, _mm_mullo_epi16(bottomAcross, s)), 8);
-    const __m128i mixed = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(top, 8), half),
-                                        _mm_mullo_epi16(_mm_sub_epi16(bottom, top), _mm_srli_epi16(down, 8)));
+    const __m128i top = _mm_add_epi16(topBase, _mm_mulhi_epi16(topAcross, across));
+    const __m128i bottom = _mm_add_epi16(bottomBase, _mm_mulhi_epi16(bottomAcross, across));
+    const __m128i downward = _mm_slli_epi16(_mm_sub_epi16(bottom, top), 1);
+    const __m128i mixed = _mm_add_epi16(top, _mm_mulhi_epi16(downward, down));
     across = _mm_add_epi16(across, acrossStep);
     down = _mm_add_epi16(down, downStep);
-    const __m128i colours = _mm_srli_epi16(mixed, 8);
+    const __m128i colours = _mm_srli_epi16(mixed, paletteShift);
     return _mm_packus_epi16(colours, colours);
   };
   uint32_t j = 0;
@@ -278,13 +285,26 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
 }
 #else
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const uint32_t* cell, uint16_t ws, uint16_t wt,
-                     uint16_t wsStep, uint16_t wtStep) {
+// The high half of a signed 16-bit product, as the SSE2 multiply gives it.
+inline int32_t HighHalf(int32_t a, int32_t b) { return (a * b) >> 16; }
+
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const uint32_t* cell, int16_t ws, int16_t wt,
+                     int16_t wsStep, int16_t wtStep) {
   for (uint32_t j = 0; j < count; ++j) {
-    const uint32_t s = ws >> 8u;
-    out[j] = Lerp(Lerp(cell[0], cell[1], s), Lerp(cell[paddedStride], cell[paddedStride + 1], s), wt >> 8u);
-    ws = static_cast<uint16_t>(ws + wsStep);
-    wt = static_cast<uint16_t>(wt + wtStep);
+    uint32_t color = 0;
+    for (int32_t shift = 0; shift < 24; shift += 8) {
+      const int32_t topLeft = static_cast<int32_t>((cell[0] >> shift) & 0xFFu);
+      const int32_t topRight = static_cast<int32_t>((cell[1] >> shift) & 0xFFu);
+      const int32_t bottomLeft = static_cast<int32_t>((cell[paddedStride] >> shift) & 0xFFu);
+      const int32_t bottomRight = static_cast<int32_t>((cell[paddedStride + 1] >> shift) & 0xFFu);
+      const int32_t top = topLeft * 64 + roundingHalf + HighHalf((topRight - topLeft) << acrossShift, ws);
+      const int32_t bottom = bottomLeft * 64 + roundingHalf + HighHalf((bottomRight - bottomLeft) << acrossShift, ws);
+      const int32_t mixed = top + HighHalf((bottom - top) * 2, wt);
+      color |= static_cast<uint32_t>(mixed >> paletteShift) << shift;
+    }
+    out[j] = color;
+    ws = static_cast<int16_t>(ws + wsStep);
+    wt = static_cast<int16_t>(wt + wtStep);
   }
 }
 #endif
@@ -305,8 +325,8 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
   const uint32_t tFirst = v - 0x800000u;
   CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep));
   CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep));
-  const uint16_t wsStep = WeightStep(uStep);
-  const uint16_t wtStep = WeightStep(vStep);
+  const int16_t wsStep = WeightStep(uStep);
+  const int16_t wtStep = WeightStep(vStep);
   const uint32_t total = static_cast<uint32_t>(count);
   uint32_t k = 0;
   while (k < total) {
@@ -316,8 +336,8 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
     const uint32_t* cell = cpuPaddedTexels + (t >> 24) * paddedStride + (s >> 24);
-    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<uint16_t>(s >> 8),
-             static_cast<uint16_t>(t >> 8), wsStep, wtStep);
+    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<int16_t>((s >> 9) & 0x7FFFu),
+             static_cast<int16_t>((t >> 9) & 0x7FFFu), wsStep, wtStep);
     AdvanceCellWalk(sWalk, end);
     AdvanceCellWalk(tWalk, end);
     k = last;
