@@ -182,38 +182,56 @@ inline uint32_t Bilinear(uint32_t u, uint32_t v, uint32_t* alpha) {
   return Lerp(Lerp(t00, t01, s & 0xFFu), Lerp(t10, t11, s & 0xFFu), t & 0xFFu);
 }
 
-// Where a run's sample leaves one texel cell after another: next is the first pixel in the
-// following cell. Kept as the quotient and remainder of the distance to the cell's edge by the
-// step, so that each cell costs an addition and no division.
+// Where a run's sample leaves one texel cell after another, for one of its coordinates. The
+// place where the coordinate crosses its cell's edge is kept as a real pixel position, from
+// the run's first pixel, in fixed point with 40 fraction bits; a whole cell further on it is
+// one constant more, so each cell costs an addition and no division. Every value is rounded
+// down, so the kept position is never past the true one, and short of it by under
+// (cells + 2) / 2^40 pixel: under 2^-24 on any run of at most 65535 pixels, where the true
+// position, a distance in 1/2^24 texel over a step of at most 2^24, lies 1/step >= 2^-24 past
+// a whole pixel or on one. The first pixel past the cell, the position rounded up, is then
+// exactly the one where the coordinate's top byte changes.
 struct CellWalk {
-  uint32_t next;           // first pixel past the current cell; never reached when the step is 0
-  uint32_t remainder;      // of the distance to the next edge by the step
-  uint32_t step;           // the coordinate's step a pixel, without sign, in 1/2^24 texel
-  uint32_t quotientStep;   // pixels across a whole cell, whole part
-  uint32_t remainderStep;  // and remainder
+  uint64_t edge;    // where the cell ends, plus one pixel less one unit: whole part = first pixel past it
+  uint64_t across;  // pixels across a whole cell in the same fixed point; see CellPixels
 };
 
-// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel, signed.
-CellWalk StartCellWalk(uint32_t first, int32_t step) {
-  if (step == 0) return CellWalk{0xFFFFFFFFu, 0, 0, 0, 0};
-  const uint32_t fraction = first & 0xFFFFFFu;
-  const uint32_t size = step > 0 ? static_cast<uint32_t>(step) : 0u - static_cast<uint32_t>(step);
-  const uint32_t distance = step > 0 ? 0xFFFFFFu - fraction : fraction;
-  return CellWalk{distance / size + 1u, distance % size, size, 0x1000000u / size, 0x1000000u % size};
+constexpr int32_t walkFraction = 40;                           // fraction bits of a walk's pixel positions
+constexpr uint64_t walkRoundUp = (uint64_t{1} << walkFraction) - 1u;  // added so the whole part rounds up
+constexpr uint64_t pastAnyRun = uint64_t{1} << (16 + walkFraction);  // 65536 pixels: more than any row holds
+
+// Pixels across one cell for a coordinate moving step (1/2^24 texel, signed, at most a texel)
+// a pixel, rounded down. Steps of at most 1/65536 texel take 65536 pixels, more than a run
+// holds: the cell then lasts the run whatever the exact figure, and it is kept in range.
+uint64_t CellPixels(uint32_t step) {
+  const int32_t signedStep = static_cast<int32_t>(step);
+  const int64_t wideStep = signedStep;
+  const uint64_t size = static_cast<uint64_t>(wideStep >= 0 ? wideStep : -wideStep);
+  if (size <= 256u || size > 0x1000000u) return pastAnyRun;
+  return ((0x1000000u / size) << walkFraction) + (((0x1000000u % size) << walkFraction) / size);
 }
 
-// Moves the walk on a cell when its cell ends at end. Without branches, as which of a run's
-// two walks ends a cell follows no pattern a branch predictor could learn; and the walk's
-// next cell is worked out before it is known whether it is taken, so that only a compare and
-// a select lie on the chain from one cell to the next.
+// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel,
+// signed, across cells across pixels wide (CellPixels of the step).
+CellWalk StartCellWalk(uint32_t first, int32_t step, uint64_t across) {
+  if (step == 0) return CellWalk{pastAnyRun, 0};
+  const uint64_t fraction = first & 0xFFFFFFu;
+  // In 1/2^24 texel, how far the coordinate goes to reach the next cell: to its far edge
+  // moving up, past its near edge moving down; at most 2^24.
+  const uint64_t distance = step > 0 ? 0x1000000u - fraction : fraction + 1u;
+  // distance * across / 2^24, rounded down, in two parts each inside 64 bits.
+  const uint64_t position = distance * (across >> 24) + ((distance * (across & 0xFFFFFFu)) >> 24);
+  return CellWalk{position + walkRoundUp, across};
+}
+
+// The first pixel past the walk's current cell.
+inline uint32_t CellEnd(const CellWalk& walk) { return static_cast<uint32_t>(walk.edge >> walkFraction); }
+
+// Moves the walk on a cell when its cell ends at end; a compare and a select, without a
+// branch, as which of a run's two walks ends a cell follows no pattern a predictor could learn.
 inline void AdvanceCellWalk(CellWalk& walk, uint32_t end) {
-  const uint32_t remainder = walk.remainder + walk.remainderStep;
-  const uint32_t carry = remainder >= walk.step;
-  const uint32_t next = walk.next + walk.quotientStep + carry;
-  const uint32_t nextRemainder = remainder - (walk.step & (0u - carry));
-  const uint32_t taken = 0u - static_cast<uint32_t>(walk.next == end);
-  walk.next ^= (walk.next ^ next) & taken;
-  walk.remainder ^= (walk.remainder ^ nextRemainder) & taken;
+  const uint64_t next = walk.edge + walk.across;
+  walk.edge = CellEnd(walk) == end ? next : walk.edge;
 }
 
 // A coordinate's step a pixel in 1/32768 texel, the weights' unit, rounded towards zero: the
@@ -319,19 +337,21 @@ void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t u
 
 // Bilinear filtering along a run, one texel cell at a time: within a cell the four texels stay
 // and only the weights move, by fixed steps. room is as FillCell's.
-void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
+// sAcross and tAcross are CellPixels of uStep and vStep.
+void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep,
+                 uint64_t sAcross, uint64_t tAcross) {
   // Sample positions less half a texel: the cell's first texel is then the top byte.
   const uint32_t sFirst = u - 0x800000u;
   const uint32_t tFirst = v - 0x800000u;
-  CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep));
-  CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep));
+  CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep), sAcross);
+  CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep), tAcross);
   const int16_t wsStep = WeightStep(uStep);
   const int16_t wtStep = WeightStep(vStep);
   const uint32_t total = static_cast<uint32_t>(count);
   uint32_t k = 0;
   while (k < total) {
     // A magnified step is at most a texel, so each cell has a pixel and the walks move on.
-    const uint32_t end = sWalk.next < tWalk.next ? sWalk.next : tWalk.next;
+    const uint32_t end = CellEnd(sWalk.edge < tWalk.edge ? sWalk : tWalk);
     const uint32_t last = end < total ? end : total;
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
@@ -515,6 +535,13 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
     bandU[band] = ToWrap(BandReference(scene, band).tu);
     bandV[band] = ToWrap(BandReference(scene, band).tv);
   }
+  // The bilinear walks' cell widths, one division each a frame rather than each run.
+  uint64_t sAcross[cpuTunnelTriangles];
+  uint64_t tAcross[cpuTunnelTriangles];
+  for (int32_t k = 0; k < cpuTunnelTriangles; ++k) {
+    sAcross[k] = CellPixels(picture.triangles[k].uStep);
+    tAcross[k] = CellPixels(picture.triangles[k].vStep);
+  }
   for (int32_t row = 0; row < picture.height; ++row) {
     uint32_t* out = RowOf(pixels, strideBytes, row);
     const uint32_t* rowEnd = out + picture.width;
@@ -529,7 +556,8 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
         const uint32_t u = bandU[triangle.band] + span->u;
         const uint32_t v = bandV[triangle.band] + span->v;
         if (picture.linear && triangle.magnified) {
-          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle.uStep, triangle.vStep);
+          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle.uStep, triangle.vStep,
+                      sAcross[span->triangle], tAcross[span->triangle]);
         } else {
           NearestRun(out, length, u, v, triangle.uStep, triangle.vStep);
         }
