@@ -242,7 +242,7 @@ inline int16_t WeightStep(uint32_t step) {
   return static_cast<int16_t>(signedStep >= 0 ? signedStep >> 9 : -((-signedStep) >> 9));
 }
 
-// Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the
+// Fills count pixels of one cell, the texel cell (column, row) at cellIndex = row * 256 + column, from the
 // weights of its first pixel (ws across, wt down, in 1/32768 texel) stepping by wsStep and
 // wtStep a pixel. Each pixel blends the rows across, then the two results down, in units of
 // 1/64 of a colour level with the half for rounding carried from the start; each product is
@@ -257,26 +257,53 @@ constexpr int32_t paletteShift = 6;        // colour levels to the blend's units
 constexpr int32_t acrossShift = 7;         // a row's difference to its multiplier
 constexpr int32_t roundingHalf = 32;       // half a colour level in the blend's units
 #ifdef __SSE2__
+// Each texel cell's terms of the blend, worked out once from the artwork: a cell's start then
+// costs two loads and four shuffles, where unpacking and differencing its texels cost some twenty
+// operations. Lanes hold the channels in memory order (blue, green, red, the zero byte).
+struct PreparedCell {
+  int16_t topBase[4];       // top-left texel * 64 + 32, each channel
+  int16_t topAcross[4];     // (top-right less top-left) * 128
+  int16_t bottomBase[4];    // the bottom row's likewise
+  int16_t bottomAcross[4];  // likewise
+};
+// Cell (column c, row r) at r * 256 + c: 2 MB, filled with the artwork.
+alignas(16) PreparedCell cpuPreparedCells[textureSize * textureSize];
+
+void PrepareCells() {
+  for (int32_t row = 0; row < textureSize; ++row) {
+    for (int32_t column = 0; column < textureSize; ++column) {
+      const uint32_t* cell = cpuPaddedTexels + row * paddedStride + column;
+      PreparedCell& prepared = cpuPreparedCells[row * textureSize + column];
+      for (int32_t lane = 0; lane < 4; ++lane) {
+        const int32_t shift = 8 * lane;
+        const int32_t topLeft = static_cast<int32_t>((cell[0] >> shift) & 0xFFu);
+        const int32_t topRight = static_cast<int32_t>((cell[1] >> shift) & 0xFFu);
+        const int32_t bottomLeft = static_cast<int32_t>((cell[paddedStride] >> shift) & 0xFFu);
+        const int32_t bottomRight = static_cast<int32_t>((cell[paddedStride + 1] >> shift) & 0xFFu);
+        prepared.topBase[lane] = static_cast<int16_t>((topLeft << paletteShift) + roundingHalf);
+        prepared.topAcross[lane] = static_cast<int16_t>((topRight - topLeft) * (1 << acrossShift));
+        prepared.bottomBase[lane] = static_cast<int16_t>((bottomLeft << paletteShift) + roundingHalf);
+        prepared.bottomAcross[lane] = static_cast<int16_t>((bottomRight - bottomLeft) * (1 << acrossShift));
+      }
+    }
+  }
+}
+
 // Two pixels a register, each channel a 16-bit lane.
 // room is how many pixels from out may be written: the cell's, and past it the row's, which
 // later cells and runs overwrite. With room for it, a cell writes a whole block without a
 // branch on its length, as cells are a few pixels long and of changing lengths.
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_t* cell, int16_t ws, int16_t wt,
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, uint32_t cellIndex, int16_t ws, int16_t wt,
                      int16_t wsStep, int16_t wtStep) {
   constexpr uint32_t block = 6;
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i half = _mm_set1_epi16(roundingHalf);
-  // Each row's two texels, then each texel's channels in the lanes of both pixels.
-  const __m128i topRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell)), zero);
-  const __m128i bottomRow =
-      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
-  const __m128i topLeft = _mm_unpacklo_epi64(topRow, topRow);
-  const __m128i bottomLeft = _mm_unpacklo_epi64(bottomRow, bottomRow);
-  const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, paletteShift), half);
-  const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, paletteShift), half);
-  const __m128i topAcross = _mm_slli_epi16(_mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft), acrossShift);
-  const __m128i bottomAcross =
-      _mm_slli_epi16(_mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft), acrossShift);
+  // Each term in the lanes of both pixels.
+  const PreparedCell& cell = cpuPreparedCells[cellIndex];
+  const __m128i top = _mm_load_si128(reinterpret_cast<const __m128i*>(cell.topBase));
+  const __m128i bottom = _mm_load_si128(reinterpret_cast<const __m128i*>(cell.bottomBase));
+  const __m128i topBase = _mm_unpacklo_epi64(top, top);
+  const __m128i topAcross = _mm_unpackhi_epi64(top, top);
+  const __m128i bottomBase = _mm_unpacklo_epi64(bottom, bottom);
+  const __m128i bottomAcross = _mm_unpackhi_epi64(bottom, bottom);
   // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
   const __m128i secondLanes = _mm_set_epi32(-1, -1, 0, 0);
   __m128i across = _mm_add_epi16(_mm_set1_epi16(ws), _mm_and_si128(_mm_set1_epi16(wsStep), secondLanes));
@@ -284,10 +311,10 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
   const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
   const auto blend = [&]() {
-    const __m128i top = _mm_add_epi16(topBase, _mm_mulhi_epi16(topAcross, across));
-    const __m128i bottom = _mm_add_epi16(bottomBase, _mm_mulhi_epi16(bottomAcross, across));
-    const __m128i downward = _mm_slli_epi16(_mm_sub_epi16(bottom, top), 1);
-    const __m128i mixed = _mm_add_epi16(top, _mm_mulhi_epi16(downward, down));
+    const __m128i upper = _mm_add_epi16(topBase, _mm_mulhi_epi16(topAcross, across));
+    const __m128i lower = _mm_add_epi16(bottomBase, _mm_mulhi_epi16(bottomAcross, across));
+    const __m128i downward = _mm_slli_epi16(_mm_sub_epi16(lower, upper), 1);
+    const __m128i mixed = _mm_add_epi16(upper, _mm_mulhi_epi16(downward, down));
     across = _mm_add_epi16(across, acrossStep);
     down = _mm_add_epi16(down, downStep);
     const __m128i colours = _mm_srli_epi16(mixed, paletteShift);
@@ -306,8 +333,9 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
 // The high half of a signed 16-bit product, as the SSE2 multiply gives it.
 inline int32_t HighHalf(int32_t a, int32_t b) { return (a * b) >> 16; }
 
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const uint32_t* cell, int16_t ws, int16_t wt,
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t, uint32_t cellIndex, int16_t ws, int16_t wt,
                      int16_t wsStep, int16_t wtStep) {
+  const uint32_t* cell = cpuPaddedTexels + (cellIndex >> 8) * paddedStride + (cellIndex & 0xFFu);
   for (uint32_t j = 0; j < count; ++j) {
     uint32_t color = 0;
     for (int32_t shift = 0; shift < 24; shift += 8) {
@@ -355,7 +383,7 @@ void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_
     const uint32_t last = end < total ? end : total;
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
-    const uint32_t* cell = cpuPaddedTexels + (t >> 24) * paddedStride + (s >> 24);
+    const uint32_t cell = ((t >> 16) & 0xFF00u) | (s >> 24);
     FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<int16_t>((s >> 9) & 0x7FFFu),
              static_cast<int16_t>((t >> 9) & 0x7FFFu), wsStep, wtStep);
     AdvanceCellWalk(sWalk, end);
@@ -384,6 +412,9 @@ int DecodeCpuTexels() {
         cpuPaddedTexels[row * paddedStride + column] = cpuTexels[source];
       }
     }
+#ifdef __SSE2__
+    PrepareCells();
+#endif
     cpuTexelsReady = 1;
   }
   free(rgba);
