@@ -572,12 +572,13 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
     bandU[band] = ToWrap(BandReference(scene, band).tu);
     bandV[band] = ToWrap(BandReference(scene, band).tv);
   }
-  // The bilinear walks' cell widths, one division each a frame rather than each run.
+  // The bilinear walks' cell widths, two divisions a filtered triangle a frame rather than a run.
   uint64_t sAcross[cpuTunnelTriangles];
   uint64_t tAcross[cpuTunnelTriangles];
-  for (int32_t k = 0; k < cpuTunnelTriangles; ++k) {
-    sAcross[k] = CellPixels(picture.triangles[k].uStep);
-    tAcross[k] = CellPixels(picture.triangles[k].vStep);
+  for (int32_t k = 0; picture.linear && k < cpuTunnelTriangles; ++k) {
+    const CpuTriangle& triangle = picture.triangles[k];
+    sAcross[k] = triangle.magnified ? CellPixels(triangle.uStep) : 0u;
+    tAcross[k] = triangle.magnified ? CellPixels(triangle.vStep) : 0u;
   }
   for (int32_t row = 0; row < picture.height; ++row) {
     uint32_t* out = RowOf(pixels, strideBytes, row);
