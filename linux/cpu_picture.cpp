@@ -182,95 +182,151 @@ inline uint32_t Bilinear(uint32_t u, uint32_t v, uint32_t* alpha) {
   return Lerp(Lerp(t00, t01, s & 0xFFu), Lerp(t10, t11, s & 0xFFu), t & 0xFFu);
 }
 
-// Where a run's sample leaves one texel cell after another: next is the first pixel in the
-// following cell. Kept as the quotient and remainder of the distance to the cell's edge by the
-// step, so that each cell costs an addition and no division.
+// Where a run's sample leaves one texel cell after another, for one of its coordinates. The
+// place where the coordinate crosses its cell's edge is kept as a real pixel position, from
+// the run's first pixel, in fixed point with 40 fraction bits; a whole cell further on it is
+// one constant more, so each cell costs an addition and no division. Every value is rounded
+// down, so the kept position is never past the true one, and short of it by under
+// (cells + 2) / 2^40 pixel: under 2^-24 on any run of at most 65535 pixels, where the true
+// position, a distance in 1/2^24 texel over a step of at most 2^24, lies 1/step >= 2^-24 past
+// a whole pixel or on one. The first pixel past the cell, the position rounded up, is then
+// exactly the one where the coordinate's top byte changes.
 struct CellWalk {
-  uint32_t next;           // first pixel past the current cell; never reached when the step is 0
-  uint32_t remainder;      // of the distance to the next edge by the step
-  uint32_t step;           // the coordinate's step a pixel, without sign, in 1/2^24 texel
-  uint32_t quotientStep;   // pixels across a whole cell, whole part
-  uint32_t remainderStep;  // and remainder
+  uint64_t edge;    // where the cell ends, plus one pixel less one unit: whole part = first pixel past it
+  uint64_t across;  // pixels across a whole cell in the same fixed point; see CellPixels
 };
 
-// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel, signed.
-CellWalk StartCellWalk(uint32_t first, int32_t step) {
-  if (step == 0) return CellWalk{0xFFFFFFFFu, 0, 0, 0, 0};
-  const uint32_t fraction = first & 0xFFFFFFu;
-  const uint32_t size = step > 0 ? static_cast<uint32_t>(step) : 0u - static_cast<uint32_t>(step);
-  const uint32_t distance = step > 0 ? 0xFFFFFFu - fraction : fraction;
-  return CellWalk{distance / size + 1u, distance % size, size, 0x1000000u / size, 0x1000000u % size};
+constexpr int32_t walkFraction = 40;                           // fraction bits of a walk's pixel positions
+constexpr uint64_t walkRoundUp = (uint64_t{1} << walkFraction) - 1u;  // added so the whole part rounds up
+constexpr uint64_t pastAnyRun = uint64_t{1} << (16 + walkFraction);  // 65536 pixels: more than any row holds
+
+// Pixels across one cell for a coordinate moving step (1/2^24 texel, signed, at most a texel)
+// a pixel, rounded down. Steps of at most 1/65536 texel take 65536 pixels, more than a run
+// holds: the cell then lasts the run whatever the exact figure, and it is kept in range.
+uint64_t CellPixels(uint32_t step) {
+  const int32_t signedStep = static_cast<int32_t>(step);
+  const int64_t wideStep = signedStep;
+  const uint64_t size = static_cast<uint64_t>(wideStep >= 0 ? wideStep : -wideStep);
+  if (size <= 256u || size > 0x1000000u) return pastAnyRun;
+  return ((0x1000000u / size) << walkFraction) + (((0x1000000u % size) << walkFraction) / size);
 }
 
-// Moves the walk on a cell when its cell ends at end. Without branches, as which of a run's
-// two walks ends a cell follows no pattern a branch predictor could learn; and the walk's
-// next cell is worked out before it is known whether it is taken, so that only a compare and
-// a select lie on the chain from one cell to the next.
+// The walk of a coordinate at first (1/2^24 texel, cell = top byte) moving step a pixel,
+// signed, across cells across pixels wide (CellPixels of the step).
+CellWalk StartCellWalk(uint32_t first, int32_t step, uint64_t across) {
+  if (step == 0) return CellWalk{pastAnyRun, 0};
+  const uint64_t fraction = first & 0xFFFFFFu;
+  // In 1/2^24 texel, how far the coordinate goes to reach the next cell: to its far edge
+  // moving up, past its near edge moving down; at most 2^24.
+  const uint64_t distance = step > 0 ? 0x1000000u - fraction : fraction + 1u;
+  // distance * across / 2^24, rounded down, in two parts each inside 64 bits.
+  const uint64_t position = distance * (across >> 24) + ((distance * (across & 0xFFFFFFu)) >> 24);
+  return CellWalk{position + walkRoundUp, across};
+}
+
+// The first pixel past the walk's current cell.
+inline uint32_t CellEnd(const CellWalk& walk) { return static_cast<uint32_t>(walk.edge >> walkFraction); }
+
+// Moves the walk on a cell when the pixels filled end where its cell does; a compare and a select, without a
+// branch, as which of a run's two walks ends a cell follows no pattern a predictor could learn.
 inline void AdvanceCellWalk(CellWalk& walk, uint32_t end) {
-  const uint32_t remainder = walk.remainder + walk.remainderStep;
-  const uint32_t carry = remainder >= walk.step;
-  const uint32_t next = walk.next + walk.quotientStep + carry;
-  const uint32_t nextRemainder = remainder - (walk.step & (0u - carry));
-  const uint32_t taken = 0u - static_cast<uint32_t>(walk.next == end);
-  walk.next ^= (walk.next ^ next) & taken;
-  walk.remainder ^= (walk.remainder ^ nextRemainder) & taken;
+  const uint64_t next = walk.edge + walk.across;
+  walk.edge = CellEnd(walk) == end ? next : walk.edge;
 }
 
-// A coordinate's step a pixel in 1/65536 texel, the weights' unit, rounded towards zero: the
+// A coordinate's step a pixel in 1/32768 texel, the weights' unit, rounded towards zero: the
 // weights then stay inside the cell on all of its pixels, where a weight carried past the
 // cell's edge would wrap round to the cell's far side.
-inline uint16_t WeightStep(uint32_t step) {
+inline int16_t WeightStep(uint32_t step) {
   const int32_t signedStep = static_cast<int32_t>(step);
-  return static_cast<uint16_t>(signedStep >= 0 ? signedStep >> 8 : -((-signedStep) >> 8));
+  return static_cast<int16_t>(signedStep >= 0 ? signedStep >> 9 : -((-signedStep) >> 9));
 }
 
-// Fills count pixels of one cell, whose top-left texel is at cell in cpuPaddedTexels, from the
-// weights of its first pixel (ws across, wt down, in 1/65536 texel) stepping by wsStep and
-// wtStep a pixel. Each pixel blends the rows across by the weight's top eight bits, then the
-// two results down, each blend rounded: the 8-bit weights of OpenGL's software rasteriser,
-// which this matches more closely than an exact blend.
+// Fills count pixels of one cell, the texel cell (column, row) at cellIndex = row * 256 + column, from the
+// weights of its first pixel (ws across, wt down, in 1/32768 texel) stepping by wsStep and
+// wtStep a pixel. Each pixel blends the rows across, then the two results down, in units of
+// 1/64 of a colour level with the half for rounding carried from the start; each product is
+// the high half of a 16-bit multiply, (a * b) >> 16 rounded down:
+//   top    = left * 64 + 32 + ((right - left) * 128 * ws) >> 16    (and bottom alike)
+//   colour = (top + ((bottom - top) * 2 * wt) >> 16) >> 6
+// Every term fits a signed 16-bit lane: (right - left) * 128 and (bottom - top) * 2 lie within
+// +-32640, top and bottom within [31, 16352], so no lane wraps and no colour saturates; and a
+// multiply's high half is one instruction, where a rounded 8-bit blend costs a shift more on
+// the weight and two on the result. The blend is off OpenGL's by under one level.
+constexpr int32_t paletteShift = 6;        // colour levels to the blend's units
+constexpr int32_t acrossShift = 7;         // a row's difference to its multiplier
+constexpr int32_t roundingHalf = 32;       // half a colour level in the blend's units
+// The most pixels one FillCell call fills: a longer cell is filled a block at a time, which
+// costs fewer operations than a loop over the pairs past the block, whose length a branch
+// predictor cannot learn. 6 measured best against 4 and 8.
+constexpr uint32_t fillBlock = 6;
 #ifdef __SSE2__
-// Two pixels a register, each channel a 16-bit lane. A blend of a towards b by w is
-// (a * 256 + 128 + (b - a) * w) >> 8: its sum lies in [128, 65408] whatever the lanes'
-// wrapping on the way, so 16-bit multiplies and additions give it exactly.
+// Each texel cell's terms of the blend, worked out once from the artwork: a cell's start then
+// costs two loads and four shuffles, where unpacking and differencing its texels cost some twenty
+// operations. Lanes hold the channels in memory order (blue, green, red, the zero byte).
+struct PreparedCell {
+  int16_t topBase[4];       // top-left texel * 64 + 32, each channel
+  int16_t topAcross[4];     // (top-right less top-left) * 128
+  int16_t bottomBase[4];    // the bottom row's likewise
+  int16_t bottomAcross[4];  // likewise
+};
+// Cell (column c, row r) at r * 256 + c: 2 MB, filled with the artwork.
+alignas(16) PreparedCell cpuPreparedCells[textureSize * textureSize];
+
+void PrepareCells() {
+  for (int32_t row = 0; row < textureSize; ++row) {
+    for (int32_t column = 0; column < textureSize; ++column) {
+      const uint32_t* cell = cpuPaddedTexels + row * paddedStride + column;
+      PreparedCell& prepared = cpuPreparedCells[row * textureSize + column];
+      for (int32_t lane = 0; lane < 4; ++lane) {
+        const int32_t shift = 8 * lane;
+        const int32_t topLeft = static_cast<int32_t>((cell[0] >> shift) & 0xFFu);
+        const int32_t topRight = static_cast<int32_t>((cell[1] >> shift) & 0xFFu);
+        const int32_t bottomLeft = static_cast<int32_t>((cell[paddedStride] >> shift) & 0xFFu);
+        const int32_t bottomRight = static_cast<int32_t>((cell[paddedStride + 1] >> shift) & 0xFFu);
+        prepared.topBase[lane] = static_cast<int16_t>((topLeft << paletteShift) + roundingHalf);
+        prepared.topAcross[lane] = static_cast<int16_t>((topRight - topLeft) * (1 << acrossShift));
+        prepared.bottomBase[lane] = static_cast<int16_t>((bottomLeft << paletteShift) + roundingHalf);
+        prepared.bottomAcross[lane] = static_cast<int16_t>((bottomRight - bottomLeft) * (1 << acrossShift));
+      }
+    }
+  }
+}
+
+// Two pixels a register, each channel a 16-bit lane.
 // room is how many pixels from out may be written: the cell's, and past it the row's, which
-// later cells and runs overwrite. With room for it, a cell writes a whole block without a
-// branch on its length, as cells are a few pixels long and of changing lengths.
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_t* cell, uint16_t ws, uint16_t wt,
-                     uint16_t wsStep, uint16_t wtStep) {
-  constexpr uint32_t block = 6;
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i half = _mm_set1_epi16(128);
-  // Each row's two texels, then each texel's channels in the lanes of both pixels.
-  const __m128i topRow = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell)), zero);
-  const __m128i bottomRow =
-      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cell + paddedStride)), zero);
-  const __m128i topLeft = _mm_unpacklo_epi64(topRow, topRow);
-  const __m128i bottomLeft = _mm_unpacklo_epi64(bottomRow, bottomRow);
-  const __m128i topBase = _mm_add_epi16(_mm_slli_epi16(topLeft, 8), half);
-  const __m128i bottomBase = _mm_add_epi16(_mm_slli_epi16(bottomLeft, 8), half);
-  const __m128i topAcross = _mm_sub_epi16(_mm_unpackhi_epi64(topRow, topRow), topLeft);
-  const __m128i bottomAcross = _mm_sub_epi16(_mm_unpackhi_epi64(bottomRow, bottomRow), bottomLeft);
+// later cells and runs overwrite. With room for it, a cell writes a whole block of fillBlock
+// pixels without a branch on its length, as cells are a few pixels long and of changing lengths.
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, uint32_t cellIndex, int16_t ws, int16_t wt,
+                     int16_t wsStep, int16_t wtStep) {
+  // Each term in the lanes of both pixels.
+  const PreparedCell& cell = cpuPreparedCells[cellIndex];
+  const __m128i top = _mm_load_si128(reinterpret_cast<const __m128i*>(cell.topBase));
+  const __m128i bottom = _mm_load_si128(reinterpret_cast<const __m128i*>(cell.bottomBase));
+  const __m128i topBase = _mm_unpacklo_epi64(top, top);
+  const __m128i topAcross = _mm_unpackhi_epi64(top, top);
+  const __m128i bottomBase = _mm_unpacklo_epi64(bottom, bottom);
+  const __m128i bottomAcross = _mm_unpackhi_epi64(bottom, bottom);
   // Lanes 0-3 the first pixel's weight, 4-7 the second's; each pair of pixels steps both twice.
-  constexpr long long lanes = 0x0001000100010001ll;  // a 16-bit value in each of four lanes
-  __m128i across = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(ws)), _mm_set_epi64x(wsStep * lanes, 0));
-  __m128i down = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(wt)), _mm_set_epi64x(wtStep * lanes, 0));
+  const __m128i secondLanes = _mm_set_epi32(-1, -1, 0, 0);
+  __m128i across = _mm_add_epi16(_mm_set1_epi16(ws), _mm_and_si128(_mm_set1_epi16(wsStep), secondLanes));
+  __m128i down = _mm_add_epi16(_mm_set1_epi16(wt), _mm_and_si128(_mm_set1_epi16(wtStep), secondLanes));
   const __m128i acrossStep = _mm_set1_epi16(static_cast<int16_t>(wsStep * 2));
   const __m128i downStep = _mm_set1_epi16(static_cast<int16_t>(wtStep * 2));
   const auto blend = [&]() {
-    const __m128i s = _mm_srli_epi16(across, 8);
-    const __m128i top = _mm_srli_epi16(_mm_add_epi16(topBase, _mm_mullo_epi16(topAcross, s)), 8);
-    const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(bottomBase, _mm_mullo_epi16(bottomAcross, s)), 8);
-    const __m128i mixed = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(top, 8), half),
-                                        _mm_mullo_epi16(_mm_sub_epi16(bottom, top), _mm_srli_epi16(down, 8)));
+    const __m128i upper = _mm_add_epi16(topBase, _mm_mulhi_epi16(topAcross, across));
+    const __m128i lower = _mm_add_epi16(bottomBase, _mm_mulhi_epi16(bottomAcross, across));
+    const __m128i downward = _mm_slli_epi16(_mm_sub_epi16(lower, upper), 1);
+    const __m128i mixed = _mm_add_epi16(upper, _mm_mulhi_epi16(downward, down));
     across = _mm_add_epi16(across, acrossStep);
     down = _mm_add_epi16(down, downStep);
-    const __m128i colours = _mm_srli_epi16(mixed, 8);
+    const __m128i colours = _mm_srli_epi16(mixed, paletteShift);
     return _mm_packus_epi16(colours, colours);
   };
   uint32_t j = 0;
-  if (room >= block) {
-    for (; j < block; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+  if (room >= fillBlock) {
+    for (; j < fillBlock; j += 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), blend());
+    return;
   }
   // With room past the cell, its odd last pixel comes with a pair; at the row's end it comes alone.
   const uint32_t pairsEnd = room > count ? count : count - 1u;
@@ -278,13 +334,27 @@ inline void FillCell(uint32_t* out, uint32_t count, uint32_t room, const uint32_
   if (j < count) out[j] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend()));
 }
 #else
-inline void FillCell(uint32_t* out, uint32_t count, uint32_t, const uint32_t* cell, uint16_t ws, uint16_t wt,
-                     uint16_t wsStep, uint16_t wtStep) {
+// The high half of a signed 16-bit product, as the SSE2 multiply gives it.
+inline int32_t HighHalf(int32_t a, int32_t b) { return (a * b) >> 16; }
+
+inline void FillCell(uint32_t* out, uint32_t count, uint32_t, uint32_t cellIndex, int16_t ws, int16_t wt,
+                     int16_t wsStep, int16_t wtStep) {
+  const uint32_t* cell = cpuPaddedTexels + (cellIndex >> 8) * paddedStride + (cellIndex & 0xFFu);
   for (uint32_t j = 0; j < count; ++j) {
-    const uint32_t s = ws >> 8u;
-    out[j] = Lerp(Lerp(cell[0], cell[1], s), Lerp(cell[paddedStride], cell[paddedStride + 1], s), wt >> 8u);
-    ws = static_cast<uint16_t>(ws + wsStep);
-    wt = static_cast<uint16_t>(wt + wtStep);
+    uint32_t color = 0;
+    for (int32_t shift = 0; shift < 24; shift += 8) {
+      const int32_t topLeft = static_cast<int32_t>((cell[0] >> shift) & 0xFFu);
+      const int32_t topRight = static_cast<int32_t>((cell[1] >> shift) & 0xFFu);
+      const int32_t bottomLeft = static_cast<int32_t>((cell[paddedStride] >> shift) & 0xFFu);
+      const int32_t bottomRight = static_cast<int32_t>((cell[paddedStride + 1] >> shift) & 0xFFu);
+      const int32_t top = topLeft * 64 + roundingHalf + HighHalf((topRight - topLeft) << acrossShift, ws);
+      const int32_t bottom = bottomLeft * 64 + roundingHalf + HighHalf((bottomRight - bottomLeft) << acrossShift, ws);
+      const int32_t mixed = top + HighHalf((bottom - top) * 2, wt);
+      color |= static_cast<uint32_t>(mixed >> paletteShift) << shift;
+    }
+    out[j] = color;
+    ws = static_cast<int16_t>(ws + wsStep);
+    wt = static_cast<int16_t>(wt + wtStep);
   }
 }
 #endif
@@ -297,29 +367,33 @@ void NearestRun(uint32_t* out, int32_t count, uint32_t u, uint32_t v, uint32_t u
   }
 }
 
-// Bilinear filtering along a run, one texel cell at a time: within a cell the four texels stay
-// and only the weights move, by fixed steps. room is as FillCell's.
-void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep) {
+// Bilinear filtering along a run, one texel cell at a time (a long one fillBlock pixels at a
+// time, each piece's weights taken afresh): within a cell the four texels stay and only the
+// weights move, by fixed steps. room is as FillCell's.
+// sAcross and tAcross are CellPixels of uStep and vStep.
+void BilinearRun(uint32_t* out, int32_t count, int32_t room, uint32_t u, uint32_t v, uint32_t uStep, uint32_t vStep,
+                 uint64_t sAcross, uint64_t tAcross) {
   // Sample positions less half a texel: the cell's first texel is then the top byte.
   const uint32_t sFirst = u - 0x800000u;
   const uint32_t tFirst = v - 0x800000u;
-  CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep));
-  CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep));
-  const uint16_t wsStep = WeightStep(uStep);
-  const uint16_t wtStep = WeightStep(vStep);
+  CellWalk sWalk = StartCellWalk(sFirst, static_cast<int32_t>(uStep), sAcross);
+  CellWalk tWalk = StartCellWalk(tFirst, static_cast<int32_t>(vStep), tAcross);
+  const int16_t wsStep = WeightStep(uStep);
+  const int16_t wtStep = WeightStep(vStep);
   const uint32_t total = static_cast<uint32_t>(count);
   uint32_t k = 0;
   while (k < total) {
     // A magnified step is at most a texel, so each cell has a pixel and the walks move on.
-    const uint32_t end = sWalk.next < tWalk.next ? sWalk.next : tWalk.next;
-    const uint32_t last = end < total ? end : total;
+    const uint32_t end = CellEnd(sWalk.edge < tWalk.edge ? sWalk : tWalk);
+    const uint32_t capped = total - k > fillBlock ? k + fillBlock : total;
+    const uint32_t last = end < capped ? end : capped;
     const uint32_t s = sFirst + k * uStep;
     const uint32_t t = tFirst + k * vStep;
-    const uint32_t* cell = cpuPaddedTexels + (t >> 24) * paddedStride + (s >> 24);
-    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<uint16_t>(s >> 8),
-             static_cast<uint16_t>(t >> 8), wsStep, wtStep);
-    AdvanceCellWalk(sWalk, end);
-    AdvanceCellWalk(tWalk, end);
+    const uint32_t cell = ((t >> 16) & 0xFF00u) | (s >> 24);
+    FillCell(out + k, last - k, static_cast<uint32_t>(room) - k, cell, static_cast<int16_t>((s >> 9) & 0x7FFFu),
+             static_cast<int16_t>((t >> 9) & 0x7FFFu), wsStep, wtStep);
+    AdvanceCellWalk(sWalk, last);
+    AdvanceCellWalk(tWalk, last);
     k = last;
   }
 }
@@ -344,6 +418,9 @@ int DecodeCpuTexels() {
         cpuPaddedTexels[row * paddedStride + column] = cpuTexels[source];
       }
     }
+#ifdef __SSE2__
+    PrepareCells();
+#endif
     cpuTexelsReady = 1;
   }
   free(rgba);
@@ -495,6 +572,14 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
     bandU[band] = ToWrap(BandReference(scene, band).tu);
     bandV[band] = ToWrap(BandReference(scene, band).tv);
   }
+  // The bilinear walks' cell widths, two divisions a filtered triangle a frame rather than a run.
+  uint64_t sAcross[cpuTunnelTriangles];
+  uint64_t tAcross[cpuTunnelTriangles];
+  for (int32_t k = 0; picture.linear && k < cpuTunnelTriangles; ++k) {
+    const CpuTriangle& triangle = picture.triangles[k];
+    sAcross[k] = triangle.magnified ? CellPixels(triangle.uStep) : 0u;
+    tAcross[k] = triangle.magnified ? CellPixels(triangle.vStep) : 0u;
+  }
   for (int32_t row = 0; row < picture.height; ++row) {
     uint32_t* out = RowOf(pixels, strideBytes, row);
     const uint32_t* rowEnd = out + picture.width;
@@ -509,7 +594,8 @@ void DrawCpuPicture(const CpuPictureRecord& picture, const SceneGeometry& scene,
         const uint32_t u = bandU[triangle.band] + span->u;
         const uint32_t v = bandV[triangle.band] + span->v;
         if (picture.linear && triangle.magnified) {
-          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle.uStep, triangle.vStep);
+          BilinearRun(out, length, static_cast<int32_t>(rowEnd - out), u, v, triangle.uStep, triangle.vStep,
+                      sAcross[span->triangle], tAcross[span->triangle]);
         } else {
           NearestRun(out, length, u, v, triangle.uStep, triangle.vStep);
         }
