@@ -40,6 +40,8 @@ root_pids() {
   for pid in $(if [ -n "${1:-}" ]; then pgrep -x "$1"; else cd /proc && ls -d [0-9]*; fi); do
     [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$vyk_sway_root" ] && echo "$pid"
   done
+  # Other checks run hacks outside the root at the same time: the last one looked at may not be ours.
+  return 0
 }
 # stop_locker: ends swayidle and the locker outright, the locker that swayidle started too.
 stop_locker() {
@@ -160,7 +162,8 @@ hack_pid=$!
 # idle_while_off: once the hack is idle, it stays under 1 % of a core over 5 s; the figure is kept.
 idle_while_off() {
   local pid
-  pid=$(root_pids vyk) || return 1
+  pid=$(root_pids vyk)
+  [ "$(wc -w <<<"$pid")" -eq 1 ] || { echo "not one hack in the root: ${pid:-none}"; return 1; }
   wait_until 20 used_little "$pid" 1 || { echo "(never idle)"; return 1; }
   used_little "$pid" 5 >"$work/powered-off.txt"
   local status=$?
